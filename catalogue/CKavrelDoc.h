@@ -1,0 +1,79 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "catalogue/CCDContent.h"
+#include "catalogue/EntryStore.h"
+#include "catalogue/Hints.h"
+#include "docview/CDocument.h"
+
+class IMessages;
+
+// The one document: owns every catalogue entry, reads and writes ".cdi" files, and carries the
+// exchange fields through which the views and the frame talk (see Hints.h).
+class CKavrelDoc : public CDocument {
+public:
+    CKavrelDoc();
+
+    // Where "Out of memory" is shown; may be null (then nothing is shown).
+    void SetMessages(IMessages* messages) { m_pMessages = messages; }
+
+    // --- Exchange fields ---
+    std::string m_strDriveRoot;              // hint 13
+    std::string m_strFoundKind;              // hint 15
+    std::int32_t m_nListRow = 0;             // hint 14
+    std::array<std::string, 4> m_strListRow; // hint 14: name, kind word, size text, "1" file / "0" folder
+    std::string m_strLastLabel;              // hint 51
+    std::int32_t m_bResultRow = 0;           // hint 15
+    std::string m_strFoundName;              // hint 15
+    std::string m_strFoundLabel;             // hint 15
+    std::string m_strFoundPath;              // hint 15
+    std::string m_strFoundSize;              // hint 15
+    std::string m_strPickLabel;              // hints 31, 12
+    std::string m_strPickName;               // hint 12: the picked hit's name, so its row can be selected
+    std::string m_strPickPath;               // hint 12: the picked hit's path
+    std::string m_strSelText;                // hint 11
+    std::array<std::string, 10> m_strDrives; // optical drive roots from FindCdDrives; " " when unused
+
+    // --- Entries ---
+    // Number of entries, deleted ones included.
+    std::size_t GetEntryCount() const { return m_arrEntries.Size(); }
+    // The entry at `index`; null when the index is out of range (so also on an empty catalogue).
+    CCDContent GetEntryAt(std::size_t index);
+    CCDContent GetFirstEntry();
+    CCDContent GetLastEntry();
+    // Appends an empty entry and marks the document modified; null (after "Out of memory") on exhaustion.
+    CCDContent AddNewEntry();
+    // Appends a filled entry and marks the document modified; false (after "Out of memory") on exhaustion.
+    bool AppendEntry(std::string_view label, std::string_view name, std::string_view kind,
+                     std::string_view path, std::string_view size);
+    // Label of the first entry; empty when the catalogue is empty.
+    std::string GetFirstLabel() const;
+    // Direct access to the storage, for scans that must not copy (search, lists, tree build).
+    const EntryStore& Entries() const { return m_arrEntries; }
+    EntryStore& Entries() { return m_arrEntries; }
+
+    // Fills m_strDrives from slot 0 with the optical drive roots (at most ten); true when any was found.
+    bool FindCdDrives();
+
+    // --- Files ---
+    // Clears the contents (DeleteContents) and the path: a new, untitled, unmodified catalogue.
+    bool OnNewDocument();
+    // Opens a ".cdi" file. On failure the catalogue is left empty and untitled when the file was read
+    // and proved bad, or untouched when it could not be opened; `error` says why, naming the file.
+    bool OnOpenDocument(const std::string& path, std::string& error);
+    // Saves atomically (temporary file beside the target, flushed, renamed over it). On failure the old
+    // file is intact, the document stays modified, and `error` says why.
+    bool OnSaveDocument(const std::string& path, std::string& error);
+    // Empties the entry array; exchange fields and the drive list are left alone.
+    void DeleteContents() override;
+
+private:
+    EntryStore m_arrEntries;
+    IMessages* m_pMessages = nullptr;
+
+    void ReportOutOfMemory();
+};

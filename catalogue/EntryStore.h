@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// Byte storage whose blocks never move, so string_views into it stay valid until Clear().
+class TextArena {
+public:
+    std::string_view Store(std::string_view text);
+    void Clear();
+    std::size_t BytesReserved() const { return m_reserved; }
+
+private:
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    std::size_t m_used = 0;      // bytes used in the last block
+    std::size_t m_capacity = 0;  // size of the last block
+    std::size_t m_reserved = 0;
+};
+
+// Compact column storage for catalogue entries, built for millions of rows.
+// Labels, kinds, paths and size texts repeat massively and are interned once; names live in an arena.
+// Every string_view handed out stays valid until Clear().
+class EntryStore {
+public:
+    using TextId = std::uint32_t;  // 0 is always the empty text
+
+    EntryStore();
+
+    std::size_t Size() const { return m_rows.size(); }
+    void Reserve(std::size_t rows) { m_rows.reserve(rows); }
+    void Clear();
+
+    // Appends one entry; returns its index.
+    std::size_t Append(std::string_view label, std::string_view name, std::string_view kind,
+                       std::string_view path, std::string_view size);
+    // Removes the last entry (used to undo a partial append).
+    void PopBack() { m_rows.pop_back(); }
+    // Cuts the store back to `rows` entries (used to roll back a cancelled walk).
+    void Truncate(std::size_t rows);
+
+    std::string_view Label(std::size_t i) const { return Text(m_rows[i].label); }
+    std::string_view Name(std::size_t i) const { return {m_rows[i].name, m_rows[i].nameLength}; }
+    std::string_view Kind(std::size_t i) const { return Text(m_rows[i].kind); }
+    std::string_view Path(std::size_t i) const { return Text(m_rows[i].path); }
+    std::string_view SizeText(std::size_t i) const { return Text(m_rows[i].size); }
+    // Interned id of the label: equal labels have equal ids, so grouping discs needs no string compare.
+    TextId LabelId(std::size_t i) const { return m_rows[i].label; }
+    TextId KindId(std::size_t i) const { return m_rows[i].kind; }
+    // A deleted entry has all five texts empty.
+    bool IsDeleted(std::size_t i) const;
+
+    void SetLabel(std::size_t i, std::string_view text) { m_rows[i].label = Intern(text); }
+    void SetName(std::size_t i, std::string_view text);
+    void SetKind(std::size_t i, std::string_view text) { m_rows[i].kind = Intern(text); }
+    void SetPath(std::size_t i, std::string_view text) { m_rows[i].path = Intern(text); }
+    void SetSize(std::size_t i, std::string_view text) { m_rows[i].size = Intern(text); }
+
+    // The id of an interned text, or nullopt-like kNoId when no entry ever used it.
+    static constexpr TextId kNoId = 0xFFFFFFFFu;
+    TextId FindText(std::string_view text) const;
+    std::string_view Text(TextId id) const { return m_texts[id]; }
+
+    // Approximate heap bytes held, for the memory benchmark.
+    std::size_t MemoryBytes() const;
+
+private:
+    struct Row {
+        const char* name;
+        std::uint32_t nameLength;
+        TextId label;
+        TextId kind;
+        TextId path;
+        TextId size;
+    };
+    TextId Intern(std::string_view text);
+
+    std::vector<Row> m_rows;
+    TextArena m_names;
+    TextArena m_pool;
+    std::vector<std::string_view> m_texts;                 // id -> interned text
+    std::unordered_map<std::string_view, TextId> m_index;  // interned text -> id
+    TextId m_lastId[4] = {0, 0, 0, 0};                     // cache of the previous row's ids
+};

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Size text of a byte count: decimal, "," after every three digits from the right, whatever the locale.
+std::string FormatSize(std::uint64_t bytes);

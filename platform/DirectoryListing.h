@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace platform {
+
+// Attribute bits in the Win32 sense, so that catalogues and rules are the same on every system.
+inline constexpr std::uint32_t kAttrReadOnly = 0x01;
+inline constexpr std::uint32_t kAttrHidden = 0x02;
+inline constexpr std::uint32_t kAttrDirectory = 0x10;
+inline constexpr std::uint32_t kAttrArchive = 0x20;
+
+// One item of a folder listing, as FindFirstFileA/FindNextFileA would report it.
+struct DirItem {
+    std::string name;            // bytes as the file system gives them, no folder
+    std::uint32_t attributes{};  // kAttr* bits
+    std::uint64_t size{};        // the item's own size (a symbolic link's own size; 0 for folders)
+};
+
+// Lists one folder in the file system's order and calls `visit` for every item.
+// `folder` is a drive text ("E:\", "E:", "E:\DOCS\", "E:\DOCS\..\") or, on Linux, an absolute path.
+// "." and ".." are reported for folders below a drive's root and never for the root itself.
+// Returns false, having reported nothing, when the folder cannot be listed (no disc, unreadable,
+// vanished, not a folder, unknown drive).
+bool ListFolder(const std::string& folder, const std::function<void(const DirItem&)>& visit);
+
+// True when an item with these attributes is a folder.
+inline bool IsFolder(std::uint32_t attributes) { return (attributes & kAttrDirectory) != 0; }
+
+}  // namespace platform

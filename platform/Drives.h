@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// An optical drive: named by its root text on every system; on Linux also mapped to a folder.
+struct OpticalDrive {
+    std::string root;    // letter, colon, backslash: "E:\"
+    std::string folder;  // Linux: mount point or mapped folder; empty while no disc is mounted
+};
+
+// The machine's optical drives in drive-letter order.
+// Linux: TAMBEROL_DRIVES ("E=/media/cdrom;F=/srv/disc1") when set, else /sys/block/sr* lettered from D:
+// upward in device order, each mapped to its mount point from /proc/self/mountinfo.
+// Windows: every root for which GetDriveTypeA answers DRIVE_CDROM.
+std::vector<OpticalDrive> OpticalDrives();
+
+// Turns a drive text ("E:\", "E:", "E:\DOCS\") or, on Linux, an absolute path into a native folder path.
+// Returns false when the drive is unknown or has no disc mounted.
+bool ResolveFolder(const std::string& driveText, std::string& nativePath);
+
+// True when `text` names a drive: a letter, a colon and optionally a backslash and more.
+bool IsDriveText(const std::string& text);
+
+}  // namespace platform

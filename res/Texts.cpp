@@ -1,0 +1,12 @@
+#include "res/Texts.h"
+
+#include "catalogue/DisplayText.h"
+
+QString ToQString(std::string_view bytes) {
+    if (IsAscii(bytes) || IsValidUtf8(bytes))
+        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    const std::string utf8 = ToDisplayUtf8(bytes);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string FromQString(const QString& text) { return text.toUtf8().toStdString(); }
