@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <string>
+
+class QComboBox;
+class QLineEdit;
+
+// The modal dialog that asks for a disc label and the drive (or folder) to catalogue.
+class CCreateImageDlg : public QDialog {
+    Q_OBJECT
+public:
+    // Scans the optical drives; HasDrives() tells whether any was found (the caller decides what follows).
+    explicit CCreateImageDlg(QWidget* parent = nullptr);
+
+    // True when the drive scan found at least one optical drive.
+    bool HasDrives() const { return m_nDrives > 0; }
+    // Runs the dialog; QDialog::Accepted after "Create" (m_strLabel and m_strDrive then hold the input).
+    int DoModal() { return exec(); }
+
+    // Fills m_strDrives/m_nDrives; returns the first drive's root or "NULL" when there is none.
+    std::string ListCdDrives();
+    // Adds the found roots to the drive combo box (which keeps its list sorted).
+    void FillDriveCombo();
+
+    std::array<std::string, 10> m_strDrives;
+    int m_nDrives = 0;
+    std::string m_strLabel;  // what was typed as the disc label (UTF-8)
+    std::string m_strDrive;  // the drive root or folder chosen or typed
+
+    QLineEdit* m_editLabel = nullptr;
+    QComboBox* m_cbDrives = nullptr;
+
+protected:
+    void accept() override;
+};
