@@ -22,21 +22,21 @@ public:
     void SetMessages(IMessages* messages) { m_pMessages = messages; }
 
     // --- Exchange fields ---
-    std::string m_strDriveRoot;              // hint 13
-    std::string m_strFoundKind;              // hint 15
-    std::int32_t m_nListRow = 0;             // hint 14
-    std::array<std::string, 4> m_strListRow; // hint 14: name, kind word, size text, "1" file / "0" folder
-    std::string m_strLastLabel;              // hint 51
-    std::int32_t m_bResultRow = 0;           // hint 15
-    std::string m_strFoundName;              // hint 15
-    std::string m_strFoundLabel;             // hint 15
-    std::string m_strFoundPath;              // hint 15
-    std::string m_strFoundSize;              // hint 15
-    std::string m_strPickLabel;              // hints 31, 12
-    std::string m_strPickName;               // hint 12: the picked hit's name, so its row can be selected
-    std::string m_strPickPath;               // hint 12: the picked hit's path
-    std::string m_strSelText;                // hint 11
-    std::array<std::string, 10> m_strDrives; // optical drive roots from FindCdDrives; " " when unused
+    std::string m_strDriveRoot;               // hint 13
+    std::string m_strFoundKind;               // hint 15
+    std::int32_t m_nListRow = 0;              // hint 14
+    std::array<std::string, 4> m_strListRow;  // hint 14: name, kind word, size text, "1" file / "0" folder
+    std::string m_strLastLabel;               // hint 51
+    std::int32_t m_bResultRow = 0;            // hint 15
+    std::string m_strFoundName;               // hint 15
+    std::string m_strFoundLabel;              // hint 15
+    std::string m_strFoundPath;               // hint 15
+    std::string m_strFoundSize;               // hint 15
+    std::string m_strPickLabel;               // hints 31, 12
+    std::string m_strPickName;                // hint 12: the picked hit's name, so its row can be selected
+    std::string m_strPickPath;                // hint 12: the picked hit's path
+    std::string m_strSelText;                 // hint 11
+    std::array<std::string, 10> m_strDrives;  // optical drive roots from FindCdDrives; " " when unused
 
     // --- Entries ---
     // Number of entries, deleted ones included.
@@ -60,6 +60,8 @@ public:
     bool FindCdDrives();
 
     // --- Files ---
+    // Writes the whole catalogue in the ".cdi" layout to `out`.
+    void Serialize(std::string& out) const;
     // Clears the contents (DeleteContents) and the path: a new, untitled, unmodified catalogue.
     bool OnNewDocument();
     // Opens a ".cdi" file. On failure the catalogue is left empty and untitled when the file was read

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -12,6 +13,8 @@ namespace cdi {
 
 // Appends the whole catalogue, byte for byte, to `out`.
 void Write(const EntryStore& entries, std::string& out);
+// Writes the catalogue in chunks of about a megabyte to `sink`; stops and returns false when it does.
+bool WriteTo(const EntryStore& entries, const std::function<bool(std::string_view)>& sink);
 
 // Reads a catalogue from `bytes` into `entries` (which is cleared first).
 // Never trusts the bytes: on any fault returns false with `error` saying what is wrong and where,

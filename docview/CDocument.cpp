@@ -14,7 +14,9 @@ void CDocument::AddView(CView* view) {
     if (std::find(m_views.begin(), m_views.end(), view) == m_views.end()) m_views.push_back(view);
 }
 
-void CDocument::RemoveView(CView* view) { std::erase(m_views, view); }
+void CDocument::RemoveView(CView* view) {
+    std::erase(m_views, view);
+}
 
 void CDocument::UpdateAllViews(CView* sender, int hint) {
     // A view may be added while a hint is handled; iterate by index over a stable snapshot.

@@ -13,4 +13,6 @@ void CView::SetDocument(CDocument* doc) {
     if (m_pDocument) m_pDocument->AddView(this);
 }
 
-void CView::OnInitialUpdate() { OnUpdate(nullptr, 0); }
+void CView::OnInitialUpdate() {
+    OnUpdate(nullptr, 0);
+}

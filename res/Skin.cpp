@@ -5,7 +5,9 @@
 #include <QWidget>
 
 // The resources live in a static library; make sure they are registered before the first look-up.
-static void InitResources() { Q_INIT_RESOURCE(res); }
+static void InitResources() {
+    Q_INIT_RESOURCE(res);
+}
 
 namespace {
 QString& LoadedSheet() {
@@ -31,6 +33,8 @@ void ApplySkin(QWidget* window) {
     if (window && !LoadedSheet().isEmpty()) window->setStyleSheet(LoadedSheet());
 }
 
-void UnloadSkin() { LoadedSheet().clear(); }
+void UnloadSkin() {
+    LoadedSheet().clear();
+}
 
 }  // namespace skin

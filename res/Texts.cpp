@@ -9,4 +9,6 @@ QString ToQString(std::string_view bytes) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-std::string FromQString(const QString& text) { return text.toUtf8().toStdString(); }
+std::string FromQString(const QString& text) {
+    return text.toUtf8().toStdString();
+}

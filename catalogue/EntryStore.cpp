@@ -1,0 +1,96 @@
+#include "catalogue/EntryStore.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+// Large enough that a million names need few allocations, small enough not to matter for tiny catalogues.
+constexpr std::size_t kBlockSize = 256 * 1024;
+}  // namespace
+
+std::string_view TextArena::Store(std::string_view text) {
+    if (text.empty()) return {};
+    if (m_blocks.empty() || m_capacity - m_used < text.size()) {
+        const std::size_t size = std::max(kBlockSize, text.size());
+        m_blocks.push_back(std::make_unique<char[]>(size));
+        m_capacity = size;
+        m_used = 0;
+        m_reserved += size;
+    }
+    char* at = m_blocks.back().get() + m_used;
+    std::memcpy(at, text.data(), text.size());
+    m_used += text.size();
+    return {at, text.size()};
+}
+
+void TextArena::Clear() {
+    m_blocks.clear();
+    m_used = m_capacity = m_reserved = 0;
+}
+
+EntryStore::EntryStore() {
+    Clear();
+}
+
+void EntryStore::Clear() {
+    m_rows = {};
+    m_names.Clear();
+    m_pool.Clear();
+    m_texts.assign(1, std::string_view{});
+    m_index.clear();
+    m_index.emplace(std::string_view{}, 0);
+    std::fill(std::begin(m_lastId), std::end(m_lastId), 0);
+}
+
+EntryStore::TextId EntryStore::Intern(std::string_view text) {
+    if (text.empty()) return 0;
+    if (const auto found = m_index.find(text); found != m_index.end()) return found->second;
+    const std::string_view stored = m_pool.Store(text);
+    const auto id = static_cast<TextId>(m_texts.size());
+    m_texts.push_back(stored);
+    m_index.emplace(stored, id);
+    return id;
+}
+
+EntryStore::TextId EntryStore::FindText(std::string_view text) const {
+    const auto found = m_index.find(text);
+    return found == m_index.end() ? kNoId : found->second;
+}
+
+std::size_t EntryStore::Append(std::string_view label, std::string_view name, std::string_view kind,
+                               std::string_view path, std::string_view size) {
+    // Consecutive entries mostly share label, kind, path and size text: try the previous row's id before
+    // hashing, which keeps loading a large catalogue close to the speed of reading its bytes.
+    const std::string_view texts[4] = {label, kind, path, size};
+    TextId ids[4];
+    for (int k = 0; k < 4; ++k) {
+        ids[k] = Text(m_lastId[k]) == texts[k] ? m_lastId[k] : Intern(texts[k]);
+    }
+    const std::string_view storedName = m_names.Store(name);
+    m_rows.push_back(Row{storedName.data(), static_cast<std::uint32_t>(storedName.size()), ids[0], ids[1],
+                         ids[2], ids[3]});
+    std::copy(std::begin(ids), std::end(ids), std::begin(m_lastId));
+    return m_rows.size() - 1;
+}
+
+void EntryStore::Truncate(std::size_t rows) {
+    if (rows < m_rows.size()) m_rows.resize(rows);
+}
+
+bool EntryStore::IsDeleted(std::size_t i) const {
+    const Row& row = m_rows[i];
+    return row.nameLength == 0 && row.label == 0 && row.kind == 0 && row.path == 0 && row.size == 0;
+}
+
+void EntryStore::SetName(std::size_t i, std::string_view text) {
+    const std::string_view stored = m_names.Store(text);
+    m_rows[i].name = stored.data();
+    m_rows[i].nameLength = static_cast<std::uint32_t>(stored.size());
+}
+
+std::size_t EntryStore::MemoryBytes() const {
+    // Node-based hash map: roughly a node (key view, id, hash, next) plus a bucket pointer per text.
+    const std::size_t indexBytes = m_index.size() * 48 + m_index.bucket_count() * sizeof(void*);
+    return m_rows.capacity() * sizeof(Row) + m_names.BytesReserved() + m_pool.BytesReserved() +
+           m_texts.capacity() * sizeof(std::string_view) + indexBytes;
+}
