@@ -1,0 +1,29 @@
+#include <string>
+
+#include "catalogue/CKavrelDoc.h"
+#include "cli/CliSupport.h"
+#include "cli/CommandLine.h"
+#include "cli/Commands.h"
+
+// One disc as the contents list shows it: the first unbroken run of entries carrying the label.
+int CmdList(int argc, char** argv) {
+    const cli::CommandLine args(argc, argv, {});
+    if (const auto stop = cli::CheckArguments(args, "list", 2, 2)) return *stop;
+
+    const std::string& path = args.Positional()[0];
+    const std::string& label = args.Positional()[1];
+    CKavrelDoc doc;
+    if (!cli::OpenCatalogue(path, doc)) return cli::kExitFailed;
+    const EntryStore& entries = doc.Entries();
+    bool matched = false;
+    for (std::size_t i = 0; i < entries.Size() && !label.empty(); ++i) {
+        if (entries.Label(i) == label) {
+            cli::WriteFields({entries.Name(i), entries.Kind(i), entries.Path(i), entries.SizeText(i)});
+            matched = true;
+        } else if (matched) {
+            break;
+        }
+    }
+    if (!matched) return cli::Fail("no disc is labelled \"" + label + "\" in " + path);
+    return cli::kExitOk;
+}

@@ -1,0 +1,8 @@
+// The commands of tamberol-cli, one line each: TAMBEROL_COMMAND(name, function, arguments, summary).
+// Adding a command is one Cmd<Name>.cpp defining `int Cmd<Name>(int argc, char** argv)` plus one line here;
+// the CMakeLists picks up every Cmd*.cpp by itself. Lines appear in --help in this order.
+// No include guard: the file is included once per use with TAMBEROL_COMMAND defined differently.
+TAMBEROL_COMMAND("dump", CmdDump, "FILE [--json]", "every entry in file order, deleted ones included")
+TAMBEROL_COMMAND("discs", CmdDiscs, "FILE", "the discs as the tree shows them, with entry counts")
+TAMBEROL_COMMAND("list", CmdList, "FILE LABEL", "the entries of one disc as the contents list shows them")
+TAMBEROL_COMMAND("drives", CmdDrives, "", "the optical drives and the folders they map to")
