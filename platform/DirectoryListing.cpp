@@ -1,6 +1,150 @@
 #include "platform/DirectoryListing.h"
 
-// Placeholder until folder listings land.
+#include "platform/Drives.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <vector>
+#endif
+
 namespace platform {
-bool ListFolder(const std::string&, const std::function<void(const DirItem&)>&) { return false; }
+
+#ifdef _WIN32
+
+bool ListFolder(const std::string& folder, const std::function<void(const DirItem&)>& visit) {
+    std::string pattern = folder;
+    if (pattern.empty() || pattern.back() != '\\') pattern.push_back('\\');
+    pattern += "*.*";
+    WIN32_FIND_DATAA data;
+    const HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    DirItem item;
+    do {
+        item.name = data.cFileName;
+        item.attributes = data.dwFileAttributes;
+        item.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+        // A junction or symbolic link to a folder is reported as a file so that nobody walks through it.
+        if ((item.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsFolder(item.attributes))
+            item.attributes = (item.attributes & ~kAttrDirectory) | kAttrArchive;
+        visit(item);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return true;
+}
+
+#else
+
+namespace {
+
+// The write test of access(W_OK) done on the lstat result, which saves a system call per item.
+class WriteAccess {
+public:
+    WriteAccess() : m_uid(geteuid()), m_gid(getegid()) {
+        const int count = getgroups(0, nullptr);
+        if (count > 0) {
+            m_groups.resize(static_cast<std::size_t>(count));
+            m_groups.resize(static_cast<std::size_t>(std::max(0, getgroups(count, m_groups.data()))));
+        }
+    }
+
+    bool Writable(const struct stat& st) const {
+        if (m_uid == 0) return true;
+        if (st.st_uid == m_uid) return (st.st_mode & S_IWUSR) != 0;
+        if (st.st_gid == m_gid || std::find(m_groups.begin(), m_groups.end(), st.st_gid) != m_groups.end())
+            return (st.st_mode & S_IWGRP) != 0;
+        return (st.st_mode & S_IWOTH) != 0;
+    }
+
+private:
+    uid_t m_uid;
+    gid_t m_gid;
+    std::vector<gid_t> m_groups;
+};
+
+const WriteAccess& ThisUser() {
+    static const WriteAccess access;
+    return access;
+}
+
+// Fills `item` for `name` in the open folder; false when the item vanished since it was read.
+bool Describe(int dirFd, const char* name, bool readOnlyMount, DirItem& item) {
+    struct stat st;
+    if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+    item.name.assign(name);
+    std::uint32_t attributes = 0;
+    if (S_ISDIR(st.st_mode)) {
+        attributes = kAttrDirectory;
+        item.size = 0;
+    } else {
+        attributes = kAttrArchive;
+        item.size = static_cast<std::uint64_t>(st.st_size);
+    }
+    if (readOnlyMount || !ThisUser().Writable(st)) attributes |= kAttrReadOnly;
+    if (name[0] == '.' && !(name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+        attributes |= kAttrHidden;
+    item.attributes = attributes;
+    return true;
+}
+
+// Opens a drive text's folder one name at a time below the drive's folder, refusing symbolic links, so
+// that no link on the disc can lead the listing anywhere else.
+int OpenDriveFolder(const std::string& driveText, bool& atRoot) {
+    std::vector<std::string> parts;
+    if (!SplitDriveText(driveText, parts)) return -1;
+    std::string root;
+    if (!ResolveFolder(driveText.substr(0, 2), root)) return -1;
+    int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const std::string& part : parts) {
+        if (fd < 0) break;
+        const int next = openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        close(fd);
+        fd = next;
+    }
+    atRoot = parts.empty();
+    return fd;
+}
+
+}  // namespace
+
+bool ListFolder(const std::string& folder, const std::function<void(const DirItem&)>& visit) {
+    bool atRoot = true;
+    int fd = -1;
+    if (!folder.empty() && folder[0] == '/')
+        fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    else
+        fd = OpenDriveFolder(folder, atRoot);
+    if (fd < 0) return false;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return false;
+    }
+    struct statvfs fs;
+    const bool readOnlyMount = fstatvfs(fd, &fs) == 0 && (fs.f_flag & ST_RDONLY) != 0;
+    DirItem item;
+    // Win32 lists "." and ".." first in every folder but a root; readdir may give them anywhere.
+    if (!atRoot) {
+        for (const char* dot : {".", ".."}) {
+            if (Describe(fd, dot, readOnlyMount, item)) visit(item);
+        }
+    }
+    while (const dirent* entry = readdir(dir)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+        if (Describe(fd, name, readOnlyMount, item)) visit(item);
+    }
+    closedir(dir);
+    return true;
+}
+
+#endif
+
 }  // namespace platform

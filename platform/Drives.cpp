@@ -1,8 +1,189 @@
 #include "platform/Drives.h"
 
-// Placeholder until drive detection lands.
+#include <algorithm>
+#include <cstdlib>
+#include <string_view>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dirent.h>
+
+#include <fstream>
+#include <sstream>
+#endif
+
 namespace platform {
-std::vector<OpticalDrive> OpticalDrives() { return {}; }
-bool ResolveFolder(const std::string&, std::string&) { return false; }
-bool IsDriveText(const std::string& text) { return text.size() >= 2 && text[1] == ':'; }
+
+namespace {
+
+char UpperLetter(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+std::string RootOf(char letter) {
+    return std::string{UpperLetter(letter), ':', '\\'};
+}
+
+#ifndef _WIN32
+
+// "E=/media/cdrom;F=/srv/disc1": a malformed pair is skipped rather than failing the whole list, and the
+// first pair of a letter wins, so a typo further on cannot shadow a drive.
+std::vector<OpticalDrive> ParseDriveMap(std::string_view map) {
+    std::vector<OpticalDrive> drives;
+    while (!map.empty()) {
+        const std::size_t end = map.find(';');
+        const std::string_view pair = map.substr(0, end);
+        map = end == std::string_view::npos ? std::string_view{} : map.substr(end + 1);
+        if (pair.size() < 2 || !IsLetter(pair[0]) || pair[1] != '=') continue;
+        std::string root = RootOf(pair[0]);
+        const bool known =
+            std::any_of(drives.begin(), drives.end(), [&](const OpticalDrive& d) { return d.root == root; });
+        if (known) continue;
+        std::string folder(pair.substr(2));
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        drives.push_back({std::move(root), std::move(folder)});
+    }
+    std::sort(drives.begin(), drives.end(),
+              [](const OpticalDrive& a, const OpticalDrive& b) { return a.root < b.root; });
+    return drives;
+}
+
+// mountinfo escapes blanks, tabs, newlines and backslashes in paths as three octal digits.
+std::string UnescapeMountPath(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size()) {
+            const std::string_view oct = text.substr(i + 1, 3);
+            if (std::all_of(oct.begin(), oct.end(), [](char c) { return c >= '0' && c <= '7'; })) {
+                out.push_back(static_cast<char>((oct[0] - '0') * 64 + (oct[1] - '0') * 8 + (oct[2] - '0')));
+                i += 3;
+                continue;
+            }
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+// The first mount of the device "major:minor", or empty when it is not mounted.
+std::string MountPointOf(const std::string& device) {
+    std::ifstream mounts("/proc/self/mountinfo");
+    std::string line;
+    while (std::getline(mounts, line)) {
+        std::istringstream fields(line);
+        std::string id, parent, majorMinor, root, mountPoint;
+        if (!(fields >> id >> parent >> majorMinor >> root >> mountPoint)) continue;
+        if (majorMinor == device) return UnescapeMountPath(mountPoint);
+    }
+    return {};
+}
+
+// The CD/DVD block devices sr0, sr1, ... lettered from D: upward in numeric device order.
+std::vector<OpticalDrive> DetectDrives() {
+    std::vector<int> numbers;
+    if (DIR* dir = opendir("/sys/block")) {
+        while (const dirent* item = readdir(dir)) {
+            const std::string_view name = item->d_name;
+            if (name.size() < 3 || name.substr(0, 2) != "sr") continue;
+            const std::string_view digits = name.substr(2);
+            if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+                continue;
+            if (digits.size() <= 3) numbers.push_back(std::atoi(std::string(digits).c_str()));
+        }
+        closedir(dir);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    std::vector<OpticalDrive> drives;
+    char letter = 'D';
+    for (const int n : numbers) {
+        if (letter > 'Z') break;
+        std::ifstream devFile("/sys/block/sr" + std::to_string(n) + "/dev");
+        std::string device;
+        devFile >> device;
+        drives.push_back({RootOf(letter++), device.empty() ? std::string{} : MountPointOf(device)});
+    }
+    return drives;
+}
+
+#endif
+
+}  // namespace
+
+bool IsDriveText(const std::string& text) {
+    return text.size() >= 2 && IsLetter(text[0]) && text[1] == ':' && (text.size() == 2 || text[2] == '\\');
+}
+
+#ifdef _WIN32
+
+std::vector<OpticalDrive> OpticalDrives() {
+    std::vector<OpticalDrive> drives;
+    const DWORD mask = GetLogicalDrives();
+    for (int n = 0; n < 26; ++n) {
+        if ((mask & (DWORD{1} << n)) == 0) continue;
+        std::string root = RootOf(static_cast<char>('A' + n));
+        if (GetDriveTypeA(root.c_str()) == DRIVE_CDROM) drives.push_back({root, root});
+    }
+    return drives;
+}
+
+bool ResolveFolder(const std::string& driveText, std::string& nativePath) {
+    if (!IsDriveText(driveText)) return false;
+    nativePath = driveText;
+    if (nativePath.back() != '\\') nativePath.push_back('\\');
+    return true;
+}
+
+#else
+
+std::vector<OpticalDrive> OpticalDrives() {
+    if (const char* map = std::getenv("TAMBEROL_DRIVES")) return ParseDriveMap(map);
+    return DetectDrives();
+}
+
+bool ResolveFolder(const std::string& driveText, std::string& nativePath) {
+    if (!driveText.empty() && driveText[0] == '/') {
+        nativePath = driveText;
+        return true;
+    }
+    std::vector<std::string> parts;
+    if (!SplitDriveText(driveText, parts)) return false;
+    const char letter = UpperLetter(driveText[0]);
+    for (const OpticalDrive& drive : OpticalDrives()) {
+        if (drive.root[0] != letter) continue;
+        if (drive.folder.empty()) return false;
+        nativePath = drive.folder;
+        if (nativePath.back() != '/') nativePath.push_back('/');
+        for (const std::string& part : parts) nativePath.append(part).push_back('/');
+        return true;
+    }
+    return false;
+}
+
+#endif
+
+bool SplitDriveText(const std::string& driveText, std::vector<std::string>& parts) {
+    parts.clear();
+    if (!IsDriveText(driveText)) return false;
+    std::size_t pos = 2;
+    while (pos < driveText.size()) {
+        std::size_t end = driveText.find_first_of("\\/", pos);
+        if (end == std::string::npos) end = driveText.size();
+        const std::string_view part(driveText.data() + pos, end - pos);
+        if (part == "..") {
+            // Like Win32, ".." at the root stays at the root: a drive text cannot climb out of its drive.
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.emplace_back(part);
+        }
+        pos = end + 1;
+    }
+    return true;
+}
+
 }  // namespace platform

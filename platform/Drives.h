@@ -24,4 +24,8 @@ bool ResolveFolder(const std::string& driveText, std::string& nativePath);
 // True when `text` names a drive: a letter, a colon and optionally a backslash and more.
 bool IsDriveText(const std::string& text);
 
+// The folder names of a drive text below its root, "." dropped and ".." taken back but never above the
+// root ("E:\.." is the root); '/' counts as a separator too. False when `driveText` is not a drive text.
+bool SplitDriveText(const std::string& driveText, std::vector<std::string>& parts);
+
 }  // namespace platform
