@@ -2,25 +2,28 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace {
 // Large enough that a million names need few allocations, small enough not to matter for tiny catalogues.
 constexpr std::size_t kBlockSize = 256 * 1024;
 }  // namespace
 
-std::string_view TextArena::Store(std::string_view text) {
-    if (text.empty()) return {};
-    if (m_blocks.empty() || m_capacity - m_used < text.size()) {
-        const std::size_t size = std::max(kBlockSize, text.size());
+std::string_view TextArena::Store(std::string_view first, std::string_view second) {
+    const std::size_t length = first.size() + second.size();
+    if (length == 0) return {};
+    if (m_blocks.empty() || m_capacity - m_used < length) {
+        const std::size_t size = std::max(kBlockSize, length);
         m_blocks.push_back(std::make_unique<char[]>(size));
         m_capacity = size;
         m_used = 0;
         m_reserved += size;
     }
     char* at = m_blocks.back().get() + m_used;
-    std::memcpy(at, text.data(), text.size());
-    m_used += text.size();
-    return {at, text.size()};
+    if (!first.empty()) std::memcpy(at, first.data(), first.size());
+    if (!second.empty()) std::memcpy(at + first.size(), second.data(), second.size());
+    m_used += length;
+    return {at, length};
 }
 
 void TextArena::Clear() {
@@ -79,13 +82,24 @@ void EntryStore::Truncate(std::size_t rows) {
 
 bool EntryStore::IsDeleted(std::size_t i) const {
     const Row& row = m_rows[i];
-    return row.nameLength == 0 && row.label == 0 && row.kind == 0 && row.path == 0 && row.size == 0;
+    return row.nameLength == 0 && row.sizeLength == 0 && row.label == 0 && row.kind == 0 && row.path == 0;
+}
+
+void EntryStore::StoreNameAndSize(Row& row, std::string_view name, std::string_view size) {
+    // One arena copy of both keeps a row at 32 bytes.
+    row.text = m_names.Store(name, size).data();
+    row.nameLength = static_cast<std::uint32_t>(name.size());
+    row.sizeLength = static_cast<std::uint32_t>(size.size());
 }
 
 void EntryStore::SetName(std::size_t i, std::string_view text) {
-    const std::string_view stored = m_names.Store(text);
-    m_rows[i].name = stored.data();
-    m_rows[i].nameLength = static_cast<std::uint32_t>(stored.size());
+    const std::string size(SizeText(i));
+    StoreNameAndSize(m_rows[i], text, size);
+}
+
+void EntryStore::SetSize(std::size_t i, std::string_view text) {
+    const std::string name(Name(i));
+    StoreNameAndSize(m_rows[i], name, text);
 }
 
 std::size_t EntryStore::MemoryBytes() const {

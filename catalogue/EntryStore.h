@@ -10,7 +10,9 @@
 // Byte storage whose blocks never move, so string_views into it stay valid until Clear().
 class TextArena {
 public:
-    std::string_view Store(std::string_view text);
+    std::string_view Store(std::string_view text) { return Store(text, {}); }
+    // Stores `first` immediately followed by `second`; returns a view of both together.
+    std::string_view Store(std::string_view first, std::string_view second);
     void Clear();
     std::size_t BytesReserved() const { return m_reserved; }
 
@@ -22,7 +24,8 @@ private:
 };
 
 // Compact column storage for catalogue entries, built for millions of rows.
-// Labels, kinds, paths and size texts repeat massively and are interned once; names live in an arena.
+// Labels, kinds and paths repeat massively and are interned once; a name and its size text, which
+// rarely repeat, sit side by side in an arena.
 // Every string_view handed out stays valid until Clear().
 class EntryStore {
 public:
@@ -43,10 +46,12 @@ public:
     void Truncate(std::size_t rows);
 
     std::string_view Label(std::size_t i) const { return Text(m_rows[i].label); }
-    std::string_view Name(std::size_t i) const { return {m_rows[i].name, m_rows[i].nameLength}; }
+    std::string_view Name(std::size_t i) const { return {m_rows[i].text, m_rows[i].nameLength}; }
     std::string_view Kind(std::size_t i) const { return Text(m_rows[i].kind); }
     std::string_view Path(std::size_t i) const { return Text(m_rows[i].path); }
-    std::string_view SizeText(std::size_t i) const { return Text(m_rows[i].size); }
+    std::string_view SizeText(std::size_t i) const {
+        return {m_rows[i].text + m_rows[i].nameLength, m_rows[i].sizeLength};
+    }
     // Interned id of the label: equal labels have equal ids, so grouping discs needs no string compare.
     TextId LabelId(std::size_t i) const { return m_rows[i].label; }
     TextId KindId(std::size_t i) const { return m_rows[i].kind; }
@@ -57,7 +62,7 @@ public:
     void SetName(std::size_t i, std::string_view text);
     void SetKind(std::size_t i, std::string_view text) { m_rows[i].kind = Intern(text); }
     void SetPath(std::size_t i, std::string_view text) { m_rows[i].path = Intern(text); }
-    void SetSize(std::size_t i, std::string_view text) { m_rows[i].size = Intern(text); }
+    void SetSize(std::size_t i, std::string_view text);
 
     // The id of an interned text, or nullopt-like kNoId when no entry ever used it.
     static constexpr TextId kNoId = 0xFFFFFFFFu;
@@ -69,19 +74,20 @@ public:
 
 private:
     struct Row {
-        const char* name;
+        const char* text;  // the name, followed by the size text
         std::uint32_t nameLength;
+        std::uint32_t sizeLength;
         TextId label;
         TextId kind;
         TextId path;
-        TextId size;
     };
     TextId Intern(std::string_view text);
+    void StoreNameAndSize(Row& row, std::string_view name, std::string_view size);
 
     std::vector<Row> m_rows;
-    TextArena m_names;
+    TextArena m_names;  // names and size texts
     TextArena m_pool;
     std::vector<std::string_view> m_texts;                 // id -> interned text
     std::unordered_map<std::string_view, TextId> m_index;  // interned text -> id
-    TextId m_lastId[4] = {0, 0, 0, 0};                     // cache of the previous row's ids
+    TextId m_lastId[3] = {0, 0, 0};                        // the previous row's label, kind and path
 };
