@@ -62,16 +62,16 @@ EntryStore::TextId EntryStore::FindText(std::string_view text) const {
 
 std::size_t EntryStore::Append(std::string_view label, std::string_view name, std::string_view kind,
                                std::string_view path, std::string_view size) {
-    // Consecutive entries mostly share label, kind, path and size text: try the previous row's id before
-    // hashing, which keeps loading a large catalogue close to the speed of reading its bytes.
-    const std::string_view texts[4] = {label, kind, path, size};
-    TextId ids[4];
-    for (int k = 0; k < 4; ++k) {
+    // Consecutive entries mostly share label, kind and path: try the previous row's id before hashing,
+    // which keeps loading a large catalogue close to the speed of reading its bytes.
+    const std::string_view texts[3] = {label, kind, path};
+    TextId ids[3];
+    for (int k = 0; k < 3; ++k) {
         ids[k] = Text(m_lastId[k]) == texts[k] ? m_lastId[k] : Intern(texts[k]);
     }
-    const std::string_view storedName = m_names.Store(name);
-    m_rows.push_back(Row{storedName.data(), static_cast<std::uint32_t>(storedName.size()), ids[0], ids[1],
-                         ids[2], ids[3]});
+    Row row{nullptr, 0, 0, ids[0], ids[1], ids[2]};
+    StoreNameAndSize(row, name, size);
+    m_rows.push_back(row);
     std::copy(std::begin(ids), std::end(ids), std::begin(m_lastId));
     return m_rows.size() - 1;
 }
