@@ -20,12 +20,14 @@ bool IsLabelAccepted(std::string_view label);
 
 // After a completed walk: appends `walked` to the document (marking it modified when anything was added),
 // shows "Search finished!!!", stores the label in m_strLastLabel and sends hint 51 to every view.
-void FinishCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& label, const EntryStore& walked);
+void FinishCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& label,
+                       const EntryStore& walked);
 
 enum class Outcome { BadLabel, Done };
 
 // The whole command without a dialog, progress or thread (CLI and tests): label check ("Error:empty or
 // blan" and nothing changed when refused), walk of `drive`, then FinishCreateImage.
-Outcome RunCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& label, const std::string& drive);
+Outcome RunCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& label,
+                       const std::string& drive);
 
 }  // namespace scan

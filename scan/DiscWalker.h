@@ -2,9 +2,12 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalogue/EntryStore.h"
 
@@ -31,11 +34,36 @@ public:
     // The recursive step: lists folder `folder` (a drive text ending in a backslash once normalised).
     void WalkFolder(std::string folder, EntryStore& out);
 
+    // True when the last walk stopped early because memory ran out; `out` holds what was walked.
+    bool RanOutOfMemory() const { return m_bOutOfMemory; }
+
 private:
+    // One folder's items, read in full before any is walked so that no listing stays open while the
+    // walk goes down (deep discs would otherwise run out of file handles). Reused level by level.
+    struct Level {
+        struct Item {
+            std::size_t offset;
+            std::size_t length;
+            std::uint32_t attributes;
+            std::uint64_t size;
+        };
+        std::string names;
+        std::vector<Item> items;
+    };
+
+    void WalkLevel(const std::string& listing, std::size_t depth, EntryStore& out);
+    bool Cancelled();
+
     std::string m_strDiscLabel;
     const std::atomic<bool>* m_pCancel = nullptr;
     std::function<void(std::string_view, std::size_t)> m_progress;
     bool m_bCancelled = false;
+    bool m_bOutOfMemory = false;
+    std::deque<Level> m_levels;
+    std::string m_strNative;  // the folder being walked as the system names it, ending in a separator
+    std::string m_strPath;    // the same folder as entries record it: "\", "\DOCS\"
+    std::string m_strShown;   // the folder as given to the progress callback
+    std::string m_strShownPrefix;
 };
 
 }  // namespace scan
