@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QPoint>
+#include <QTimer>
+#include <QTreeView>
+
+#include "docview/CView.h"
+#include "lists/ContentsList.h"
+
+class CKavrelDoc;
+class IMessages;
+
+// The contents list: the entries of one disc of the catalogue, or a live folder of a drive whose
+// folders the user walks by double-click or Enter. Driven by hints 11 to 14.
+class CSecView : public QTreeView, public CView {
+    Q_OBJECT
+
+public:
+    explicit CSecView(CKavrelDoc* doc, QWidget* parent = nullptr);
+    ~CSecView() override;
+
+    // Where the no-drive warning is shown; nothing is shown while it is null.
+    void SetMessages(IMessages* messages) { m_pMessages = messages; }
+
+    // Shows the catalogue's first disc, or the first optical drive's root when the catalogue is empty.
+    void OnInitialUpdate() override;
+    // Hints 11 to 14: show a disc, show the picked disc with its hit selected, start a live listing,
+    // add a live row.
+    void OnUpdate(CView* sender, int hint) override;
+
+    // The list's content and live-listing position.
+    const ContentsList& Contents() const { return m_contents; }
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void OnDblClk();
+    void SelectHoveredRow();
+
+    ContentsList m_contents;
+    IMessages* m_pMessages = nullptr;
+    QTimer m_hoverTimer;  // a row under a resting pointer becomes selected when it fires
+    QPoint m_hoverPos;    // viewport position of the resting pointer
+};

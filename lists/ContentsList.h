@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "lists/DetailListModel.h"
+
+class CKavrelDoc;
+class IMessages;
+
+// What the contents list shows (one disc of the catalogue, or a live folder of a drive that the user
+// walks) and the hints that change it. Runs without a display; CSecView only puts it on screen.
+class ContentsList {
+public:
+    // The column 0 width of the catalogue layout built at an initial update and on a disc switch.
+    static constexpr int kInitialNameWidth = 278;
+    static constexpr int kSwitchedNameWidth = 200;
+
+    explicit ContentsList(CKavrelDoc* doc);
+
+    DetailListModel& Model() { return m_model; }
+    const DetailListModel& Model() const { return m_model; }
+
+    // Called after rows were emptied ahead of a drive read, so the empty list can be shown first.
+    void SetClearedCallback(std::function<void()> cleared) { m_cleared = std::move(cleared); }
+
+    // A new or opened catalogue: its first disc, else the first optical drive's root (or the message).
+    void OnInitialUpdate(IMessages* messages);
+    // Hints 11 to 14; every other hint is ignored. Returns the row to select and show, or -1.
+    int OnUpdate(int hint);
+    // Double-click or Enter with `row` the topmost selected row (-1 for none): walks into a live folder.
+    // Returns true when a folder was listed.
+    bool Activate(int row);
+
+    // Lists one folder of a drive ("E:\DATA\") as live rows, replacing every row.
+    void ListDirectory(const std::string& folder);
+    // Adds the live row held in the document's row field at `row`.
+    void AddDirectoryRow(std::int32_t row);
+    // Shows the first unbroken run of entries carrying `label`; an empty label leaves the list alone.
+    void ListDiscEntries(std::string_view label);
+    // Installs the three live-listing columns.
+    void ShowLiveColumns();
+    // Installs the four catalogue columns, column 0 `nameWidth` wide.
+    void ShowCatalogueColumns(int nameWidth);
+
+    bool IsCatalogueLayout() const { return m_bCatalogueLayout != 0; }
+    const std::string& CurrentDir() const { return m_strCurrentDir; }
+    const std::string& RootDir() const { return m_strRootDir; }
+
+private:
+    void ClearRows();
+
+    CKavrelDoc* m_pDoc;
+    DetailListModel m_model;
+    std::function<void()> m_cleared;
+    std::int32_t m_bCatalogueLayout = 0;
+    std::string m_strCurrentDir;  // the live listing's folder: root, then names each ending in "\"
+    std::string m_strRootDir;     // the drive root the live listing belongs to
+};

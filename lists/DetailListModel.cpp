@@ -1,0 +1,190 @@
+#include "lists/DetailListModel.h"
+
+#include <algorithm>
+
+#include "catalogue/CCDContent.h"
+#include "res/Texts.h"
+
+DetailListModel::DetailListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void DetailListModel::SetIcons(const QIcon& folder, const QIcon& file) {
+    m_folderIcon = folder;
+    m_fileIcon = file;
+    if (m_rowCount > 0) emit dataChanged(index(0, 0), index(m_rowCount - 1, 0), {Qt::DecorationRole});
+}
+
+void DetailListModel::SetColumns(std::vector<ListColumn> columns) {
+    beginResetModel();
+    m_columns = std::move(columns);
+    m_rows = Rows::None;
+    m_rowCount = 0;
+    m_store = nullptr;
+    m_live.clear();
+    m_hits.Clear();
+    endResetModel();
+    emit columnsReplaced();
+}
+
+void DetailListModel::ClearRows() {
+    // Rows are removed rather than the model reset: a reset would also reset the header's widths.
+    if (m_rowCount > 0) {
+        beginRemoveRows({}, 0, m_rowCount - 1);
+        m_rowCount = 0;
+        endRemoveRows();
+    }
+    m_rows = Rows::None;
+    m_store = nullptr;
+    m_live.clear();
+    m_hits.Clear();
+}
+
+void DetailListModel::SwitchRows(Rows kind) {
+    if (m_rows != kind) ClearRows();
+    m_rows = kind;
+}
+
+void DetailListModel::ShowEntries(const EntryStore* store, std::size_t first, std::size_t count) {
+    ClearRows();
+    if (store == nullptr || count == 0) return;
+    m_rows = Rows::Entries;
+    m_store = store;
+    m_first = first;
+    beginInsertRows({}, 0, static_cast<int>(count) - 1);
+    m_rowCount = static_cast<int>(count);
+    endInsertRows();
+}
+
+void DetailListModel::InsertLiveRow(int row, LiveRow liveRow) {
+    SwitchRows(Rows::Live);
+    row = std::clamp(row, 0, m_rowCount);
+    beginInsertRows({}, row, row);
+    m_live.insert(m_live.begin() + row, std::move(liveRow));
+    m_rowCount = static_cast<int>(m_live.size());
+    endInsertRows();
+}
+
+void DetailListModel::AddHitOnTop(std::string_view label, std::string_view name, std::string_view kind,
+                                  std::string_view path, std::string_view size) {
+    SwitchRows(Rows::Hits);
+    // Hits are appended to the store and shown in reverse, so a new top row moves nothing.
+    beginInsertRows({}, 0, 0);
+    m_hits.Append(label, name, kind, path, size);
+    m_rowCount = static_cast<int>(m_hits.Size());
+    endInsertRows();
+}
+
+std::string_view DetailListModel::Text(int row, int column) const {
+    if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount()) return {};
+    switch (m_rows) {
+        case Rows::Entries: {
+            const std::size_t i = m_first + static_cast<std::size_t>(row);
+            // The document may have been emptied before the view hears of it; never read past its end.
+            if (i >= m_store->Size()) return {};
+            switch (column) {
+                case 0:
+                    return m_store->Name(i);
+                case 1:
+                    return m_store->Kind(i);
+                case 2:
+                    return m_store->Path(i);
+                case 3:
+                    return m_store->SizeText(i);
+            }
+            return {};
+        }
+        case Rows::Live: {
+            const LiveRow& live = m_live[static_cast<std::size_t>(row)];
+            switch (column) {
+                case 0:
+                    return live.name;
+                case 1:
+                    return live.kind;
+                case 2:
+                    return live.size;
+            }
+            return {};
+        }
+        case Rows::Hits: {
+            const std::size_t i = m_hits.Size() - 1 - static_cast<std::size_t>(row);
+            switch (column) {
+                case 0:
+                    return m_hits.Name(i);
+                case 1:
+                    return m_hits.Label(i);
+                case 2:
+                    return m_hits.Path(i);
+                case 3:
+                    return m_hits.SizeText(i);
+            }
+            return {};
+        }
+        case Rows::None:
+            break;
+    }
+    return {};
+}
+
+bool DetailListModel::IsFolderRow(int row) const {
+    if (row < 0 || row >= m_rowCount) return false;
+    switch (m_rows) {
+        case Rows::Entries: {
+            const std::size_t i = m_first + static_cast<std::size_t>(row);
+            return i < m_store->Size() && m_store->Kind(i) == kKindFolder;
+        }
+        case Rows::Live:
+            return m_live[static_cast<std::size_t>(row)].IsFolder();
+        case Rows::Hits:
+            return m_hits.Kind(m_hits.Size() - 1 - static_cast<std::size_t>(row)) == kKindFolder;
+        case Rows::None:
+            break;
+    }
+    return false;
+}
+
+int DetailListModel::FindRow(std::string_view name, std::string_view path) const {
+    for (int row = 0; row < m_rowCount; ++row) {
+        if (Text(row, 0) == name && Text(row, 2) == path) return row;
+    }
+    return -1;
+}
+
+int DetailListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_rowCount;
+}
+
+int DetailListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+}
+
+QVariant DetailListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    switch (role) {
+        case Qt::DisplayRole:
+            return ToQString(Text(index.row(), index.column()));
+        case Qt::TextAlignmentRole:
+            return (m_columns[static_cast<std::size_t>(index.column())].alignment | Qt::AlignVCenter).toInt();
+        case Qt::DecorationRole:
+            if (index.column() != 0) return {};
+            return IsFolderRow(index.row()) ? m_folderIcon : m_fileIcon;
+        case kFolderRole:
+            return IsFolderRow(index.row());
+    }
+    return {};
+}
+
+QVariant DetailListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
+    const ListColumn& column = m_columns[static_cast<std::size_t>(section)];
+    switch (role) {
+        case Qt::DisplayRole:
+            return QString::fromLatin1(column.heading);
+        case Qt::TextAlignmentRole:
+            return (column.alignment | Qt::AlignVCenter).toInt();
+    }
+    return {};
+}
+
+Qt::ItemFlags DetailListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}

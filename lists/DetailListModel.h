@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/EntryStore.h"
+#include "lists/LiveRow.h"
+
+// One column of a detail list: heading, alignment of heading and cells, initial width in pixels.
+struct ListColumn {
+    const char* heading;
+    Qt::Alignment alignment;
+    int width;
+};
+
+// The rows and columns of a detail list as a flat table, for the contents and the results list.
+// Rows are one kind at a time: a run of catalogue entries read in place from the document's store, live
+// folder rows, or search hits kept newest first. Cells hold the stored bytes; display converts them.
+class DetailListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    // bool: the row shows the folder image.
+    static constexpr int kFolderRole = Qt::UserRole;
+
+    explicit DetailListModel(QObject* parent = nullptr);
+
+    // Images for folder and file rows; rows have none until they are set.
+    void SetIcons(const QIcon& folder, const QIcon& file);
+
+    // Replaces every column and empties the rows; then columnsReplaced() is emitted.
+    void SetColumns(std::vector<ListColumn> columns);
+    const std::vector<ListColumn>& Columns() const { return m_columns; }
+
+    // Removes every row; the columns and their widths stay.
+    void ClearRows();
+    // Shows the entries first .. first + count - 1 of `store`, read from it whenever they are drawn.
+    void ShowEntries(const EntryStore* store, std::size_t first, std::size_t count);
+    // Inserts a live row before `row` (the end when `row` is past it); other kinds of rows are dropped.
+    void InsertLiveRow(int row, LiveRow liveRow);
+    // Adds a search hit above every present row; other kinds of rows are dropped.
+    void AddHitOnTop(std::string_view label, std::string_view name, std::string_view kind,
+                     std::string_view path, std::string_view size);
+
+    // The stored bytes of a cell: entries name, kind, path, size; live rows name, kind, size;
+    // hits name, label, path, size. Empty outside the rows and columns.
+    std::string_view Text(int row, int column) const;
+    // Whether the row shows the folder image.
+    bool IsFolderRow(int row) const;
+    // The row whose name and path (columns 0 and 2) are exactly these, or -1.
+    int FindRow(std::string_view name, std::string_view path) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+signals:
+    // The columns were replaced; views apply the new widths.
+    void columnsReplaced();
+
+private:
+    enum class Rows { None, Entries, Live, Hits };
+
+    void SwitchRows(Rows kind);
+
+    std::vector<ListColumn> m_columns;
+    Rows m_rows = Rows::None;
+    int m_rowCount = 0;
+    const EntryStore* m_store = nullptr;  // Entries: borrowed from the document
+    std::size_t m_first = 0;              // Entries: index of the first shown entry
+    std::vector<LiveRow> m_live;          // Live
+    EntryStore m_hits;                    // Hits, in the order they came; row r is hit n - 1 - r
+    QIcon m_folderIcon;
+    QIcon m_fileIcon;
+};

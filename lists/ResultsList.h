@@ -1,0 +1,28 @@
+#pragma once
+
+#include "lists/DetailListModel.h"
+
+class CKavrelDoc;
+class CView;
+
+// The hits of the last search, newest on top, and the pick of a hit's disc. Runs without a display;
+// CThirdView only puts it on screen.
+class ResultsList {
+public:
+    explicit ResultsList(CKavrelDoc* doc);
+
+    DetailListModel& Model() { return m_model; }
+    const DetailListModel& Model() const { return m_model; }
+
+    // Empties the rows and installs the four result columns.
+    void OnInitialUpdate();
+    // Hint 15: clears the rows, or adds the offered hit on top; every other hint is ignored.
+    void OnUpdate(int hint);
+    // Double-click or Enter with `row` the topmost selected row (-1 for none): asks, as `sender`, for
+    // the hit's disc to be shown. Returns true when it asked.
+    bool Pick(int row, CView* sender);
+
+private:
+    CKavrelDoc* m_pDoc;
+    DetailListModel m_model;
+};
