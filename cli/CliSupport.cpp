@@ -34,15 +34,14 @@ int UsageError(std::string_view command, std::string_view problem) {
     return kExitUsage;
 }
 
-void PrintHelp() {
-    std::cout << "usage: " << kProgram << " COMMAND [ARGUMENTS]\n"
-              << "Reads and edits \".cdi\" disc catalogues without a window.\n\n"
-              << "Commands:\n";
+void PrintHelp(std::ostream& out) {
+    out << "usage: " << kProgram << " COMMAND [ARGUMENTS]\n"
+        << "Reads and edits \".cdi\" disc catalogues without a window.\n\n"
+        << "Commands:\n";
     for (const CommandInfo& command : Commands()) {
-        std::cout << "  " << UsageLine(command) << "\n      " << command.summary << '\n';
+        out << "  " << UsageLine(command) << "\n      " << command.summary << '\n';
     }
-    std::cout
-        << "\nEvery command takes --help. Texts are printed as the catalogue stores them; --json output\n"
+    out << "\nEvery command takes --help. Texts are printed as the catalogue stores them; --json output\n"
         << "is UTF-8 (texts that are not UTF-8 are read as Windows-1252).\n"
         << "Exit codes: 0 done, 1 failed (the reason is on stderr), 2 wrong usage.\n";
 }

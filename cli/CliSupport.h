@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,8 +23,8 @@ inline constexpr int kExitUsage = 2;
 int Fail(std::string_view message);
 // Prints the problem and the command's usage line to stderr and returns kExitUsage.
 int UsageError(std::string_view command, std::string_view problem);
-// Prints the general help (every command) to stdout.
-void PrintHelp();
+// Prints the general help (every command) to `out`.
+void PrintHelp(std::ostream& out);
 
 // The exit code when the command must stop before doing anything: its help was asked for (0), an option
 // was wrong or the number of positional arguments is outside [minimum, maximum] (2). Else nullopt.
