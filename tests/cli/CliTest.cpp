@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <string>
+
+#include "catalogue/CKavrelDoc.h"
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the built tamberol-cli with `args` (bytes, passed unchanged) and an optional drive map.
+Result RunCli(const std::vector<std::string>& args, const char* driveMap = nullptr) {
+    QStringList arguments;
+    for (const std::string& arg : args)
+        arguments << QString::fromLocal8Bit(arg.data(), qsizetype(arg.size()));
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (driveMap) env.insert("TAMBEROL_DRIVES", driveMap);
+    process.setProcessEnvironment(env);
+    process.start(TAMBEROL_CLI, arguments);
+    if (!process.waitForFinished(30000)) return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
+}
+
+struct Row {
+    const char* label;
+    const char* name;
+    const char* kind;
+    const char* path;
+    const char* size;
+};
+
+class Cli : public ::testing::Test {
+protected:
+    // Saves a catalogue of these rows and returns its path.
+    std::string Catalogue(const char* file, std::initializer_list<Row> rows) {
+        CKavrelDoc doc;
+        for (const Row& row : rows) doc.AppendEntry(row.label, row.name, row.kind, row.path, row.size);
+        const std::string path = m_dir.filePath(file).toStdString();
+        std::string error;
+        EXPECT_TRUE(doc.OnSaveDocument(path, error)) << error;
+        return path;
+    }
+    std::string PathOf(const char* file) const { return m_dir.filePath(file).toStdString(); }
+
+    QTemporaryDir m_dir;
+};
+
+constexpr Row kDeleted{"", "", "", "", ""};
+
+}  // namespace
+
+TEST_F(Cli, DumpPrintsEveryEntryInFileOrderDeletedOnesIncluded) {
+    const std::string file = Catalogue(
+        "d.cdi",
+        {{"A", "X.TXT", "file ", "\\", "5"}, kDeleted, {"Disc \xE9", "caf\xE9", "folder ", "\\DOCS\\", "0"}});
+    const Result r = RunCli({"dump", file});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "0\tA\tX.TXT\tfile \t\\\t5\n"
+              "1\t\t\t\t\t\n"
+              "2\tDisc \xE9\tcaf\xE9\tfolder \t\\DOCS\\\t0\n");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(Cli, DumpJsonIsOneEscapedUtf8ObjectPerLine) {
+    const std::string file = Catalogue("j.cdi", {{"Say \"hi\"", "tab\there", "file ", "\\a\\", "1,024"},
+                                                 {"caf\xE9", "\xC3\xA9t\xC3\xA9\x01", "file ", "\\", "0"},
+                                                 kDeleted});
+    const Result r = RunCli({"dump", "--json", file});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(
+        r.out,
+        "{\"index\":0,\"label\":\"Say \\\"hi\\\"\",\"name\":\"tab\\there\",\"kind\":\"file \","
+        "\"path\":\"\\\\a\\\\\",\"size\":\"1,024\"}\n"
+        "{\"index\":1,\"label\":\"caf\xC3\xA9\",\"name\":\"\xC3\xA9t\xC3\xA9\\u0001\",\"kind\":\"file \","
+        "\"path\":\"\\\\\",\"size\":\"0\"}\n"
+        "{\"index\":2,\"label\":\"\",\"name\":\"\",\"kind\":\"\",\"path\":\"\",\"size\":\"\"}\n");
+}
+
+TEST_F(Cli, DiscsStartAtEveryNonEmptyLabelThatDiffersFromTheLastOne) {
+    const std::string file = Catalogue("discs.cdi", {{"A", "1", "file ", "\\", "1"},
+                                                     {"A", "2", "file ", "\\", "1"},
+                                                     kDeleted,
+                                                     {"A", "3", "file ", "\\", "1"},
+                                                     {"B", "4", "file ", "\\", "1"},
+                                                     {"A", "5", "file ", "\\", "1"},
+                                                     kDeleted});
+    const Result r = RunCli({"discs", file});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "A\t3\nB\t1\nA\t1\n");
+
+    const Result empty = RunCli({"discs", Catalogue("empty.cdi", {})});
+    EXPECT_EQ(empty.exitCode, 0);
+    EXPECT_EQ(empty.out, "");
+}
+
+TEST_F(Cli, ListShowsTheFirstUnbrokenRunOfTheLabel) {
+    const std::string file = Catalogue("list.cdi", {{"B", "b0", "file ", "\\", "1"},
+                                                    {"A", "DOCS", "folder ", "\\", "0"},
+                                                    {"A", "a.txt", "file ", "\\DOCS\\", "1,000"},
+                                                    {"B", "b1", "file ", "\\", "1"},
+                                                    {"A", "later", "file ", "\\", "1"},
+                                                    {"C", "c0", "file ", "\\", "1"},
+                                                    kDeleted,
+                                                    {"C", "c1", "file ", "\\", "1"}});
+    Result r = RunCli({"list", file, "A"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "DOCS\tfolder \t\\\t0\na.txt\tfile \t\\DOCS\\\t1,000\n");
+    r = RunCli({"list", file, "C"});
+    EXPECT_EQ(r.out, "c0\tfile \t\\\t1\n");
+
+    r = RunCli({"list", file, "a"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "tamberol-cli: no disc is labelled \"a\" in " + file + "\n");
+}
+
+TEST_F(Cli, DoubleDashLetsALabelBeginWithDashes) {
+    const std::string file = Catalogue("dash.cdi", {{"--odd", "x", "file ", "\\", "1"}});
+    const Result r = RunCli({"list", file, "--", "--odd"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "x\tfile \t\\\t1\n");
+}
+
+TEST_F(Cli, MissingOrMalformedFilesFailNamingTheFileAndTheFault) {
+    const std::string missing = PathOf("missing.cdi");
+    Result r = RunCli({"dump", missing});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(missing), std::string::npos) << r.err;
+
+    const std::string bad = PathOf("bad.cdi");
+    {
+        QFile out(QString::fromStdString(bad));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(
+            QByteArray("\x01\x00\xFF\xFF\x02\x00\x0A\x00"
+                       "CCDContent\0\0\0\0\0",
+                       23));
+    }
+    for (const char* command : {"dump", "discs"}) {
+        r = RunCli({command, bad});
+        EXPECT_EQ(r.exitCode, 1) << command;
+        EXPECT_EQ(r.out, "") << command;
+        EXPECT_NE(r.err.find(bad), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("schema"), std::string::npos) << r.err;
+    }
+    r = RunCli({"list", bad, "A"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find(bad), std::string::npos) << r.err;
+}
+
+TEST(CliUsage, WrongUsageExitsWithTwoAndShowsTheUsage) {
+    Result r = RunCli({});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("usage: tamberol-cli COMMAND"), std::string::npos) << r.err;
+
+    r = RunCli({"frobnicate"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("unknown command \"frobnicate\""), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("usage:"), std::string::npos) << r.err;
+
+    r = RunCli({"dump"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "tamberol-cli dump: missing arguments\nusage: tamberol-cli dump FILE [--json]\n");
+    r = RunCli({"dump", "a.cdi", "b.cdi"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "tamberol-cli dump: too many arguments\nusage: tamberol-cli dump FILE [--json]\n");
+    r = RunCli({"discs", "--json", "a.cdi"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("unknown option --json"), std::string::npos) << r.err;
+}
+
+TEST(CliUsage, HelpListsEveryCommand) {
+    Result r = RunCli({"--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    for (const char* line : {"tamberol-cli dump FILE [--json]", "tamberol-cli discs FILE",
+                             "tamberol-cli list FILE LABEL", "tamberol-cli drives"}) {
+        EXPECT_NE(r.out.find(line), std::string::npos) << line;
+    }
+    r = RunCli({"list", "--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.rfind("usage: tamberol-cli list FILE LABEL\n", 0), 0u) << r.out;
+}
+
+TEST(CliDrives, ListsEachDriveRootAndItsFolder) {
+    QTemporaryDir e;
+    const std::string map = "F=/srv/nowhere;E=" + e.path().toStdString();
+    Result r = RunCli({"drives"}, map.c_str());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "E:\\\t" + e.path().toStdString() + "\nF:\\\t/srv/nowhere\n");
+
+    r = RunCli({"drives"}, "");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "tamberol-cli: no CD/DVD drive found\n");
+}
