@@ -18,17 +18,24 @@ void CDocument::RemoveView(CView* view) {
     std::erase(m_views, view);
 }
 
+bool CDocument::IsAttached(const CView* view) const {
+    return std::find(m_views.begin(), m_views.end(), view) != m_views.end();
+}
+
 void CDocument::UpdateAllViews(CView* sender, int hint) {
-    // A view may be added while a hint is handled; iterate by index over a stable snapshot.
+    // A handler may add or remove views: a snapshot keeps the walk stable, and a view that an earlier
+    // handler detached or destroyed is skipped rather than called.
     const auto views = m_views;
     for (CView* view : views) {
-        if (view != sender) view->OnUpdate(sender, hint);
+        if (view != sender && IsAttached(view)) view->OnUpdate(sender, hint);
     }
 }
 
 void CDocument::SendInitialUpdate() {
     const auto views = m_views;
-    for (CView* view : views) view->OnInitialUpdate();
+    for (CView* view : views) {
+        if (IsAttached(view)) view->OnInitialUpdate();
+    }
 }
 
 void CDocument::SetPathName(const std::string& path) {

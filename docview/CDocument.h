@@ -41,6 +41,8 @@ public:
     virtual void DeleteContents() {}
 
 private:
+    bool IsAttached(const CView* view) const;
+
     std::vector<CView*> m_views;
     bool m_bModified = false;
     std::string m_strPathName;
