@@ -1,0 +1,59 @@
+#include "app/DiscPrintout.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTextDocument>
+
+#include "catalogue/CKavrelDoc.h"
+#include "res/Texts.h"
+
+namespace printout {
+
+namespace {
+QString Cell(std::string_view bytes) {
+    return ToQString(bytes).toHtmlEscaped();
+}
+
+// Kinds are stored with a trailing blank that means nothing on paper.
+std::string_view Trimmed(std::string_view kind) {
+    while (!kind.empty() && kind.back() == ' ') kind.remove_suffix(1);
+    return kind;
+}
+}  // namespace
+
+QString DiscTableHtml(const CKavrelDoc& doc, std::string_view label) {
+    const EntryStore& entries = doc.Entries();
+    const EntryStore::TextId labelId = entries.FindText(label);
+    QString rows;
+    int count = 0;
+    if (labelId != EntryStore::kNoId && !label.empty()) {
+        for (std::size_t i = 0; i < entries.Size(); ++i) {
+            if (entries.LabelId(i) != labelId) continue;
+            ++count;
+            rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td align=\"right\">%4</td></tr>\n")
+                        .arg(Cell(entries.Name(i)), Cell(Trimmed(entries.Kind(i))), Cell(entries.Path(i)),
+                             Cell(entries.SizeText(i)));
+        }
+    }
+    return QStringLiteral(
+               "<html><head><meta charset=\"utf-8\"><title>%1</title></head><body>\n"
+               "<h2>%1</h2>\n<p>%2 entries</p>\n"
+               "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">\n"
+               "<thead><tr><th align=\"left\">Name</th><th align=\"left\">Kind</th>"
+               "<th align=\"left\">Path</th><th align=\"right\">Size</th></tr></thead>\n"
+               "<tbody>\n%3</tbody></table>\n</body></html>\n")
+        .arg(Cell(label), QString::number(count), rows);
+}
+
+bool PrintDisc(QWidget* parent, const CKavrelDoc& doc, std::string_view label) {
+    QPrinter printer;
+    printer.setDocName(ToQString(label));
+    QPrintDialog dialog(&printer, parent);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    QTextDocument page;
+    page.setHtml(DiscTableHtml(doc, label));
+    page.print(&printer);
+    return true;
+}
+
+}  // namespace printout

@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include <QTextDocument>
+
+#include "AppTestSupport.h"
+#include "app/DiscPrintout.h"
+#include "catalogue/CKavrelDoc.h"
+
+namespace {
+
+TEST(DiscPrintoutTest, TableHoldsOnlyThatDiscsEntriesInOrder) {
+    CKavrelDoc doc;
+    doc.AppendEntry("FIRST", "DOCS", kKindFolder, "\\", "0");
+    doc.AppendEntry("SECOND", "OTHER.TXT", kKindFile, "\\", "9");
+    doc.AppendEntry("FIRST", "A<B>.TXT", kKindFile, "\\DOCS\\", "1,234");
+    doc.AppendEntry("", "", "", "", "");  // a deleted entry
+
+    const QString html = printout::DiscTableHtml(doc, "FIRST");
+    EXPECT_TRUE(html.contains("A&lt;B&gt;.TXT"));
+    EXPECT_FALSE(html.contains("OTHER.TXT"));
+    EXPECT_TRUE(html.contains("<p>2 entries</p>"));
+
+    EnsureApplication();
+    QTextDocument page;
+    page.setHtml(html);
+    const QString text = page.toPlainText();
+    EXPECT_LT(text.indexOf("DOCS"), text.indexOf("A<B>.TXT"));
+    EXPECT_TRUE(text.contains("folder"));
+    EXPECT_TRUE(text.contains("\\DOCS\\"));
+    EXPECT_TRUE(text.contains("1,234"));
+}
+
+TEST(DiscPrintoutTest, LabelsAreShownAsTheCatalogueStoresThem) {
+    CKavrelDoc doc;
+    doc.AppendEntry("\xE9t\xE9", "X", kKindFile, "\\", "1");  // Windows-1252 bytes from an old catalogue
+    const QString html = printout::DiscTableHtml(doc, "\xE9t\xE9");
+    EXPECT_TRUE(html.contains(QString::fromUtf8("<h2>été</h2>")));
+    EXPECT_TRUE(html.contains("<p>1 entries</p>"));
+    EXPECT_TRUE(printout::DiscTableHtml(doc, "NONE").contains("<p>0 entries</p>"));
+}
+
+}  // namespace

@@ -1,0 +1,306 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "AppTestSupport.h"
+#include "app/DocumentLifecycle.h"
+#include "app/RecentFileList.h"
+#include "catalogue/CKavrelDoc.h"
+
+namespace {
+
+using msg::Answer;
+
+class LifecycleTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QSettings settings{dir.filePath("settings.ini"), QSettings::IniFormat};
+    RecentFileList recent{settings};
+    CKavrelDoc doc;
+    ScriptedMessages messages;
+    ScriptedDialogs dialogs;
+    CountingView view;
+    DocumentLifecycle files{doc, messages, dialogs, recent};
+    int changes = 0;
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        view.SetDocument(&doc);
+        files.SetOnChanged([this] { ++changes; });
+    }
+
+    std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
+
+    // Writes a catalogue file with one disc of `entries` files, without touching the document under test.
+    std::string WriteCatalogue(const char* name, const char* label, int entries) {
+        CKavrelDoc other;
+        for (int i = 0; i < entries; ++i)
+            other.AppendEntry(label, "F" + std::to_string(i) + ".TXT", kKindFile, "\\", "1");
+        std::string error;
+        EXPECT_TRUE(other.OnSaveDocument(Path(name), error)) << error;
+        return Path(name);
+    }
+
+    void Modify() { doc.AppendEntry("MINE", "X.TXT", kKindFile, "\\", "5"); }
+};
+
+// --- The save prompt, on every way a modified catalogue can be dropped ---
+
+enum class Trigger { New, Open, Recent, OpenFile, Close };
+
+struct PromptCase {
+    Trigger trigger;
+    Answer answer;
+};
+
+class SavePromptTest : public LifecycleTest, public ::testing::WithParamInterface<PromptCase> {
+protected:
+    std::string other;
+
+    void SetUp() override {
+        LifecycleTest::SetUp();
+        other = WriteCatalogue("other.cdi", "OTHER", 3);
+        recent.Add(QString::fromStdString(other));
+        dialogs.openPath = other;
+        Modify();
+    }
+
+    bool Run(Trigger trigger) {
+        switch (trigger) {
+            case Trigger::New:
+                return files.FileNew();
+            case Trigger::Open:
+                return files.FileOpen();
+            case Trigger::Recent:
+                return files.OpenRecentFile(0);
+            case Trigger::OpenFile:
+                return files.OpenDocumentFile(other);
+            case Trigger::Close:
+                return files.SaveModified();
+        }
+        return false;
+    }
+};
+
+TEST_P(SavePromptTest, AnswerDecidesWhetherTheCatalogueIsKeptSavedOrDropped) {
+    const auto [trigger, answer] = GetParam();
+    messages.answers = {answer};
+    dialogs.savePath = Path("saved");
+    const int updatesBefore = view.initialUpdates;
+
+    const bool wentOn = Run(trigger);
+
+    ASSERT_GE(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Save changes to Untitled?");
+    EXPECT_EQ(messages.shown[0].caption, "Kavrel");
+    EXPECT_EQ(messages.shown[0].buttons, msg::Buttons::YesNoCancel);
+    if (answer == Answer::Cancel) {
+        EXPECT_FALSE(wentOn);
+        EXPECT_EQ(doc.GetEntryCount(), 1u);
+        EXPECT_TRUE(doc.IsModified());
+        EXPECT_EQ(doc.GetTitle(), "Untitled");
+        EXPECT_EQ(dialogs.openAsked, 0);
+        EXPECT_EQ(view.initialUpdates, updatesBefore);
+        return;
+    }
+    EXPECT_TRUE(wentOn);
+    // Yes on an untitled catalogue asks for a name and saves there, ".cdi" added.
+    EXPECT_EQ(QFile::exists(QString::fromStdString(Path("saved.cdi"))), answer == Answer::Yes);
+    EXPECT_EQ(dialogs.saveAsked, answer == Answer::Yes ? 1 : 0);
+    if (trigger == Trigger::Close) {
+        EXPECT_EQ(doc.IsModified(), answer == Answer::No);
+        return;
+    }
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(view.initialUpdates, updatesBefore + 1);
+    if (trigger == Trigger::New) {
+        EXPECT_EQ(doc.GetEntryCount(), 0u);
+        EXPECT_EQ(doc.GetTitle(), "Untitled");
+    } else {
+        EXPECT_EQ(doc.GetEntryCount(), 3u);
+        EXPECT_EQ(doc.GetTitle(), "other.cdi");
+    }
+}
+
+std::string CaseName(const ::testing::TestParamInfo<PromptCase>& info) {
+    static const char* triggers[] = {"New", "Open", "Recent", "OpenFile", "Close"};
+    static const char* answers[] = {"Ok", "Yes", "No", "Cancel"};
+    return std::string(triggers[static_cast<int>(info.param.trigger)]) +
+           answers[static_cast<int>(info.param.answer)];
+}
+
+std::vector<PromptCase> AllCases() {
+    std::vector<PromptCase> cases;
+    for (Trigger t : {Trigger::New, Trigger::Open, Trigger::Recent, Trigger::OpenFile, Trigger::Close})
+        for (Answer a : {Answer::Yes, Answer::No, Answer::Cancel}) cases.push_back({t, a});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPath, SavePromptTest, ::testing::ValuesIn(AllCases()), CaseName);
+
+TEST_F(LifecycleTest, UnmodifiedCatalogueIsDroppedWithoutAsking) {
+    EXPECT_TRUE(files.FileNew());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(LifecycleTest, FailedSaveAfterYesKeepsTheCatalogue) {
+    Modify();
+    messages.answers = {Answer::Yes};
+    dialogs.savePath = Path("no-such-folder/x.cdi");
+    EXPECT_FALSE(files.FileNew());
+    EXPECT_EQ(doc.GetEntryCount(), 1u);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(messages.shown.size(), 2u);  // the prompt, then why the save failed
+}
+
+TEST_F(LifecycleTest, CancelledSaveDialogAfterYesKeepsTheCatalogue) {
+    Modify();
+    messages.answers = {Answer::Yes};
+    EXPECT_FALSE(files.SaveModified());
+    EXPECT_TRUE(doc.IsModified());
+}
+
+TEST_F(LifecycleTest, PromptNamesTheFileOfATitledCatalogue) {
+    doc.AppendEntry("A", "X", kKindFile, "\\", "1");
+    messages.answers = {};
+    dialogs.savePath = Path("named.cdi");
+    ASSERT_TRUE(files.FileSave());
+    Modify();
+    messages.answers = {Answer::Cancel};
+    EXPECT_FALSE(files.FileNew());
+    EXPECT_EQ(messages.shown.back().text, "Save changes to " + Path("named.cdi") + "?");
+}
+
+// --- Save and Save As ---
+
+TEST_F(LifecycleTest, SaveAsAddsTheExtensionOnlyWhenMissing) {
+    Modify();
+    dialogs.savePath = Path("first");
+    ASSERT_TRUE(files.FileSaveAs());
+    EXPECT_EQ(doc.GetPathName(), Path("first.cdi"));
+    EXPECT_EQ(doc.GetTitle(), "first.cdi");
+    EXPECT_EQ(dialogs.lastSuggestion, "Untitled.cdi");
+
+    dialogs.savePath = Path("second.CDI");
+    ASSERT_TRUE(files.FileSaveAs());
+    EXPECT_EQ(doc.GetPathName(), Path("second.CDI"));
+    EXPECT_EQ(dialogs.lastSuggestion, Path("first.cdi"));
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(LifecycleTest, SaveOfANamedCatalogueDoesNotAsk) {
+    Modify();
+    dialogs.savePath = Path("cat.cdi");
+    ASSERT_TRUE(files.FileSave());
+    Modify();
+    ASSERT_TRUE(files.FileSave());
+    EXPECT_EQ(dialogs.saveAsked, 1);
+    CKavrelDoc reread;
+    std::string error;
+    ASSERT_TRUE(reread.OnOpenDocument(Path("cat.cdi"), error)) << error;
+    EXPECT_EQ(reread.GetEntryCount(), 2u);
+}
+
+TEST_F(LifecycleTest, CancelledSaveAsChangesNothing) {
+    Modify();
+    EXPECT_FALSE(files.FileSaveAs());
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_TRUE(doc.GetPathName().empty());
+    EXPECT_TRUE(recent.IsEmpty());
+}
+
+// --- Open failures ---
+
+TEST_F(LifecycleTest, BadFileIsReportedAndLeavesANewUntitledCatalogue) {
+    const std::string good = WriteCatalogue("good.cdi", "G", 2);
+    ASSERT_TRUE(files.OpenDocumentFile(good));
+    QFile bad(dir.filePath("bad.cdi"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("\x05\x00garbage", 9);
+    bad.close();
+    const int updates = view.initialUpdates;
+
+    EXPECT_FALSE(files.OpenDocumentFile(Path("bad.cdi")));
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find("bad.cdi"), std::string::npos);
+    EXPECT_EQ(doc.GetEntryCount(), 0u);
+    EXPECT_EQ(doc.GetTitle(), "Untitled");
+    EXPECT_TRUE(doc.GetPathName().empty());
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(view.initialUpdates, updates + 1);
+}
+
+TEST_F(LifecycleTest, UnreadablePathIsReportedAndKeepsTheCatalogue) {
+    const std::string good = WriteCatalogue("good.cdi", "G", 2);
+    ASSERT_TRUE(files.OpenDocumentFile(good));
+    const int updates = view.initialUpdates;
+
+    EXPECT_FALSE(files.OpenDocumentFile(Path("missing.cdi")));
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find("missing.cdi"), std::string::npos);
+    EXPECT_EQ(doc.GetEntryCount(), 2u);
+    EXPECT_EQ(doc.GetTitle(), "good.cdi");
+    EXPECT_EQ(view.initialUpdates, updates);
+}
+
+TEST_F(LifecycleTest, OpenAtStartOpensWithoutPromptAndFailsOnAMissingFile) {
+    Modify();
+    EXPECT_TRUE(files.OpenAtStart(WriteCatalogue("start.cdi", "S", 4)));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(doc.GetEntryCount(), 4u);
+    EXPECT_FALSE(files.OpenAtStart(Path("nowhere.cdi")));
+    EXPECT_EQ(messages.shown.size(), 1u);
+}
+
+TEST_F(LifecycleTest, CancelledOpenDialogKeepsEverything) {
+    Modify();
+    messages.answers = {Answer::No};
+    EXPECT_FALSE(files.FileOpen());
+    EXPECT_EQ(dialogs.openAsked, 1);
+    EXPECT_EQ(doc.GetEntryCount(), 1u);
+}
+
+// --- Recent files through the lifecycle ---
+
+TEST_F(LifecycleTest, OpeningAndSavingPutTheFileOnTopOfTheRecentList) {
+    const std::string a = WriteCatalogue("a.cdi", "A", 1);
+    const std::string b = WriteCatalogue("b.cdi", "B", 1);
+    ASSERT_TRUE(files.OpenDocumentFile(a));
+    ASSERT_TRUE(files.OpenDocumentFile(b));
+    dialogs.savePath = Path("c");
+    ASSERT_TRUE(files.FileSaveAs());
+    EXPECT_EQ(recent.Paths(),
+              (QStringList{dir.filePath("c.cdi"), dir.filePath("b.cdi"), dir.filePath("a.cdi")}));
+    ASSERT_TRUE(files.OpenRecentFile(2));
+    EXPECT_EQ(doc.GetTitle(), "a.cdi");
+    EXPECT_EQ(recent.Paths().front(), dir.filePath("a.cdi"));
+}
+
+TEST_F(LifecycleTest, VanishedRecentFileIsReportedAndRemovedWithoutPrompt) {
+    const std::string gone = WriteCatalogue("gone.cdi", "G", 1);
+    recent.Add(QString::fromStdString(gone));
+    QFile::remove(QString::fromStdString(gone));
+    Modify();
+
+    EXPECT_FALSE(files.OpenRecentFile(0));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find("gone.cdi"), std::string::npos);
+    EXPECT_TRUE(recent.IsEmpty());
+    EXPECT_EQ(doc.GetEntryCount(), 1u);
+    EXPECT_TRUE(doc.IsModified());
+}
+
+TEST_F(LifecycleTest, RecentFileThatProvesBadIsRemoved) {
+    QFile bad(dir.filePath("bad.cdi"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("\x01\x00\xff\xff\x02\x00", 6);
+    bad.close();
+    recent.Add(bad.fileName());
+    EXPECT_FALSE(files.OpenRecentFile(0));
+    EXPECT_TRUE(recent.IsEmpty());
+    EXPECT_FALSE(files.OpenRecentFile(0));
+}
+
+}  // namespace
