@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QIcon>
+#include <QTest>
+
+#include "ListsTestSupport.h"
+#include "catalogue/CKavrelDoc.h"
+#include "lists/CSecView.h"
+#include "lists/CThirdView.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+std::vector<int> Widths(const QTreeView& view) {
+    std::vector<int> widths;
+    for (int c = 0; c < view.header()->count(); ++c) widths.push_back(view.header()->sectionSize(c));
+    return widths;
+}
+
+std::vector<int> SelectedRows(const QTreeView& view) {
+    std::vector<int> rows;
+    for (const QModelIndex& index : view.selectionModel()->selectedRows()) rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void Select(QTreeView& view, std::initializer_list<int> rows) {
+    view.selectionModel()->clearSelection();
+    for (int row : rows)
+        view.selectionModel()->select(view.model()->index(row, 0),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+void DoubleClickRow(QTreeView& view, int row) {
+    const QRect rect = view.visualRect(view.model()->index(row, 0));
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+}
+
+const QColor kBackground(236, 247, 255);
+
+class ContentsViewTest : public ::testing::Test {
+protected:
+    ContentsViewTest() { view.SetMessages(&messages); }
+
+    CKavrelDoc doc;
+    RecordingMessages messages;
+    CSecView view{&doc};
+};
+
+TEST_F(ContentsViewTest, HeaderFollowsEachLayoutWithItsWidths) {
+    FakeDrive drive;
+    doc.AppendEntry("A", "a1", "file ", "\\", "1");
+    doc.AppendEntry("B", "b1", "file ", "\\", "1");
+    view.OnInitialUpdate();
+    EXPECT_EQ(Widths(view), (std::vector<int>{278, 80, 300, 138}));
+    EXPECT_EQ(view.model()->headerData(2, Qt::Horizontal).toString(), "Path Name");
+
+    doc.m_strDriveRoot = "E:\\";
+    doc.UpdateAllViews(nullptr, hint::kLiveListing);
+    EXPECT_EQ(Widths(view), (std::vector<int>{200, 100, 100}));
+
+    doc.m_strSelText = "B";
+    doc.UpdateAllViews(nullptr, hint::kShowDisc);
+    EXPECT_EQ(Widths(view), (std::vector<int>{200, 80, 300, 138}));
+    EXPECT_EQ(view.model()->rowCount(), 1);
+    // Emptying the rows keeps the widths a person may have dragged.
+    view.header()->resizeSection(2, 123);
+    doc.m_strSelText = "A";
+    doc.UpdateAllViews(nullptr, hint::kShowDisc);
+    EXPECT_EQ(view.header()->sectionSize(2), 123);
+}
+
+TEST_F(ContentsViewTest, LooksLikeAReportList) {
+    EXPECT_EQ(view.palette().color(QPalette::Base), kBackground);
+    EXPECT_EQ(view.selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(view.selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_FALSE(view.rootIsDecorated());
+    doc.m_strDriveRoot = "E:\\";
+    doc.UpdateAllViews(nullptr, hint::kLiveListing);
+    doc.m_strListRow = {"DOCS", "folder", "0", "0"};
+    doc.UpdateAllViews(nullptr, hint::kLiveRow);
+    doc.m_nListRow = 1;
+    doc.m_strListRow = {"A.TXT", "file", "5", "1"};
+    doc.UpdateAllViews(nullptr, hint::kLiveRow);
+    const auto folder = view.model()->index(0, 0).data(Qt::DecorationRole).value<QIcon>();
+    const auto file = view.model()->index(1, 0).data(Qt::DecorationRole).value<QIcon>();
+    EXPECT_FALSE(folder.isNull());
+    EXPECT_FALSE(file.isNull());
+    EXPECT_NE(folder.cacheKey(), file.cacheKey());
+}
+
+TEST_F(ContentsViewTest, APickedDiscSelectsAndShowsTheHit) {
+    for (int i = 0; i < 500; ++i) doc.AppendEntry("B", "F" + std::to_string(i), "file ", "\\", "1");
+    view.resize(400, 200);
+    view.show();
+    doc.m_strPickLabel = "B";
+    doc.m_strPickName = "F400";
+    doc.m_strPickPath = "\\";
+    doc.UpdateAllViews(nullptr, hint::kShowPickedDisc);
+    EXPECT_EQ(SelectedRows(view), (std::vector<int>{400}));
+    EXPECT_EQ(view.currentIndex().row(), 400);
+    QApplication::processEvents();
+    EXPECT_TRUE(view.viewport()->rect().intersects(view.visualRect(view.model()->index(400, 0))));
+}
+
+TEST_F(ContentsViewTest, DoubleClickAndEnterWalkIntoTheTopmostSelectedFolder) {
+    FakeDrive drive;
+    drive.AddFolder("AAA/INNER");
+    drive.AddFolder("BBB");
+    drive.AddFile("C.TXT", 1);
+    view.resize(400, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.OnInitialUpdate();
+    const auto rowOf = [this](const char* name) {
+        for (int r = 0; r < view.model()->rowCount(); ++r)
+            if (view.Contents().Model().Text(r, 0) == name) return r;
+        return -1;
+    };
+    ASSERT_EQ(view.model()->rowCount(), 3);
+
+    DoubleClickRow(view, rowOf("C.TXT"));
+    EXPECT_EQ(view.Contents().CurrentDir(), "E:\\");
+
+    DoubleClickRow(view, rowOf("BBB"));
+    EXPECT_EQ(view.Contents().CurrentDir(), "E:\\BBB\\");
+
+    Select(view, {rowOf(".")});
+    QTest::keyClick(&view, Qt::Key_Return);
+    EXPECT_EQ(view.Contents().CurrentDir(), "E:\\");
+
+    const int aaa = rowOf("AAA");
+    const int bbb = rowOf("BBB");
+    Select(view, {std::max(aaa, bbb), std::min(aaa, bbb)});
+    QTest::keyClick(&view, Qt::Key_Enter);
+    EXPECT_EQ(view.Contents().CurrentDir(), aaa < bbb ? "E:\\AAA\\" : "E:\\BBB\\");
+}
+
+class ResultsViewTest : public ::testing::Test {
+protected:
+    ResultsViewTest() {
+        recorder.SetDocument(&doc);
+        view.OnInitialUpdate();
+    }
+    void Offer(const std::string& label, const std::string& name, const std::string& kind = "file ",
+               const std::string& path = "\\") {
+        doc.m_bResultRow = 1;
+        doc.m_strFoundLabel = label;
+        doc.m_strFoundName = name;
+        doc.m_strFoundKind = kind;
+        doc.m_strFoundPath = path;
+        doc.m_strFoundSize = "1";
+        doc.UpdateAllViews(nullptr, hint::kResultRow);
+    }
+    void ClearResults() {
+        doc.m_bResultRow = 0;
+        doc.UpdateAllViews(nullptr, hint::kResultRow);
+    }
+    Texts Names() const { return ColumnTexts(view.Results().Model(), 0); }
+
+    CKavrelDoc doc;
+    RecordingView recorder;
+    CThirdView view{&doc};
+};
+
+TEST_F(ResultsViewTest, StartsEmptyWithTheResultColumns) {
+    EXPECT_EQ(Headings(view.Results().Model()), (Texts{"File Name", "Impress", "Path Name", "Size(bits)"}));
+    EXPECT_EQ(Widths(view), (std::vector<int>{200, 100, 300, 138}));
+    EXPECT_EQ(view.model()->rowCount(), 0);
+    EXPECT_EQ(view.palette().color(QPalette::Base), kBackground);
+    Offer("D", "x");
+    view.OnInitialUpdate();
+    EXPECT_EQ(view.model()->rowCount(), 0);
+    EXPECT_EQ(view.header()->count(), 4);
+}
+
+TEST_F(ResultsViewTest, HitsComeNewestFirstAndASecondSearchReplacesThem) {
+    ClearResults();
+    Offer("D1", "e1", "file ");
+    Offer("D1", "e2", "folder ");
+    Offer("D2", "e3", "file ");
+    EXPECT_EQ(Names(), (Texts{"e3", "e2", "e1"}));
+    EXPECT_TRUE(view.model()->index(1, 0).data(DetailListModel::kFolderRole).toBool());
+    EXPECT_FALSE(view.model()->index(0, 0).data(DetailListModel::kFolderRole).toBool());
+    ClearResults();
+    Offer("D3", "f1");
+    EXPECT_EQ(Names(), (Texts{"f1"}));
+    ClearResults();
+    EXPECT_EQ(view.model()->rowCount(), 0);
+    for (int other : {hint::kShowDisc, hint::kLiveListing, hint::kLiveRow, hint::kPickDisc}) {
+        Offer("D", "g");
+        doc.UpdateAllViews(nullptr, other);
+    }
+    EXPECT_EQ(view.model()->rowCount(), 4);
+}
+
+TEST_F(ResultsViewTest, DoubleClickAsksForTheHitsDiscWithTheTopmostSelectedRow) {
+    Offer("D1", "e1", "file ", "\\A\\");
+    Offer("D2", "e2", "file ", "\\B\\");
+    Offer("D3", "e3", "folder ", "\\C\\");
+    view.resize(600, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    recorder.heard.clear();
+
+    DoubleClickRow(view, 1);
+    ASSERT_EQ(recorder.heard.size(), 1u);
+    EXPECT_EQ(recorder.heard[0].hint, hint::kPickDisc);
+    EXPECT_EQ(recorder.heard[0].pickLabel, "D2");
+    EXPECT_EQ(recorder.heard[0].pickName, "e2");
+    EXPECT_EQ(recorder.heard[0].pickPath, "\\B\\");
+
+    Select(view, {2, 0});
+    QTest::keyClick(&view, Qt::Key_Return);
+    ASSERT_EQ(recorder.heard.size(), 2u);
+    EXPECT_EQ(recorder.heard[1].pickLabel, "D3");
+
+    view.selectionModel()->clearSelection();
+    QTest::keyClick(&view, Qt::Key_Return);
+    EXPECT_EQ(recorder.heard.size(), 2u);
+}
+
+TEST_F(ResultsViewTest, RowsSurviveHidingAndShowingThePane) {
+    Offer("D1", "e1");
+    Offer("D1", "e2");
+    view.show();
+    view.hide();
+    Offer("D1", "e3");
+    view.show();
+    EXPECT_EQ(Names(), (Texts{"e3", "e2", "e1"}));
+}
+
+}  // namespace
