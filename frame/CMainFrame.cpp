@@ -1,0 +1,335 @@
+#include "frame/CMainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QIcon>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressDialog>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "catalogue/CKavrelDoc.h"
+#include "catalogue/EntryStore.h"
+#include "docview/Messages.h"
+#include "frame/CRowSplitter.h"
+#include "frame/CommandIds.h"
+#include "lists/CSecView.h"
+#include "lists/CThirdView.h"
+#include "res/Skin.h"
+#include "res/Texts.h"
+#include "scan/CCreateImageDlg.h"
+#include "scan/CreateImageCommand.h"
+#include "scan/DiscWalker.h"
+#include "search/CFindDlg.h"
+#include "search/SearchEngine.h"
+#include "tree/CKavrelView.h"
+#include "tree/DriveListing.h"
+
+namespace {
+// A short walk finishes without a progress window flashing up.
+constexpr int kProgressDelayMs = 500;
+constexpr int kProgressPollMs = 100;
+constexpr int kTreeWidth = 200;
+constexpr int kContentsHeight = 260;
+constexpr int kResultsHeight = 100;
+}  // namespace
+
+CMainFrame::CMainFrame(CKavrelDoc* doc, IMessages* messages, QWidget* parent)
+    : QMainWindow(parent), m_pDoc(doc), m_pMessages(messages) {
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateClient();
+    resize(900, 600);
+    UpdateTitle();
+    skin::ApplySkin(this);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::AddAction(int commandId, const QString& text, const QKeySequence& key) {
+    auto* action = new QAction(text, this);
+    if (!key.isEmpty()) action->setShortcut(key);
+    m_actions[commandId] = action;
+    return action;
+}
+
+QAction* CMainFrame::Action(int commandId) const {
+    const auto found = m_actions.find(commandId);
+    return found == m_actions.end() ? nullptr : found->second;
+}
+
+void CMainFrame::CreateActions() {
+    QStyle* look = style();
+    AddAction(cmd::kFileNew, tr("&New"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    AddAction(cmd::kFileOpen, tr("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O))
+        ->setIcon(look->standardIcon(QStyle::SP_DialogOpenButton));
+    AddAction(cmd::kFileSave, tr("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S))
+        ->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
+    AddAction(cmd::kFileSaveAs, tr("Save &As..."));
+    AddAction(cmd::kCreateImage, tr("&Create Image file"), QKeySequence(Qt::CTRL | Qt::Key_B))
+        ->setIcon(look->standardIcon(QStyle::SP_DriveCDIcon));
+    QAction* recent = AddAction(cmd::kRecentFile, tr("Recent File"));
+    recent->setEnabled(false);
+    AddAction(cmd::kAppExit, tr("E&xit"));
+
+    AddAction(cmd::kFind, tr("&Find"), QKeySequence(Qt::CTRL | Qt::Key_F))
+        ->setIcon(QIcon::fromTheme(QStringLiteral("edit-find"),
+                                   look->standardIcon(QStyle::SP_FileDialogContentsView)));
+    AddAction(cmd::kDeleteItem, tr("&Delete Item"), QKeySequence(Qt::CTRL | Qt::Key_D));
+    AddAction(cmd::kItemRename, tr("Item &Rename"), QKeySequence(Qt::CTRL | Qt::Key_R));
+
+    QAction* toolbar = AddAction(cmd::kViewToolbar, tr("&Toolbar"));
+    toolbar->setCheckable(true);
+    toolbar->setChecked(true);
+
+    AddAction(cmd::kHelpTopics, tr("&Help Topics"), QKeySequence(Qt::CTRL | Qt::Key_H))
+        ->setIcon(look->standardIcon(QStyle::SP_DialogHelpButton));
+    AddAction(cmd::kAppAbout, tr("&About Kavrel..."))
+        ->setIcon(look->standardIcon(QStyle::SP_MessageBoxInformation));
+
+    // Accelerators without a menu item: they act wherever the focus is in the window.
+    AddAction(cmd::kFilePrint, tr("&Print..."), QKeySequence(Qt::CTRL | Qt::Key_P));
+    AddAction(cmd::kEditCopy, tr("&Copy"))
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    AddAction(cmd::kEditCut, tr("Cu&t"))
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+    AddAction(cmd::kEditPaste, tr("&Paste"))
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+    AddAction(cmd::kEditUndo, tr("&Undo"))
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    AddAction(cmd::kNextPane, tr("Next Pane"), QKeySequence(Qt::Key_F6));
+    AddAction(cmd::kPrevPane, tr("Previous Pane"), QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    for (int id : {cmd::kFilePrint, cmd::kEditCopy, cmd::kEditCut, cmd::kEditPaste, cmd::kEditUndo,
+                   cmd::kNextPane, cmd::kPrevPane})
+        addAction(Action(id));
+
+    connect(Action(cmd::kCreateImage), &QAction::triggered, this, &CMainFrame::OnCreateImage);
+    connect(Action(cmd::kFind), &QAction::triggered, this, &CMainFrame::OnFind);
+    connect(Action(cmd::kAppExit), &QAction::triggered, this, &QWidget::close);
+    connect(Action(cmd::kNextPane), &QAction::triggered, this, [this] { MoveFocusToPane(+1); });
+    connect(Action(cmd::kPrevPane), &QAction::triggered, this, [this] { MoveFocusToPane(-1); });
+}
+
+void CMainFrame::CreateMenus() {
+    m_pFileMenu = menuBar()->addMenu(tr("&File"));
+    m_pFileMenu->addAction(Action(cmd::kFileNew));
+    m_pFileMenu->addAction(Action(cmd::kFileOpen));
+    m_pFileMenu->addAction(Action(cmd::kFileSave));
+    m_pFileMenu->addAction(Action(cmd::kFileSaveAs));
+    m_pFileMenu->addSeparator();
+    m_pFileMenu->addAction(Action(cmd::kCreateImage));
+    m_pFileMenu->addSeparator();
+    m_pFileMenu->addAction(Action(cmd::kRecentFile));
+    m_pRecentAnchor = m_pFileMenu->addSeparator();
+    m_pFileMenu->addAction(Action(cmd::kAppExit));
+
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    edit->addAction(Action(cmd::kFind));
+    edit->addAction(Action(cmd::kDeleteItem));
+    edit->addAction(Action(cmd::kItemRename));
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    view->addAction(Action(cmd::kViewToolbar));
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(Action(cmd::kHelpTopics));
+    help->addSeparator();
+    help->addAction(Action(cmd::kAppAbout));
+}
+
+void CMainFrame::CreateToolBar() {
+    m_wndToolBar = new QToolBar(tr("Toolbar"), this);
+    m_wndToolBar->setObjectName(QStringLiteral("toolbar"));
+    m_wndToolBar->setMovable(false);
+    m_wndToolBar->setFloatable(false);
+    m_wndToolBar->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::TopToolBarArea, m_wndToolBar);
+
+    const std::pair<int, const char*> buttons[] = {{cmd::kCreateImage, nullptr}, {cmd::kFileOpen, "Open"},
+                                                   {cmd::kFileSave, "Save"},     {cmd::kFind, nullptr},
+                                                   {cmd::kHelpTopics, nullptr},  {cmd::kAppAbout, "About"}};
+    for (const auto& [id, tip] : buttons) {
+        QAction* action = Action(id);
+        m_wndToolBar->addAction(action);
+        QWidget* button = m_wndToolBar->widgetForAction(action);
+        if (tip) {
+            button->setToolTip(tr(tip));
+        } else {
+            // An empty tooltip would make Qt fall back to the action's text; these buttons show none.
+            button->installEventFilter(this);
+            m_untippedButtons.insert(button);
+        }
+    }
+
+    QAction* toggle = Action(cmd::kViewToolbar);
+    connect(toggle, &QAction::toggled, m_wndToolBar, &QWidget::setVisible);
+    connect(m_wndToolBar, &QToolBar::visibilityChanged, toggle, &QAction::setChecked);
+}
+
+void CMainFrame::CreateClient() {
+    m_wndSplitter = new CRowSplitter(Qt::Horizontal, this);
+    m_wndSplitter->setChildrenCollapsible(false);
+    m_pTreeView = new CKavrelView(m_pDoc, this, m_wndSplitter);
+    m_wndSplitter2 = new CRowSplitter(Qt::Vertical, m_wndSplitter);
+    m_wndSplitter2->setChildrenCollapsible(false);
+    m_pContentsView = new CSecView(m_pDoc, m_wndSplitter2);
+    m_pContentsView->SetMessages(m_pMessages);
+    m_pResultsView = new CThirdView(m_pDoc, m_wndSplitter2);
+
+    // Growing the window widens the lists and deepens the results; the tree and the contents keep their size.
+    m_wndSplitter->setStretchFactor(0, 0);
+    m_wndSplitter->setStretchFactor(1, 1);
+    m_wndSplitter2->setStretchFactor(0, 0);
+    m_wndSplitter2->setStretchFactor(1, 1);
+    m_wndSplitter->SetRowSizes({kTreeWidth, 700});
+    m_wndSplitter2->SetRowSizes({kContentsHeight, kResultsHeight});
+    setCentralWidget(m_wndSplitter);
+}
+
+void CMainFrame::HideResultsPane() {
+    if (m_bResultsHidden) return;
+    m_wndSplitter2->DropLastRow();
+    m_bResultsHidden = 1;
+}
+
+void CMainFrame::ShowResultsPane() {
+    if (!m_bResultsHidden) return;
+    m_wndSplitter2->RestoreLastRow();
+    m_bResultsHidden = 0;
+}
+
+void CMainFrame::UpdateTitle() {
+    setWindowTitle(ToQString(m_pDoc->GetTitle()) + QStringLiteral("[*] - Tamberol"));
+    setWindowModified(m_pDoc->IsModified());
+}
+
+void CMainFrame::MoveFocusToPane(int step) {
+    QList<QWidget*> panes{m_pTreeView, m_pContentsView};
+    if (!m_bResultsHidden) panes.append(m_pResultsView);
+    const QWidget* focus = QApplication::focusWidget();
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < panes.size(); ++i)
+        if (focus && (focus == panes[i] || panes[i]->isAncestorOf(focus))) at = i;
+    const qsizetype count = panes.size();
+    const qsizetype next = at < 0 ? (step > 0 ? 0 : count - 1) : (at + step + count) % count;
+    panes[next]->setFocus(Qt::OtherFocusReason);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_closeGuard && !m_closeGuard()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip && m_untippedButtons.contains(watched)) return true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::OnDeviceChange() {
+    RefreshDriveListing(m_pDoc->m_strDrives[0]);
+}
+
+void CMainFrame::RefreshDriveListing(const std::string& root) {
+    BroadcastDriveListing(*m_pDoc, root);
+}
+
+void CMainFrame::OnCreateImage() {
+    CCreateImageDlg dlg(this);
+    // A drive may have gone since start-up; refusing the command is enough, the catalogue stays usable.
+    if (!dlg.HasDrives()) {
+        m_pMessages->Tell(scan::kNoDriveMessage);
+        return;
+    }
+    if (dlg.DoModal() != QDialog::Accepted) return;
+    m_strDiscLabel = dlg.m_strLabel;
+    if (!scan::IsLabelAccepted(m_strDiscLabel)) {
+        m_pMessages->Tell(scan::kBadLabelMessage);
+        return;
+    }
+    EntryStore walked;
+    if (!WalkDisc(dlg.m_strDrive, walked)) return;
+    scan::FinishCreateImage(*m_pDoc, *m_pMessages, m_strDiscLabel, walked);
+    UpdateTitle();
+}
+
+bool CMainFrame::WalkDisc(const std::string& drive, EntryStore& walked) {
+    struct Progress {
+        std::mutex lock;
+        std::string folder;
+        std::size_t entries = 0;
+    } progress;
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> finished{false};
+    bool completed = false;
+
+    scan::DiscWalker walker(m_strDiscLabel);
+    walker.SetCancelFlag(&cancel);
+    walker.SetProgress([&](std::string_view folder, std::size_t entries) {
+        {
+            const std::lock_guard guard(progress.lock);
+            progress.folder = folder;
+            progress.entries = entries;
+        }
+        if (m_walkListener) m_walkListener(folder, entries);
+    });
+
+    QEventLoop loop;
+    QProgressDialog dialog(this);
+    dialog.setWindowTitle(tr("Create Image file"));
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setRange(0, 0);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.setMinimumDuration(kProgressDelayMs);
+    dialog.setMinimumWidth(420);
+    dialog.setLabelText(tr("Reading %1").arg(ToQString(drive)));
+    connect(&dialog, &QProgressDialog::canceled, &loop, [&cancel] { cancel = true; });
+
+    QTimer poll;
+    poll.setInterval(kProgressPollMs);
+    connect(&poll, &QTimer::timeout, &dialog, [&] {
+        const std::lock_guard guard(progress.lock);
+        dialog.setLabelText(tr("Reading %1\n%2 entries so far")
+                                .arg(ToQString(progress.folder))
+                                .arg(static_cast<qulonglong>(progress.entries)));
+    });
+    poll.start();
+
+    std::thread worker([&] {
+        completed = walker.Walk(drive, walked);
+        finished = true;
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+
+    // Until the progress window shows, the window keeps painting but input waits, so no other command
+    // can start meanwhile; once it shows, it is window-modal and blocks the window itself.
+    QTimer::singleShot(kProgressDelayMs, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!finished) {
+        dialog.show();
+        while (!finished) loop.exec();
+    }
+    worker.join();
+    dialog.hide();
+    return completed && !cancel;
+}
+
+void CMainFrame::OnFind() {
+    CFindDlg dlg(this);
+    if (dlg.exec() != QDialog::Accepted) return;
+    if (dlg.m_strFind.empty()) return;
+    search::Find(*m_pDoc, *m_pMessages, *this, dlg.m_strFind, dlg.OptionCode());
+}

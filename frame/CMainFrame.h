@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QSet>
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "docview/IResultsPane.h"
+
+class CKavrelDoc;
+class CKavrelView;
+class CRowSplitter;
+class CSecView;
+class CThirdView;
+class EntryStore;
+class IMessages;
+class QAction;
+class QMenu;
+class QToolBar;
+
+// The main window: menus, accelerators, the toolbar and the three panes (tree | contents over results),
+// and the commands that work on the whole catalogue (Create Image file, Find, a disc's arrival).
+class CMainFrame : public QMainWindow, public IResultsPane {
+    Q_OBJECT
+public:
+    // Builds the window and its views of `doc`; `messages` shows every message box.
+    CMainFrame(CKavrelDoc* doc, IMessages* messages, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // The action of a command id (see frame/CommandIds.h); null for an unknown id.
+    QAction* Action(int commandId) const;
+    // The File menu, where the application puts its recent files.
+    QMenu* FileMenu() const { return m_pFileMenu; }
+    // The separator before which recent-file entries go (the "Recent File" placeholder stands before it).
+    QAction* RecentFileAnchor() const { return m_pRecentAnchor; }
+    QToolBar* ToolBar() const { return m_wndToolBar; }
+
+    CKavrelView* TreeView() const { return m_pTreeView; }
+    CSecView* ContentsView() const { return m_pContentsView; }
+    CThirdView* ResultsView() const { return m_pResultsView; }
+    CRowSplitter* OuterSplitter() const { return m_wndSplitter; }
+    CRowSplitter* RightSplitter() const { return m_wndSplitter2; }
+
+    bool IsResultsHidden() const override { return m_bResultsHidden != 0; }
+    void ShowResultsPane() override;
+    void HideResultsPane() override;
+
+    // Shows the document's title, " - Tamberol", and whether it has unsaved changes.
+    void UpdateTitle();
+    // Asked before the window closes (Exit, the close box); returning false keeps it open.
+    void SetCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
+    // Told, on the walking thread, of every folder a disc walk enters and of the entry count so far.
+    void SetWalkListener(std::function<void(std::string_view folder, std::size_t entries)> listener) {
+        m_walkListener = std::move(listener);
+    }
+
+    // Refreshes the contents list when a disc arrives: a live listing of the first optical drive.
+    void OnDeviceChange();
+    // Broadcasts the live listing of a drive's root folder to the views.
+    void RefreshDriveListing(const std::string& root);
+
+public slots:
+    // Asks for a label and a drive, walks the disc and adds it to the catalogue.
+    void OnCreateImage();
+    // Asks for a name and options and runs the search.
+    void OnFind();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateClient();
+    QAction* AddAction(int commandId, const QString& text, const QKeySequence& key = {});
+    void MoveFocusToPane(int step);
+    bool WalkDisc(const std::string& drive, EntryStore& walked);
+
+    CKavrelDoc* m_pDoc;
+    IMessages* m_pMessages;
+    std::string m_strDiscLabel;  // the label of the disc being catalogued
+    int m_bResultsHidden = 0;
+    CRowSplitter* m_wndSplitter = nullptr;   // tree | right column
+    CRowSplitter* m_wndSplitter2 = nullptr;  // contents over results
+    QToolBar* m_wndToolBar = nullptr;
+    CKavrelView* m_pTreeView = nullptr;
+    CSecView* m_pContentsView = nullptr;
+    CThirdView* m_pResultsView = nullptr;
+    QMenu* m_pFileMenu = nullptr;
+    QAction* m_pRecentAnchor = nullptr;
+    std::map<int, QAction*> m_actions;
+    QSet<QObject*> m_untippedButtons;  // toolbar buttons that show no tooltip
+    std::function<bool()> m_closeGuard;
+    std::function<void(std::string_view, std::size_t)> m_walkListener;
+};

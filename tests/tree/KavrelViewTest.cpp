@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "TreeTestSupport.h"
+#include "tree/CKavrelView.h"
+
+namespace {
+
+int argc = 1;
+char arg0[] = "tree_tests";
+char* argv[] = {arg0, nullptr};
+
+class KavrelViewTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!QApplication::instance()) new QApplication(argc, argv);
+    }
+
+    void AddDisc(const std::string& label, int entries) {
+        for (int i = 0; i < entries; ++i) doc.AppendEntry(label, "F" + std::to_string(i), "file ", "\\", "1");
+    }
+
+    std::vector<std::string> TopTexts() const {
+        std::vector<std::string> texts;
+        for (int i = 0; i < view.topLevelItemCount(); ++i)
+            texts.push_back(CKavrelView::NodeText(view.topLevelItem(i)));
+        return texts;
+    }
+
+    std::vector<std::string> DiscTexts() const {
+        std::vector<std::string> texts;
+        for (int i = 0; i < view.m_hImageRoot->childCount(); ++i)
+            texts.push_back(CKavrelView::NodeText(view.m_hImageRoot->child(i)));
+        return texts;
+    }
+
+    QTemporaryDir discE;
+    QTemporaryDir discF;
+    FakeDrives drives{"E=" + discE.path().toStdString() + ";F=" + discF.path().toStdString()};
+    CKavrelDoc doc;
+    FakePane pane;
+    CKavrelView view{&doc, &pane};
+    HintRecorder others{&doc};
+};
+
+using Texts = std::vector<std::string>;
+
+TEST_F(KavrelViewTest, EmptyCatalogueShowsDrivesAndAChildlessRoot) {
+    view.OnInitialUpdate();
+
+    EXPECT_EQ(TopTexts(), (Texts{"CD/DVD Driver:E:\\", "CD/DVD Driver:F:\\", "CD Image files"}));
+    EXPECT_EQ(view.m_hImageRoot, view.topLevelItem(2));
+    EXPECT_EQ(view.m_hImageRoot->childCount(), 0);
+    EXPECT_FALSE(view.m_hImageRoot->isExpanded());
+    EXPECT_EQ(view.m_nDriveRootCount, 2);
+    EXPECT_EQ(view.m_hCurItem, nullptr);
+    EXPECT_EQ(view.currentItem(), nullptr);
+    // The build selects nothing and tells nobody.
+    EXPECT_TRUE(others.Hints().empty() || others.Hints() == std::vector<int>{0});
+}
+
+TEST_F(KavrelViewTest, CatalogueGivesOneNodePerDiscRunUnderAnExpandedRoot) {
+    AddDisc("A", 2);
+    AddDisc("B", 1);
+    AddDisc("A", 1);
+    doc.AppendEntry("", "", "", "", "");
+    view.OnInitialUpdate();
+
+    EXPECT_EQ(DiscTexts(), (Texts{"A", "B", "A"}));
+    EXPECT_TRUE(view.m_hImageRoot->isExpanded());
+}
+
+TEST_F(KavrelViewTest, InitialUpdateHidesTheResultsPaneAndForgetsTheOldNodes) {
+    AddDisc("A", 1);
+    view.OnInitialUpdate();
+    view.setCurrentItem(view.m_hImageRoot->child(0));
+    ASSERT_NE(view.m_hCurItem, nullptr);
+    pane.hidden = false;
+
+    doc.DeleteContents();
+    view.OnInitialUpdate();
+
+    EXPECT_TRUE(pane.hidden);
+    EXPECT_EQ(view.m_hCurItem, nullptr);
+    EXPECT_EQ(view.m_hImageRoot->childCount(), 0);
+    view.OnInitialUpdate();
+    EXPECT_EQ(pane.hides, 2);  // an already hidden pane is left alone
+}
+
+TEST_F(KavrelViewTest, NoOpticalDriveGivesTheRootAlone) {
+    qputenv("TAMBEROL_DRIVES", "");
+    view.OnInitialUpdate();
+    EXPECT_EQ(TopTexts(), (Texts{"CD Image files"}));
+}
+
+TEST_F(KavrelViewTest, OnlyTheFirstTenDrivesAreListed) {
+    std::string map;
+    for (char letter = 'D'; letter <= 'P'; ++letter)
+        map += std::string(1, letter) + "=" + discE.path().toStdString() + ";";
+    qputenv("TAMBEROL_DRIVES", QByteArray::fromStdString(map));
+    view.OnInitialUpdate();
+    EXPECT_EQ(view.m_nDriveRootCount, 10);
+    EXPECT_EQ(view.topLevelItemCount(), 11);
+    EXPECT_EQ(CKavrelView::NodeText(view.topLevelItem(9)), "CD/DVD Driver:M:\\");
+}
+
+TEST_F(KavrelViewTest, SelectingADiscTellsTheOtherViewsItsLabel) {
+    AddDisc("Backup", 1);
+    AddDisc("Photos", 1);
+    view.OnInitialUpdate();
+    others.heard_.clear();
+
+    view.setCurrentItem(view.m_hImageRoot->child(1));
+
+    ASSERT_EQ(others.Hints(), std::vector<int>{hint::kShowDisc});
+    EXPECT_EQ(others.heard_[0].text, "Photos");
+    EXPECT_EQ(view.m_hCurItem, view.m_hImageRoot->child(1));
+}
+
+TEST_F(KavrelViewTest, SelectingTheRootSendsItsText) {
+    view.OnInitialUpdate();
+    others.heard_.clear();
+    view.setCurrentItem(view.m_hImageRoot);
+    ASSERT_EQ(others.Hints(), std::vector<int>{hint::kShowDisc});
+    EXPECT_EQ(doc.m_strSelText, "CD Image files");
+}
+
+TEST_F(KavrelViewTest, SelectingADriveListsItsRootLive) {
+    MakeFile(discF.path(), QStringLiteral("README.TXT"), 12);
+    view.OnInitialUpdate();
+    others.heard_.clear();
+
+    view.setCurrentItem(view.topLevelItem(1));
+
+    ASSERT_EQ(others.Hints(), (std::vector<int>{hint::kLiveListing, hint::kLiveRow}));
+    EXPECT_EQ(others.heard_[0].text, "F:\\");
+    EXPECT_EQ(others.heard_[1].live, (std::array<std::string, 4>{"README.TXT", "file", "12", "1"}));
+}
+
+TEST_F(KavrelViewTest, DiscLabelledLikeADriveIsListedAsThatDrive) {
+    AddDisc("CD/DVD Driver:F:\\", 1);
+    view.OnInitialUpdate();
+    others.heard_.clear();
+    view.setCurrentItem(view.m_hImageRoot->child(0));
+    ASSERT_FALSE(others.heard_.empty());
+    EXPECT_EQ(others.heard_[0].hint, hint::kLiveListing);
+    EXPECT_EQ(others.heard_[0].text, "F:\\");
+}
+
+TEST_F(KavrelViewTest, KeyboardMovesListTheHighlightedDisc) {
+    AddDisc("One", 1);
+    AddDisc("Two", 1);
+    view.OnInitialUpdate();
+    view.setCurrentItem(view.m_hImageRoot->child(0));
+    others.heard_.clear();
+
+    QTest::keyClick(&view, Qt::Key_Down);
+
+    ASSERT_EQ(others.Hints(), std::vector<int>{hint::kShowDisc});
+    EXPECT_EQ(others.heard_[0].text, "Two");
+    EXPECT_EQ(view.m_hCurItem, view.currentItem());
+}
+
+TEST_F(KavrelViewTest, CataloguedDiscIsAppendedWithoutSelection) {
+    AddDisc("A", 1);
+    view.OnInitialUpdate();
+    others.heard_.clear();
+
+    doc.m_strLastLabel = "A";
+    doc.UpdateAllViews(nullptr, hint::kDiscAdded);
+    doc.m_strLastLabel = "";
+    doc.UpdateAllViews(nullptr, hint::kDiscAdded);
+
+    EXPECT_EQ(DiscTexts(), (Texts{"A", "A", ""}));
+    EXPECT_EQ(view.currentItem(), nullptr);
+    EXPECT_EQ(others.Hints(), (std::vector<int>{hint::kDiscAdded, hint::kDiscAdded}));
+}
+
+TEST_F(KavrelViewTest, PickedDiscIsSelectedAndShownOnce) {
+    AddDisc("A", 1);
+    AddDisc("B", 1);
+    view.OnInitialUpdate();
+    view.m_hImageRoot->setExpanded(false);
+    others.heard_.clear();
+
+    doc.m_strPickLabel = "B";
+    doc.UpdateAllViews(&others, hint::kPickDisc);
+
+    // The picked disc is found under a collapsed root too, and only hint 12 follows (no hint 11).
+    EXPECT_EQ(view.currentItem(), view.m_hImageRoot->child(1));
+    EXPECT_TRUE(view.m_hImageRoot->isExpanded());
+    EXPECT_EQ(view.m_hCurItem, view.m_hImageRoot->child(1));
+    ASSERT_EQ(others.Hints(), std::vector<int>{hint::kShowPickedDisc});
+    EXPECT_EQ(others.heard_[0].text, "B");
+}
+
+TEST_F(KavrelViewTest, PickOfAnUnknownLabelChangesNothing) {
+    AddDisc("A", 1);
+    view.OnInitialUpdate();
+    others.heard_.clear();
+    doc.m_strPickLabel = "a";
+    doc.UpdateAllViews(&others, hint::kPickDisc);
+    EXPECT_EQ(view.currentItem(), nullptr);
+    EXPECT_TRUE(others.heard_.empty());
+}
+
+TEST_F(KavrelViewTest, LabelBytesSurviveTheRoundTripThroughTheNode) {
+    const std::string latin1 = "Caf\xe9 \xe0 Paris";  // Windows-1252, not UTF-8
+    AddDisc(latin1, 1);
+    view.OnInitialUpdate();
+    QTreeWidgetItem* node = view.m_hImageRoot->child(0);
+    EXPECT_EQ(node->text(0), QString::fromUtf8("Café à Paris"));
+    others.heard_.clear();
+
+    view.setCurrentItem(node);
+    ASSERT_EQ(others.heard_.size(), 1u);
+    EXPECT_EQ(others.heard_[0].text, latin1);
+
+    doc.m_strPickLabel = latin1;
+    view.setCurrentItem(view.m_hImageRoot);
+    doc.UpdateAllViews(&others, hint::kPickDisc);
+    EXPECT_EQ(view.currentItem(), node);
+}
+
+}  // namespace

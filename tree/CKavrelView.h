@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QIcon>
+#include <QTreeWidget>
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "docview/CView.h"
+
+class CKavrelDoc;
+class IResultsPane;
+
+// The catalogue tree: one node per optical drive, then "CD Image files" with one node per catalogued disc.
+// A node means what its text says; selecting one tells the other views through the document.
+class CKavrelView : public QTreeWidget, public CView {
+    Q_OBJECT
+public:
+    // `pane` is the frame's results pane, hidden at every initial update; it may be null in tests.
+    CKavrelView(CKavrelDoc* doc, IResultsPane* pane, QWidget* parent = nullptr);
+
+    CKavrelDoc* GetDocument() const { return m_pDoc; }
+
+    // Rebuilds the whole tree from the drives and the catalogue (start-up, New, Open); selects nothing.
+    void OnInitialUpdate() override;
+    // Hint 31 selects the picked disc, hint 51 appends the catalogued disc; every other hint is ignored.
+    void OnUpdate(CView* sender, int hint) override;
+
+    // Fills m_strDriveRoots with the optical drives present now (the first ten).
+    void ScanCdDrives();
+    // Appends one node per disc run of the catalogue under the catalogue root.
+    void AddDiscNodes();
+    // Appends one disc node under the catalogue root, whatever the other nodes are called.
+    void AddDiscNode(std::string label);
+    // Selects the first disc node carrying m_strPickLabel and sends hint 12; nothing when there is none.
+    void SelectPickedDisc();
+    // Acts on the node the selection moved to: lists a drive, or sends hint 11 with the node text.
+    void OnSelChanged();
+    // Broadcasts the live listing of a drive's root to the views.
+    void ListDriveRoot(const std::string& root);
+
+    // The node's text as the catalogue's bytes.
+    static std::string NodeText(const QTreeWidgetItem* item);
+    // Sets a node's text; the bytes are kept exactly, the shown text is their display form.
+    static void SetNodeText(QTreeWidgetItem* item, std::string_view text);
+
+    // Editing (Delete, Rename) lives in CKavrelViewEdit.cpp.
+
+    QTreeWidgetItem* m_hCurItem = nullptr;    // the node Delete and Rename act on; null before any selection
+    QTreeWidgetItem* m_hImageRoot = nullptr;  // "CD Image files", parent of every disc node
+    std::array<std::string, 10> m_strDriveRoots;
+    int m_nDriveRootCount = 0;
+
+private:
+    enum class NodeKind { Drive, CatalogueRoot, Disc };
+    QTreeWidgetItem* MakeNode(std::string_view text, NodeKind kind) const;
+
+    CKavrelDoc* m_pDoc;
+    IResultsPane* m_pPane;
+    bool m_bRebuilding = false;  // clearing the tree is not a selection
+    bool m_bPicking = false;     // SelectPickedDisc sends hint 12 itself, not hint 11
+    QIcon m_iconDrive;
+    QIcon m_iconRoot;
+    QIcon m_iconDisc;
+};

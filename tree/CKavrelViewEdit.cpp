@@ -1,0 +1,133 @@
+// Editing discs from the tree: the context menu, Delete and Rename, and the Edit menu's state.
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMetaProperty>
+
+#include "catalogue/CKavrelDoc.h"
+#include "catalogue/DiscEdits.h"
+#include "catalogue/Hints.h"
+#include "docview/Messages.h"
+#include "res/Texts.h"
+#include "tree/CKavrelView.h"
+#include "tree/TreeRules.h"
+
+namespace {
+
+// A label edit keeps the old text of the catalogue root and of a drive node that ends in a drive root.
+bool KeepsItsText(std::string_view text) {
+    return treerules::IsCatalogueRoot(text) || (treerules::IsDriveNode(text) && text.ends_with(":\\"));
+}
+
+}  // namespace
+
+void CKavrelView::SetMessages(IMessages* messages) {
+    m_pMessages = messages;
+}
+
+void CKavrelView::ConnectEditActions(QAction* deleteItem, QAction* renameItem) {
+    connect(deleteItem, &QAction::triggered, this, &CKavrelView::OnDeleteItem);
+    connect(renameItem, &QAction::triggered, this, &CKavrelView::OnRenameItem);
+    // The tree is the active pane until the focus lands in another pane of the same window; dialogs,
+    // menus and other windows taking the focus for a while do not change which pane is active.
+    const auto follow = [this, deleteItem, renameItem](QWidget*, QWidget* now) {
+        if (!now || now->window() != window()) return;
+        const bool active = now == this || isAncestorOf(now);
+        deleteItem->setEnabled(active);
+        renameItem->setEnabled(active);
+    };
+    connect(qApp, &QApplication::focusChanged, this, follow);
+}
+
+bool CKavrelView::HoldsNode(const QTreeWidgetItem* node) const {
+    // Compares handles only: a stale handle is never dereferenced.
+    if (!node) return false;
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* top = topLevelItem(i);
+        if (top == node) return true;
+        for (int k = 0; k < top->childCount(); ++k) {
+            if (top->child(k) == node) return true;
+        }
+    }
+    return false;
+}
+
+QMenu* CKavrelView::ItemMenu() {
+    if (!m_pItemMenu) {
+        m_pItemMenu = new QMenu(QStringLiteral(" "), this);
+        m_pItemMenu->addAction(QStringLiteral("Delte Item"), this, &CKavrelView::OnDeleteItem);
+        m_pItemMenu->addAction(QStringLiteral("Item Rename"), this, &CKavrelView::OnRenameItem);
+    }
+    return m_pItemMenu;
+}
+
+void CKavrelView::contextMenuEvent(QContextMenuEvent* event) {
+    event->accept();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        QTreeWidgetItem* node = currentItem();
+        if (!node) return;
+        const QPoint at = visualItemRect(node).center();
+        OnRClick(at, viewport()->mapToGlobal(at));
+        return;
+    }
+    OnRClick(event->pos(), event->globalPos());
+}
+
+void CKavrelView::OnRClick(const QPoint& pos, const QPoint& globalPos) {
+    QTreeWidgetItem* node = itemAt(pos);
+    if (!node || treerules::IsCatalogueRoot(NodeText(node))) return;
+    // Selecting it first shows the node in the contents list, as a left click would.
+    setCurrentItem(node);
+    m_hCurItem = currentItem();
+    QMenu* menu = ItemMenu();
+    menu->exec(QPoint(globalPos.x() + 55 - menu->sizeHint().width() / 2, globalPos.y()));
+}
+
+void CKavrelView::OnDeleteItem() {
+    if (!HoldsNode(m_hCurItem) || !m_pMessages) return;
+    const msg::Answer answer = m_pMessages->Show(
+        {"Do you want to delete this item?", "warning", msg::Buttons::YesNo, msg::Icon::Exclamation});
+    // The question is modal: the node may have gone while it was open.
+    if (answer == msg::Answer::No || !HoldsNode(m_hCurItem)) return;
+
+    const std::string text = NodeText(m_hCurItem);
+    if (treerules::IsCatalogueRoot(text) || treerules::IsDriveNode(text)) return;
+    DeleteDisc(*m_pDoc, text);
+    m_pDoc->UpdateAllViews(nullptr, hint::kLiveListing);
+    QTreeWidgetItem* node = m_hCurItem;
+    m_hCurItem = nullptr;
+    delete node;
+}
+
+void CKavrelView::OnRenameItem() {
+    if (!HoldsNode(m_hCurItem)) return;
+    m_editedNode = indexFromItem(m_hCurItem);
+    editItem(m_hCurItem, 0);
+}
+
+void CKavrelView::commitData(QWidget* editor) {
+    // The typed text is not written into the model: OnEndLabelEdit decides what the node shows. Only an
+    // edit started by Rename counts, once: the editor may report again as it loses the focus on closing.
+    QTreeWidgetItem* node = m_editedNode.isValid() ? itemFromIndex(m_editedNode) : nullptr;
+    m_editedNode = QPersistentModelIndex();
+    const QMetaProperty property = editor->metaObject()->userProperty();
+    if (node && property.isValid()) OnEndLabelEdit(node, property.read(editor).toString());
+}
+
+void CKavrelView::OnEndLabelEdit(QTreeWidgetItem* node, const QString& typed) {
+    const std::string old = NodeText(node);
+    std::string chosen = old;
+    if (!KeepsItsText(old)) {
+        // An empty label would turn the disc's entries into deleted ones behind the user's back.
+        if (typed.isEmpty()) return;
+        // Text typed back as it was shown keeps its bytes, even when they are not UTF-8.
+        if (typed != ToQString(old)) chosen = FromQString(typed);
+    }
+    SetNodeText(node, chosen);
+    RelabelEntries(old, chosen);
+}
+
+void CKavrelView::RelabelEntries(std::string oldLabel, std::string newLabel) {
+    ::RelabelEntries(*m_pDoc, oldLabel, newLabel);
+}

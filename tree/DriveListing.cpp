@@ -1,0 +1,20 @@
+#include "tree/DriveListing.h"
+
+#include "catalogue/CKavrelDoc.h"
+#include "catalogue/Hints.h"
+#include "lists/LiveRow.h"
+#include "platform/DirectoryListing.h"
+
+void BroadcastDriveListing(CKavrelDoc& doc, const std::string& root) {
+    doc.m_strDriveRoot = root;
+    doc.UpdateAllViews(nullptr, hint::kLiveListing);
+    doc.m_nListRow = 0;
+    platform::ListFolder(root, [&doc](const platform::DirItem& item) {
+        LiveRow row = LiveRow::FromItem(item);
+        doc.m_strListRow = {std::move(row.name), std::move(row.kind), std::move(row.size),
+                            std::move(row.flag)};
+        doc.UpdateAllViews(nullptr, hint::kLiveRow);
+        ++doc.m_nListRow;
+    });
+    doc.m_nListRow = 0;
+}
