@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/Drives.h"
+#include "scan/ScanTestSupport.h"
+
+using platform::OpticalDrives;
+using platform::ResolveFolder;
+using scantest::DriveMap;
+
+namespace {
+
+std::vector<std::string> Roots() {
+    std::vector<std::string> roots;
+    for (const platform::OpticalDrive& drive : OpticalDrives()) roots.push_back(drive.root);
+    return roots;
+}
+
+std::string Resolved(const std::string& text) {
+    std::string native;
+    return ResolveFolder(text, native) ? native : "<none>";
+}
+
+}  // namespace
+
+TEST(DriveMapTest, DrivesComeInLetterOrderWithTheirFolders) {
+    const DriveMap map("F=/srv/two;D=/srv/one/;e=/media/cd rom");
+    const auto drives = OpticalDrives();
+    ASSERT_EQ(drives.size(), 3u);
+    EXPECT_EQ(drives[0].root, "D:\\");
+    EXPECT_EQ(drives[0].folder, "/srv/one");
+    EXPECT_EQ(drives[1].root, "E:\\");
+    EXPECT_EQ(drives[1].folder, "/media/cd rom");
+    EXPECT_EQ(drives[2].root, "F:\\");
+    EXPECT_EQ(drives[2].folder, "/srv/two");
+}
+
+TEST(DriveMapTest, MalformedPairsAreSkippedAndTheFirstPairOfALetterWins) {
+    const DriveMap map(";X;=/a;1=/b;G=/first;G=/second;H=");
+    const auto drives = OpticalDrives();
+    ASSERT_EQ(drives.size(), 2u);
+    EXPECT_EQ(drives[0].root, "G:\\");
+    EXPECT_EQ(drives[0].folder, "/first");
+    // A letter with no folder is a drive with no disc in it.
+    EXPECT_EQ(drives[1].root, "H:\\");
+    EXPECT_EQ(drives[1].folder, "");
+    EXPECT_EQ(Resolved("H:\\"), "<none>");
+}
+
+TEST(DriveMapTest, AnEmptyMapMeansNoDrives) {
+    const DriveMap map("");
+    EXPECT_TRUE(Roots().empty());
+}
+
+TEST(DriveTextTest, LetterColonAndOptionallyABackslash) {
+    EXPECT_TRUE(platform::IsDriveText("E:"));
+    EXPECT_TRUE(platform::IsDriveText("E:\\"));
+    EXPECT_TRUE(platform::IsDriveText("e:\\DOCS\\Sub"));
+    EXPECT_FALSE(platform::IsDriveText("E"));
+    EXPECT_FALSE(platform::IsDriveText("1:\\"));
+    EXPECT_FALSE(platform::IsDriveText("E:DOCS"));
+    EXPECT_FALSE(platform::IsDriveText("/media/cdrom"));
+    EXPECT_FALSE(platform::IsDriveText(""));
+}
+
+TEST(ResolveFolderTest, DriveTextsMapBelowTheDriveFolder) {
+    const DriveMap map("E=/media/cdrom");
+    EXPECT_EQ(Resolved("E:\\DOCS\\Sub\\"), "/media/cdrom/DOCS/Sub/");
+    EXPECT_EQ(Resolved("E:\\DOCS\\Sub"), "/media/cdrom/DOCS/Sub/");
+    EXPECT_EQ(Resolved("E:"), "/media/cdrom/");
+    EXPECT_EQ(Resolved("E:\\"), "/media/cdrom/");
+    EXPECT_EQ(Resolved("e:\\.\\DOCS"), "/media/cdrom/DOCS/");
+}
+
+TEST(ResolveFolderTest, DotDotNeverClimbsOutOfTheDrive) {
+    const DriveMap map("E=/media/cdrom");
+    EXPECT_EQ(Resolved("E:\\.."), "/media/cdrom/");
+    EXPECT_EQ(Resolved("E:\\..\\..\\etc\\"), "/media/cdrom/etc/");
+    EXPECT_EQ(Resolved("E:\\DOCS\\..\\PICS\\"), "/media/cdrom/PICS/");
+    EXPECT_EQ(Resolved("E:\\DOCS/../../.."), "/media/cdrom/");
+}
+
+TEST(ResolveFolderTest, UnknownDrivesFailAndSystemPathsPassThrough) {
+    const DriveMap map("E=/media/cdrom");
+    EXPECT_EQ(Resolved("F:\\"), "<none>");
+    EXPECT_EQ(Resolved("DOCS\\"), "<none>");
+    EXPECT_EQ(Resolved(""), "<none>");
+    EXPECT_EQ(Resolved("/srv/copies/disc1"), "/srv/copies/disc1");
+}

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "catalogue/CKavrelDoc.h"
+#include "catalogue/Hints.h"
+#include "scan/CreateImageCommand.h"
+#include "scan/ScanTestSupport.h"
+
+using scan::Outcome;
+using scan::RunCreateImage;
+using scantest::DiscTree;
+using scantest::DriveMap;
+using scantest::RecordingMessages;
+using scantest::RecordingView;
+
+namespace {
+
+class CreateImageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree.File("A.TXT", 1500);
+        tree.Folder("DOCS");
+        tree.File("DOCS/B.DOC", 20);
+    }
+    DiscTree tree;
+    DriveMap map{"E=" + tree.Root()};
+    CKavrelDoc doc;
+    RecordingMessages messages;
+    RecordingView tree_view{doc};
+};
+
+}  // namespace
+
+TEST(LabelRuleTest, EmptyOrLeadingBlankIsRefused) {
+    EXPECT_FALSE(scan::IsLabelAccepted(""));
+    EXPECT_FALSE(scan::IsLabelAccepted(" CD"));
+    EXPECT_FALSE(scan::IsLabelAccepted(" "));
+    EXPECT_TRUE(scan::IsLabelAccepted("CD "));
+    EXPECT_TRUE(scan::IsLabelAccepted("My CD"));
+    EXPECT_TRUE(scan::IsLabelAccepted("\tCD"));
+}
+
+TEST_F(CreateImageTest, ARefusedLabelChangesNothing) {
+    doc.m_strLastLabel = "Earlier";
+    for (const std::string label : {"", " CD"}) {
+        EXPECT_EQ(RunCreateImage(doc, messages, label, "E:\\"), Outcome::BadLabel) << label;
+    }
+    EXPECT_EQ(messages.texts, (std::vector<std::string>{"Error:empty or blan", "Error:empty or blan"}));
+    EXPECT_EQ(messages.captions.front(), "Kavrel");
+    EXPECT_EQ(doc.GetEntryCount(), 0u);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.m_strLastLabel, "Earlier");
+    EXPECT_TRUE(tree_view.hints.empty());
+}
+
+TEST_F(CreateImageTest, AWalkedDiscIsAppendedAnnouncedAndHinted) {
+    EXPECT_EQ(RunCreateImage(doc, messages, "CD ", "E:\\"), Outcome::Done);
+    EXPECT_EQ(doc.GetEntryCount(), 3u);
+    EXPECT_TRUE(doc.IsModified());
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(doc.GetEntryAt(i).GetLabel(), "CD ");
+    EXPECT_EQ(messages.texts, (std::vector<std::string>{"Search finished!!!"}));
+    EXPECT_EQ(messages.captions, (std::vector<std::string>{"Kavrel"}));
+    EXPECT_EQ(doc.m_strLastLabel, "CD ");
+    // The tree learns of the disc after the message was closed, with the label already stored.
+    EXPECT_EQ(tree_view.hints, (std::vector<int>{hint::kDiscAdded}));
+    EXPECT_EQ(tree_view.senders, (std::vector<CView*>{nullptr}));
+    EXPECT_EQ(tree_view.labels, (std::vector<std::string>{"CD "}));
+}
+
+TEST_F(CreateImageTest, AnEmptyDiscStillFinishesAndHints) {
+    const DiscTree empty;
+    const DriveMap emptyDisc("E=" + empty.Root());
+    EXPECT_EQ(RunCreateImage(doc, messages, "Blank", "E:\\"), Outcome::Done);
+    EXPECT_EQ(doc.GetEntryCount(), 0u);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(messages.texts, (std::vector<std::string>{"Search finished!!!"}));
+    EXPECT_EQ(doc.m_strLastLabel, "Blank");
+    EXPECT_EQ(tree_view.hints, (std::vector<int>{hint::kDiscAdded}));
+}
+
+TEST_F(CreateImageTest, TwoDiscsWithOneLabelFollowEachOther) {
+    doc.AppendEntry("Old", "x", "file ", "\\", "1");
+    ASSERT_EQ(RunCreateImage(doc, messages, "Same", "E:\\"), Outcome::Done);
+    ASSERT_EQ(RunCreateImage(doc, messages, "Same", "E:"), Outcome::Done);
+    ASSERT_EQ(doc.GetEntryCount(), 7u);
+    EXPECT_EQ(doc.GetEntryAt(0).GetLabel(), "Old");
+    for (std::size_t i = 1; i < 7; ++i) EXPECT_EQ(doc.GetEntryAt(i).GetLabel(), "Same");
+    // Both walks give the same entries in the same order.
+    for (std::size_t i = 1; i < 4; ++i) {
+        EXPECT_EQ(doc.GetEntryAt(i).GetName(), doc.GetEntryAt(i + 3).GetName());
+        EXPECT_EQ(doc.GetEntryAt(i).GetPath(), doc.GetEntryAt(i + 3).GetPath());
+    }
+    EXPECT_EQ(tree_view.hints.size(), 2u);
+}
+
+TEST_F(CreateImageTest, FinishAppendsAfterWhatIsThere) {
+    EntryStore walked;
+    walked.Append("New", "a", "file ", "\\", "1");
+    walked.Append("New", "b", "folder ", "\\", "0");
+    doc.AppendEntry("Old", "x", "file ", "\\", "1");
+    doc.SetModifiedFlag(false);
+    scan::FinishCreateImage(doc, messages, "New", walked);
+    ASSERT_EQ(doc.GetEntryCount(), 3u);
+    EXPECT_EQ(doc.GetEntryAt(1).GetName(), "a");
+    EXPECT_EQ(doc.GetEntryAt(2).GetKind(), "folder ");
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.m_strLastLabel, "New");
+}
