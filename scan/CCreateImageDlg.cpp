@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <algorithm>
+#include <vector>
 
 #include "platform/Drives.h"
 #include "res/Skin.h"
@@ -13,23 +15,54 @@
 
 namespace {
 
-// Converts the dialog-unit rectangles of the layout into pixels for the dialog's font, the way Windows
-// does (a horizontal unit is a quarter of the average letter width, a vertical one an eighth of the height).
-class DialogUnits {
+// Places the controls by the dialog-unit rectangles of the classic layout. A unit is a quarter of the
+// font's average letter width across and an eighth of its height down, as on Windows; when a text or a
+// skinned button would not fit in its rectangle, every unit grows alike so the arrangement is kept.
+class DialogUnitLayout {
 public:
-    explicit DialogUnits(const QFont& font) {
+    explicit DialogUnitLayout(const QFont& font) {
         const QFontMetrics metrics(font);
         const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-        m_baseX = (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
-        m_baseY = metrics.height();
+        m_unitX = ((metrics.horizontalAdvance(letters) / 26 + 1) / 2) / 4.0;
+        m_unitY = metrics.height() / 8.0;
     }
-    int X(int units) const { return units * m_baseX / 4; }
-    int Y(int units) const { return units * m_baseY / 8; }
-    QRect Rect(int x, int y, int width, int height) const { return {X(x), Y(y), X(width), Y(height)}; }
+
+    // `rect` in dialog units; `fitsText` when the control's own size hint must fit in it.
+    void Add(QWidget* widget, QRect rect, bool fitsText) { m_items.push_back({widget, rect, fitsText}); }
+
+    // Sizes the dialog (fixed) and places every control; call once styles are applied.
+    void Apply(QDialog* dialog, int widthUnits, int heightUnits) {
+        double growX = 1.0;
+        double growY = 1.0;
+        for (const Item& item : m_items) {
+            if (!item.fitsText) continue;
+            item.widget->ensurePolished();
+            const QSize need = item.widget->sizeHint().expandedTo(item.widget->minimumSizeHint());
+            growX = std::max(growX, need.width() / (item.rect.width() * m_unitX));
+            growY = std::max(growY, need.height() / (item.rect.height() * m_unitY));
+        }
+        const double unitX = m_unitX * growX;
+        const double unitY = m_unitY * growY;
+        for (const Item& item : m_items) {
+            const QRect& r = item.rect;
+            const int x = qRound(r.x() * unitX);
+            const int y = qRound(r.y() * unitY);
+            const int width = r.width() > 0 ? qRound(r.width() * unitX) : item.widget->sizeHint().width();
+            const int height = r.height() > 0 ? qRound(r.height() * unitY) : item.widget->sizeHint().height();
+            item.widget->setGeometry(x, y, width, height);
+        }
+        dialog->setFixedSize(qRound(widthUnits * unitX), qRound(heightUnits * unitY));
+    }
 
 private:
-    int m_baseX = 7;
-    int m_baseY = 15;
+    struct Item {
+        QWidget* widget;
+        QRect rect;
+        bool fitsText;
+    };
+    double m_unitX;
+    double m_unitY;
+    std::vector<Item> m_items;
 };
 
 }  // namespace
@@ -40,45 +73,44 @@ CCreateImageDlg::CCreateImageDlg(QWidget* parent) : QDialog(parent) {
 
     setWindowTitle(QStringLiteral("Create image file directory"));
     setFont(QFont(QStringLiteral("Verdana"), 9));
-    const DialogUnits du(font());
-    setFixedSize(du.X(220), du.Y(106));
+    DialogUnitLayout layout(font());
 
     // Created in the order the focus moves through them: label, Create, Cancel, drive.
     m_editLabel = new QLineEdit(this);
-    m_editLabel->setGeometry(du.Rect(106, 31, 107, 12));
+    layout.Add(m_editLabel, {106, 31, 107, 12}, false);
 
     auto* create = new QPushButton(QStringLiteral("Create"), this);
-    create->setGeometry(du.Rect(64, 86, 42, 13));
     create->setDefault(true);
     connect(create, &QPushButton::clicked, this, &QDialog::accept);
+    layout.Add(create, {64, 86, 42, 13}, true);
 
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setGeometry(du.Rect(113, 86, 42, 13));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    layout.Add(cancel, {113, 86, 42, 13}, true);
 
     auto* icon = new QLabel(this);
     const int iconSize = style()->pixelMetric(QStyle::PM_LargeIconSize);
     icon->setPixmap(style()->standardIcon(QStyle::SP_DriveCDIcon).pixmap(iconSize, iconSize));
-    icon->setGeometry(du.X(7), du.Y(34), iconSize, iconSize);
+    layout.Add(icon, {7, 34, 0, 0}, false);
 
     auto* labelCaption = new QLabel(QStringLiteral("CD External Feature:"), this);
-    labelCaption->setGeometry(du.Rect(36, 33, 67, 13));
     labelCaption->setBuddy(m_editLabel);
+    layout.Add(labelCaption, {36, 33, 67, 13}, true);
 
     auto* driveCaption = new QLabel(QStringLiteral("CD Driver:"), this);
-    driveCaption->setGeometry(du.Rect(53, 58, 50, 10));
     driveCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    layout.Add(driveCaption, {53, 58, 50, 10}, true);
 
     m_cbDrives = new QComboBox(this);
     m_cbDrives->setEditable(true);
     // Enter in the edit field means "Create", as everywhere else in the dialog, not "add to the list".
     m_cbDrives->setInsertPolicy(QComboBox::NoInsert);
     m_cbDrives->setMaxVisibleItems(10);
-    m_cbDrives->setGeometry(du.X(106), du.Y(56), du.X(40), m_cbDrives->sizeHint().height());
+    layout.Add(m_cbDrives, {106, 56, 40, 0}, false);
 
     auto* intro =
         new QLabel(QStringLiteral("Scan all files and create a image file directory at here."), this);
-    intro->setGeometry(du.Rect(36, 7, 177, 9));
+    layout.Add(intro, {36, 7, 177, 9}, true);
 
     for (QWidget* passive : {static_cast<QWidget*>(icon), static_cast<QWidget*>(labelCaption),
                              static_cast<QWidget*>(driveCaption), static_cast<QWidget*>(intro)})
@@ -88,6 +120,7 @@ CCreateImageDlg::CCreateImageDlg(QWidget* parent) : QDialog(parent) {
     setTabOrder(cancel, m_cbDrives);
 
     skin::ApplySkin(this);
+    layout.Apply(this, 220, 106);
     FillDriveCombo();
     // Adding the first root selects it; the edit field shows the first drive whatever the sorting did.
     m_cbDrives->setEditText(ToQString(m_strDrive));

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <QTest>
+
+#include "res/Skin.h"
+#include "scan/CCreateImageDlg.h"
+#include "scan/ScanTestSupport.h"
+
+using scantest::DriveMap;
+
+namespace {
+
+class CreateImageDlgTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "scan_ui_tests";
+        static char* argv[] = {name, nullptr};
+        static QApplication app(argc, argv);
+    }
+
+    static QStringList ListedDrives(const CCreateImageDlg& dlg) {
+        QStringList roots;
+        for (int i = 0; i < dlg.m_cbDrives->count(); ++i) roots << dlg.m_cbDrives->itemText(i);
+        return roots;
+    }
+    static QPushButton* Button(CCreateImageDlg& dlg, const QString& text) {
+        for (QPushButton* button : dlg.findChildren<QPushButton*>())
+            if (button->text() == text) return button;
+        return nullptr;
+    }
+    static QStringList Texts(CCreateImageDlg& dlg) {
+        QStringList texts;
+        for (QLabel* label : dlg.findChildren<QLabel*>())
+            if (!label->text().isEmpty()) texts << label->text();
+        texts.sort();
+        return texts;
+    }
+};
+
+}  // namespace
+
+TEST_F(CreateImageDlgTest, OneDriveIsShownAndListed) {
+    const DriveMap map("E=/media/cdrom");
+    CCreateImageDlg dlg;
+    EXPECT_TRUE(dlg.HasDrives());
+    EXPECT_EQ(dlg.m_nDrives, 1);
+    EXPECT_EQ(dlg.m_strDrives[0], "E:\\");
+    EXPECT_EQ(dlg.m_strDrives[1], "");
+    EXPECT_EQ(dlg.m_strDrive, "E:\\");
+    EXPECT_EQ(dlg.m_strLabel, "");
+    EXPECT_EQ(dlg.m_cbDrives->currentText(), "E:\\");
+    EXPECT_EQ(ListedDrives(dlg), QStringList{"E:\\"});
+    EXPECT_TRUE(dlg.m_cbDrives->isEditable());
+    EXPECT_EQ(dlg.m_editLabel->text(), "");
+    EXPECT_EQ(dlg.windowTitle(), "Create image file directory");
+    EXPECT_EQ(Texts(dlg), (QStringList{"CD Driver:", "CD External Feature:",
+                                       "Scan all files and create a image file directory at here."}));
+    ASSERT_NE(Button(dlg, "Create"), nullptr);
+    ASSERT_NE(Button(dlg, "Cancel"), nullptr);
+    EXPECT_TRUE(Button(dlg, "Create")->isDefault());
+}
+
+TEST_F(CreateImageDlgTest, FocusStartsAtTheLabelAndTabsThroughCreateCancelAndTheDrive) {
+    const DriveMap map("E=/media/cdrom");
+    CCreateImageDlg dlg;
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    EXPECT_EQ(dlg.focusWidget(), dlg.m_editLabel);
+    std::vector<QWidget*> order;
+    QWidget* widget = dlg.m_editLabel;
+    for (int i = 0; i < 4; ++i) {
+        order.push_back(widget);
+        do widget = widget->nextInFocusChain();
+        while (widget->focusPolicy() == Qt::NoFocus || !widget->isVisible() ||
+               widget == dlg.m_cbDrives->lineEdit());
+    }
+    EXPECT_EQ(order, (std::vector<QWidget*>{dlg.m_editLabel, Button(dlg, "Create"), Button(dlg, "Cancel"),
+                                            dlg.m_cbDrives}));
+    EXPECT_EQ(widget, dlg.m_editLabel);
+}
+
+TEST_F(CreateImageDlgTest, TwoDrivesAreListedInLetterOrder) {
+    const DriveMap map("F=/srv/f;D=/srv/d");
+    CCreateImageDlg dlg;
+    EXPECT_EQ(dlg.m_nDrives, 2);
+    EXPECT_EQ(dlg.m_cbDrives->currentText(), "D:\\");
+    EXPECT_EQ(ListedDrives(dlg), (QStringList{"D:\\", "F:\\"}));
+}
+
+TEST_F(CreateImageDlgTest, AtMostTenDrivesAreKept) {
+    const DriveMap map("D=/a;E=/a;F=/a;G=/a;H=/a;I=/a;J=/a;K=/a;L=/a;M=/a;N=/a;O=/a");
+    CCreateImageDlg dlg;
+    EXPECT_EQ(dlg.m_nDrives, 10);
+    EXPECT_EQ(dlg.m_strDrives[9], "M:\\");
+    EXPECT_EQ(dlg.m_cbDrives->count(), 10);
+}
+
+TEST_F(CreateImageDlgTest, NoDriveIsReportedToTheCaller) {
+    const DriveMap map("");
+    CCreateImageDlg dlg;
+    EXPECT_FALSE(dlg.HasDrives());
+    EXPECT_EQ(dlg.m_cbDrives->count(), 0);
+    EXPECT_EQ(dlg.ListCdDrives(), "NULL");
+}
+
+TEST_F(CreateImageDlgTest, CreateReturnsTheLabelAndATypedFolder) {
+    const DriveMap map("E=/media/cdrom");
+    CCreateImageDlg dlg;
+    dlg.m_editLabel->setText(QString::fromUtf8("Été 2024 "));
+    dlg.m_cbDrives->setEditText("/srv/disc-copies/disc1");
+    Button(dlg, "Create")->click();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.m_strLabel, "\xC3\x89t\xC3\xA9 2024 ");
+    EXPECT_EQ(dlg.m_strDrive, "/srv/disc-copies/disc1");
+}
+
+TEST_F(CreateImageDlgTest, EnterCreatesAndLeavesTheDriveListAlone) {
+    const DriveMap map("E=/media/cdrom");
+    CCreateImageDlg dlg;
+    dlg.show();
+    dlg.m_editLabel->setText("Backup");
+    dlg.m_cbDrives->setEditText("C:\\");
+    QTest::keyClick(dlg.m_cbDrives->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.m_strLabel, "Backup");
+    EXPECT_EQ(dlg.m_strDrive, "C:\\");
+    EXPECT_EQ(ListedDrives(dlg), QStringList{"E:\\"});
+}
+
+TEST_F(CreateImageDlgTest, CancelChangesNothing) {
+    const DriveMap map("E=/media/cdrom");
+    CCreateImageDlg dlg;
+    dlg.m_editLabel->setText("Backup");
+    dlg.m_cbDrives->setEditText("F:\\");
+    Button(dlg, "Cancel")->click();
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(dlg.m_strLabel, "");
+    EXPECT_EQ(dlg.m_strDrive, "E:\\");
+}
+
+TEST_F(CreateImageDlgTest, TheLoadedSkinIsApplied) {
+    const DriveMap map("E=/media/cdrom");
+    ASSERT_TRUE(skin::LoadSkin("Metallic.skn"));
+    CCreateImageDlg skinned;
+    skin::UnloadSkin();
+    CCreateImageDlg plain;
+    EXPECT_FALSE(skinned.styleSheet().isEmpty());
+    EXPECT_TRUE(plain.styleSheet().isEmpty());
+}
