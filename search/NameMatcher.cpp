@@ -1,11 +1,11 @@
 #include "search/NameMatcher.h"
 
-#include <QString>
+#include <QChar>
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
-
-#include "catalogue/DisplayText.h"
 
 namespace {
 
@@ -22,22 +22,72 @@ inline unsigned char Byte(char c) {
     return static_cast<unsigned char>(c);
 }
 
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// Lower-cases UTF-8 one code point at a time into `out`, which a caller reuses so that folding a name does
+// not allocate. False when the text is not valid UTF-8.
+bool FoldUtf8(std::string_view text, std::string& out) {
+    out.clear();
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    while (p < end) {
+        const unsigned char lead = *p;
+        if (lead < 0x80) {
+            out.push_back(static_cast<char>(kAsciiLower[lead]));
+            ++p;
+            continue;
+        }
+        std::ptrdiff_t extra = 0;
+        char32_t cp = 0;
+        char32_t smallest = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            extra = 1, cp = lead & 0x1F, smallest = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            extra = 2, cp = lead & 0x0F, smallest = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            extra = 3, cp = lead & 0x07, smallest = 0x10000;
+        } else {
+            return false;
+        }
+        if (end - p <= extra) return false;
+        for (std::ptrdiff_t k = 1; k <= extra; ++k) {
+            if ((p[k] & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (p[k] & 0x3F);
+        }
+        if (cp < smallest || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        p += extra + 1;
+        AppendUtf8(out, QChar::toLower(cp));
+    }
+    return true;
+}
+
 // The lower-case form of a text: every letter of valid UTF-8, the ASCII letters of anything else.
 std::string FoldText(std::string_view text) {
-    if (!IsAscii(text) && IsValidUtf8(text)) {
-        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toLower().toStdString();
-    }
-    std::string folded(text);
+    std::string folded;
+    if (FoldUtf8(text, folded)) return folded;
+    folded.assign(text);
     for (char& c : folded) c = static_cast<char>(kAsciiLower[Byte(c)]);
     return folded;
 }
 
-bool HasHighByte(std::string_view text) {
-    // Names are short, so a word-at-a-time test is not worth its setup.
-    for (char c : text) {
-        if (Byte(c) >= 0x80) return true;
-    }
-    return false;
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return Byte(c) < 0x80; });
 }
 
 // Byte comparison of a stored name against an already folded needle; Fold lower-cases the name's ASCII
@@ -54,28 +104,54 @@ inline bool SameBytes(const char* name, const char* needle, std::size_t length) 
     }
 }
 
-// First offset at or after `from` where `needle` occurs in `hay`, or npos.
+static_assert(std::endian::native == std::endian::little, "FindIn reads candidates from the low byte up");
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+// Eight bytes of `h` from `at` as one word, the bytes at and after `size` replaced by those of `pad`; reads
+// nothing outside the text, and makes no library call for the short tail.
+inline std::uint64_t LoadPadded(const char* h, std::size_t at, std::size_t size, std::uint64_t pad) {
+    const std::size_t available = size - at;
+    std::uint64_t word = 0;
+    if (available >= 8) {
+        std::memcpy(&word, h + at, 8);
+        return word;
+    }
+    if (size >= 8) {
+        std::memcpy(&word, h + size - 8, 8);
+        word >>= (8 - available) * 8;
+    } else {
+        for (std::size_t i = 0; i < available; ++i) word |= std::uint64_t{Byte(h[at + i])} << (8 * i);
+    }
+    const std::uint64_t kept = (std::uint64_t{1} << (available * 8)) - 1;
+    return (word & kept) | (pad & ~kept);
+}
+
+// First offset at or after `from` where `needle` occurs in `hay`, or npos. Names are short, so instead of
+// calling memchr per name the candidates for the needle's first byte are found eight bytes at a time;
+// folding sets bit 0x20 of each byte first, which turns 'Z' into 'z' and no other byte into a letter.
 template <bool Fold>
 inline std::size_t FindIn(std::string_view hay, std::string_view needle, std::size_t from) {
     if (needle.empty()) return from <= hay.size() ? from : std::string_view::npos;
     if (hay.size() < needle.size() || from > hay.size() - needle.size()) return std::string_view::npos;
     const std::size_t last = hay.size() - needle.size();
     const unsigned char first = Byte(needle[0]);
+    const bool letter = Fold && first >= 'a' && first <= 'z';
+    const std::uint64_t orMask = letter ? kOnes * 0x20 : 0;
+    const std::uint64_t wanted = kOnes * first;
     const char* h = hay.data();
-    if constexpr (!Fold) {
-        for (std::size_t at = from; at <= last;) {
-            const void* hit = std::memchr(h + at, first, last - at + 1);
-            if (hit == nullptr) return std::string_view::npos;
-            at = static_cast<std::size_t>(static_cast<const char*>(hit) - h);
-            if (std::memcmp(h + at + 1, needle.data() + 1, needle.size() - 1) == 0) return at;
-            ++at;
-        }
-    } else {
-        for (std::size_t at = from; at <= last; ++at) {
-            if (kAsciiLower[Byte(h[at])] == first &&
-                SameBytes<true>(h + at + 1, needle.data() + 1, needle.size() - 1)) {
-                return at;
-            }
+    // A byte that cannot be taken for the first one, folded or not, fills the word after the name's end.
+    const std::uint64_t pad = kOnes * static_cast<unsigned char>(first ^ 0x40);
+    for (std::size_t chunk = from; chunk <= last; chunk += 8) {
+        const std::uint64_t word = LoadPadded(h, chunk, hay.size(), pad);
+        const std::uint64_t x = (word | orMask) ^ wanted;
+        // Zero bytes of x are candidates; a borrow may flag a byte after a true one, which the compare
+        // rejects.
+        for (std::uint64_t found = (x - kOnes) & ~x & kHighs; found != 0; found &= found - 1) {
+            const std::size_t at = chunk + static_cast<std::size_t>(std::countr_zero(found)) / 8;
+            if (at > last) return std::string_view::npos;
+            if (SameBytes<Fold>(h + at + 1, needle.data() + 1, needle.size() - 1)) return at;
         }
     }
     return std::string_view::npos;
@@ -85,6 +161,9 @@ inline std::size_t FindIn(std::string_view hay, std::string_view needle, std::si
 
 NameMatcher::NameMatcher(std::string_view text, bool caseSensitive, bool wholeName)
     : m_fold(!caseSensitive), m_text(caseSensitive ? std::string(text) : FoldText(text)) {
+    // Beyond ASCII only the Kelvin sign lower-cases to an ASCII letter ('k'), so an ASCII text without 'k'
+    // matches a folded name exactly where it matches the name with its ASCII letters folded.
+    m_unicodeNames = m_fold && (!IsAscii(m_text) || m_text.find('k') != std::string::npos);
     const bool hasStar = m_text.find('*') != std::string::npos;
     if (wholeName) {
         m_mode = hasStar ? Mode::Nothing : Mode::Whole;
@@ -109,10 +188,8 @@ NameMatcher::NameMatcher(std::string_view text, bool caseSensitive, bool wholeNa
 
 bool NameMatcher::Matches(std::string_view name) const {
     if (!m_fold) return MatchesAs<false>(name);
-    if (HasHighByte(name) && IsValidUtf8(name)) {
-        // Letters outside ASCII fold only through Unicode case mapping; such names are rare enough to copy.
-        return MatchesAs<false>(FoldText(name));
-    }
+    if (m_unicodeNames && !IsAscii(name) && FoldUtf8(name, m_foldedName))
+        return MatchesAs<false>(m_foldedName);
     return MatchesAs<true>(name);
 }
 

@@ -13,7 +13,7 @@ public:
     // `caseSensitive` false folds the text and every name to lower case before they are compared.
     NameMatcher(std::string_view text, bool caseSensitive, bool wholeName);
 
-    // True when the stored name `name` matches the text.
+    // True when the stored name `name` matches the text. Not for use from several threads at once.
     bool Matches(std::string_view name) const;
 
 private:
@@ -31,4 +31,6 @@ private:
     bool m_anchoredStart = false;            // Pattern: does not begin with '*'
     bool m_anchoredEnd = false;              // Pattern: does not end with '*'
     bool m_tryStem = false;                  // Pattern: no '.' after the last '*'
+    bool m_unicodeNames = false;             // names beyond ASCII must be folded as Unicode to compare right
+    mutable std::string m_foldedName;  // reused for names with letters beyond ASCII: one matcher per scan
 };

@@ -1,0 +1,40 @@
+#include <iostream>
+#include <string>
+
+#include "catalogue/CKavrelDoc.h"
+#include "cli/CliSupport.h"
+#include "cli/CommandLine.h"
+#include "cli/Commands.h"
+#include "search/SearchEngine.h"
+
+// The Find command without a window: the same options, the same matches, the hits in catalogue order.
+int CmdFind(int argc, char** argv) {
+    const cli::CommandLine args(argc, argv, {"--case", "--files-only", "--whole"});
+    if (const auto stop = cli::CheckArguments(args, "find", 2, 2)) return *stop;
+
+    const std::string& path = args.Positional()[0];
+    const std::string& text = args.Positional()[1];
+    if (text.empty()) return cli::UsageError("find", "the text to find is empty");
+    const int code = (args.Has("--case") ? search::kCaseSensitive : 0) +
+                     (args.Has("--files-only") ? 0 : search::kFileAndFolder) +
+                     (args.Has("--whole") ? search::kWholeWord : 0);
+    // The refusal comes before the catalogue is read, as in the window.
+    if ((code % 10) == search::kWholeWord && text.find('*') != std::string::npos) {
+        std::cerr << search::kStarWarning << '\n';
+        return cli::kExitUsage;
+    }
+
+    CKavrelDoc doc;
+    if (!cli::OpenCatalogue(path, doc)) return cli::kExitFailed;
+    const EntryStore& entries = doc.Entries();
+    const std::size_t hits = search::Scan(doc, text, code, [&entries](std::size_t i) {
+        cli::WriteFields(
+            {entries.Label(i), entries.Name(i), entries.Kind(i), entries.Path(i), entries.SizeText(i)});
+    });
+    if (hits == 0) {
+        std::cout.flush();
+        std::cerr << search::kNotFoundMessage << '\n';
+        return cli::kExitFailed;
+    }
+    return cli::kExitOk;
+}

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include "search/SearchEngine.h"
+#include "search/SearchRecorders.h"
+
+using searchtest::Log;
+
+namespace {
+
+constexpr const char* kNotFound = "message: The file was not finded!";
+constexpr const char* kStar = "message: waring: Can't include characters:'*' ";
+
+class FindTest : public ::testing::Test {
+protected:
+    void Add(std::string_view label, std::string_view name, std::string_view kind = "file ") {
+        doc.AppendEntry(label, name, kind, "\\dir\\", "1,024");
+        doc.SetModifiedFlag(false);
+    }
+    // Runs one search and returns what it did, starting from an empty log.
+    Log Run(const std::string& text, int code) {
+        log.clear();
+        search::Find(doc, messages, pane, text, code);
+        return log;
+    }
+    std::vector<std::string> RowNames() const {
+        std::vector<std::string> names;
+        for (const auto& row : results.rows) names.push_back(row.name);
+        return names;
+    }
+
+    Log log;
+    CKavrelDoc doc;
+    searchtest::RecordingMessages messages{log};
+    searchtest::RecordingPane pane{log, true};
+    searchtest::RecordingResults results{doc, log};
+};
+
+TEST_F(FindTest, ShowsPaneClearsThenReportsHitsInIndexOrderFromAllDiscs) {
+    Add("Disc1", "readme.txt");
+    Add("Disc1", "setup.exe");
+    Add("Disc2", "README");
+    Add("Disc3", "thread.c");
+    EXPECT_EQ(Run("read", 10), (Log{"show pane", "clear", "hit readme.txt", "hit README", "hit thread.c"}));
+    // The latest hit stands at the top of the list.
+    EXPECT_EQ(RowNames(), (std::vector<std::string>{"thread.c", "README", "readme.txt"}));
+    EXPECT_EQ(doc.m_bResultRow, 0);
+    EXPECT_FALSE(pane.IsResultsHidden());
+}
+
+TEST_F(FindTest, HitIsReportedWithAllItsTextsAsStored) {
+    doc.AppendEntry("Holiday 2003", "ReadMe.txt", "file ", "\\docs\\", "12,345");
+    Run("README.TXT", 11);
+    ASSERT_EQ(results.rows.size(), 1u);
+    const auto& row = results.rows[0];
+    EXPECT_EQ(row.name, "ReadMe.txt");
+    EXPECT_EQ(row.label, "Holiday 2003");
+    EXPECT_EQ(row.path, "\\docs\\");
+    EXPECT_EQ(row.size, "12,345");
+    EXPECT_EQ(row.kind, "file ");
+}
+
+TEST_F(FindTest, AlreadyShownPaneIsNotShownAgain) {
+    Add("D", "a.txt");
+    pane.ShowResultsPane();
+    EXPECT_EQ(Run("a", 10), (Log{"clear", "hit a.txt"}));
+}
+
+TEST_F(FindTest, NoHitEmptiesListTellsAndHidesPaneAgain) {
+    Add("D", "alpha.txt");
+    Add("D", "beta.txt");
+    Run("alpha", 10);
+    ASSERT_EQ(results.rows.size(), 1u);
+    EXPECT_EQ(Run("gamma", 10), (Log{"clear", kNotFound, "hide pane"}));
+    EXPECT_TRUE(results.rows.empty());
+    EXPECT_TRUE(pane.IsResultsHidden());
+    ASSERT_EQ(messages.requests.size(), 1u);
+    EXPECT_EQ(messages.requests[0].caption, "Kavrel");
+    EXPECT_EQ(messages.requests[0].buttons, msg::Buttons::Ok);
+    EXPECT_EQ(messages.requests[0].icon, msg::Icon::None);
+}
+
+TEST_F(FindTest, SecondSearchReplacesRowsOfFirst) {
+    Add("D", "alpha.txt");
+    Add("D", "beta.txt");
+    Run("alpha", 10);
+    Run("beta", 10);
+    EXPECT_EQ(RowNames(), (std::vector<std::string>{"beta.txt"}));
+}
+
+TEST_F(FindTest, StarInWholeNameTextIsRefusedBeforeAnythingElse) {
+    Add("D", "a.txt");
+    Run("a", 10);
+    for (int code : {1, 11, 101, 111}) {
+        EXPECT_EQ(Run("*.txt", code), (Log{kStar})) << code;
+        EXPECT_EQ(RowNames(), (std::vector<std::string>{"a.txt"})) << "previous rows stay";
+        EXPECT_FALSE(pane.IsResultsHidden());
+    }
+    // Also first on an empty catalogue, where the whole-name search would otherwise say "not found".
+    doc.DeleteContents();
+    EXPECT_EQ(Run("a*", 11), (Log{kStar}));
+}
+
+TEST_F(FindTest, EmptyCatalogueWholeNameTellsAndHidesShownPane) {
+    for (int code : {1, 11, 101, 111}) {
+        EXPECT_EQ(Run("x", code), (Log{kNotFound})) << "hidden pane stays hidden without a call";
+        pane.ShowResultsPane();
+        EXPECT_EQ(Run("x", code), (Log{kNotFound, "hide pane"}));
+    }
+}
+
+TEST_F(FindTest, EmptyCataloguePartNameDoesNothingAtAll) {
+    for (int code : {0, 10, 100, 110}) {
+        EXPECT_TRUE(Run("x", code).empty()) << code;
+        pane.ShowResultsPane();
+        EXPECT_TRUE(Run("*", code).empty()) << code;
+        pane.HideResultsPane();
+    }
+}
+
+TEST_F(FindTest, CatalogueIsNeverChanged) {
+    Add("D", "Alpha.txt");
+    Add("D", "docs", "folder ");
+    for (int code : {0, 1, 10, 11, 100, 101, 110, 111}) {
+        Run("alpha.txt", code);
+        Run("zzz", code);
+    }
+    EXPECT_FALSE(doc.IsModified());
+    ASSERT_EQ(doc.GetEntryCount(), 2u);
+    EXPECT_EQ(doc.Entries().Name(0), "Alpha.txt");
+    EXPECT_EQ(doc.Entries().Kind(1), "folder ");
+}
+
+TEST_F(FindTest, EachOptionCodeFindsItsOwnSet) {
+    searchtest::AddOptionCatalogue(doc);
+    for (const auto& expected : searchtest::kOptionCases) {
+        Run("doc", expected.code);
+        std::vector<std::string> sizes;
+        for (auto row = results.rows.rbegin(); row != results.rows.rend(); ++row) sizes.push_back(row->size);
+        EXPECT_EQ(sizes, expected.sizes) << "code " << expected.code;
+    }
+}
+
+TEST_F(FindTest, DeletedEntriesAreNeverFound) {
+    Add("D", "keep.txt");
+    doc.AppendEntry({}, {}, {}, {}, {});
+    Add("D", "also.txt");
+    for (int code : {0, 10, 100, 110}) {
+        Run("*", code);
+        EXPECT_EQ(RowNames(), (std::vector<std::string>{"also.txt", "keep.txt"})) << code;
+    }
+    // The empty name of a deleted entry equals an empty text, yet it must not turn up.
+    for (int code : {1, 11, 101, 111}) {
+        Run("", code);
+        EXPECT_TRUE(results.rows.empty()) << code;
+        EXPECT_EQ(log.at(log.size() - 2), kNotFound);
+    }
+}
+
+}  // namespace
