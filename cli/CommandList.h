@@ -10,3 +10,6 @@ TAMBEROL_COMMAND("rename", CmdRename, "FILE OLD NEW",
                  "gives the disc labelled OLD the label NEW (exact bytes)")
 TAMBEROL_COMMAND("delete", CmdDelete, "FILE LABEL",
                  "deletes the disc labelled LABEL (its entries are blanked)")
+TAMBEROL_COMMAND("find", CmdFind, "FILE TEXT [--case] [--files-only] [--whole]",
+                 "entries whose name matches TEXT ('*' is a wildcard unless --whole); exit 1: none found, 2: "
+                 "'*' with --whole")
