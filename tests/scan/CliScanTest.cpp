@@ -80,15 +80,6 @@ TEST_F(CliScanTest, TheSampleDiscGivesItsEntries) {
               rows.end());
 }
 
-TEST_F(CliScanTest, ASecondDiscIsAppended) {
-    ASSERT_EQ(Scan({file, "--label", "One", "G:\\"}).exitCode, 0);
-    ASSERT_EQ(Scan({file, "--label", "Two", "G:\\PICS"}).exitCode, 0);
-    const auto rows = Entries();
-    ASSERT_EQ(rows.size(), 11u + 3u);
-    EXPECT_EQ(std::get<0>(rows.front()), "One");
-    EXPECT_EQ(std::get<0>(rows.back()), "Two");
-}
-
 TEST_F(CliScanTest, ABadLabelIsAnErrorAndWritesNothing) {
     const CliRun run = Scan({file, "--label", " CD", "G:"});
     EXPECT_NE(run.exitCode, 0);

@@ -93,17 +93,3 @@ TEST_F(CreateImageTest, TwoDiscsWithOneLabelFollowEachOther) {
     }
     EXPECT_EQ(tree_view.hints.size(), 2u);
 }
-
-TEST_F(CreateImageTest, FinishAppendsAfterWhatIsThere) {
-    EntryStore walked;
-    walked.Append("New", "a", "file ", "\\", "1");
-    walked.Append("New", "b", "folder ", "\\", "0");
-    doc.AppendEntry("Old", "x", "file ", "\\", "1");
-    doc.SetModifiedFlag(false);
-    scan::FinishCreateImage(doc, messages, "New", walked);
-    ASSERT_EQ(doc.GetEntryCount(), 3u);
-    EXPECT_EQ(doc.GetEntryAt(1).GetName(), "a");
-    EXPECT_EQ(doc.GetEntryAt(2).GetKind(), "folder ");
-    EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(doc.m_strLastLabel, "New");
-}
