@@ -138,6 +138,18 @@ TEST_F(ContentsViewTest, DoubleClickAndEnterWalkIntoTheTopmostSelectedFolder) {
     EXPECT_EQ(view.Contents().CurrentDir(), aaa < bbb ? "E:\\AAA\\" : "E:\\BBB\\");
 }
 
+TEST_F(ContentsViewTest, ARowUnderARestingPointerBecomesSelected) {
+    for (int i = 0; i < 5; ++i) doc.AppendEntry("A", "F" + std::to_string(i), "file ", "\\", "1");
+    view.resize(400, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    doc.m_strSelText = "A";
+    doc.UpdateAllViews(nullptr, hint::kShowDisc);
+    QApplication::processEvents();
+    QTest::mouseMove(view.viewport(), view.visualRect(view.model()->index(3, 0)).center());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return SelectedRows(view) == std::vector<int>{3}; }, 3000));
+}
+
 class ResultsViewTest : public ::testing::Test {
 protected:
     ResultsViewTest() {
