@@ -186,29 +186,60 @@ NameMatcher::NameMatcher(std::string_view text, bool caseSensitive, bool wholeNa
     }
 }
 
-bool NameMatcher::Matches(std::string_view name) const {
-    if (!m_fold) return MatchesAs<false>(name);
-    if (m_unicodeNames && !IsAscii(name) && FoldUtf8(name, m_foldedName))
-        return MatchesAs<false>(m_foldedName);
-    return MatchesAs<true>(name);
-}
-
-template <bool Fold>
-bool NameMatcher::MatchesAs(std::string_view name) const {
+std::size_t NameMatcher::ScanEntries(const EntryStore& entries, EntryStore::TextId skippedKind,
+                                     const std::function<void(std::size_t)>& hit) const {
     switch (m_mode) {
         case Mode::Substring:
-            return FindIn<Fold>(name, m_text, 0) != std::string_view::npos;
+            return ScanAs<Mode::Substring>(entries, skippedKind, hit);
         case Mode::Whole:
-            return name.size() == m_text.size() && SameBytes<Fold>(name.data(), m_text.data(), name.size());
-        case Mode::Pattern: {
-            if (MatchesPattern<Fold>(name)) return true;
-            const std::size_t dot = name.find('.');
-            return m_tryStem && dot != std::string_view::npos && MatchesPattern<Fold>(name.substr(0, dot));
-        }
+            return ScanAs<Mode::Whole>(entries, skippedKind, hit);
+        case Mode::Pattern:
+            return ScanAs<Mode::Pattern>(entries, skippedKind, hit);
         case Mode::Nothing:
             break;
     }
-    return false;
+    return 0;
+}
+
+// One loop per mode, so that the whole test of a name is compiled into it.
+template <NameMatcher::Mode M>
+std::size_t NameMatcher::ScanAs(const EntryStore& entries, EntryStore::TextId skippedKind,
+                                const std::function<void(std::size_t)>& hit) const {
+    const bool skips = skippedKind != EntryStore::kNoId;
+    std::size_t hits = 0;
+    const std::size_t count = entries.Size();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (skips && entries.KindId(i) == skippedKind) continue;
+        const std::string_view name = entries.Name(i);
+        // Only deleted entries have empty names in practice, and they must stay invisible to any pattern.
+        if (name.empty() && entries.IsDeleted(i)) continue;
+        if (!MatchesName<M>(name)) continue;
+        ++hits;
+        hit(i);
+    }
+    return hits;
+}
+
+template <NameMatcher::Mode M>
+bool NameMatcher::MatchesName(std::string_view name) const {
+    if (!m_fold) return MatchesAs<false, M>(name);
+    if (m_unicodeNames && !IsAscii(name) && FoldUtf8(name, m_foldedName)) {
+        return MatchesAs<false, M>(m_foldedName);
+    }
+    return MatchesAs<true, M>(name);
+}
+
+template <bool Fold, NameMatcher::Mode M>
+bool NameMatcher::MatchesAs(std::string_view name) const {
+    if constexpr (M == Mode::Substring) {
+        return FindIn<Fold>(name, m_text, 0) != std::string_view::npos;
+    } else if constexpr (M == Mode::Whole) {
+        return name.size() == m_text.size() && SameBytes<Fold>(name.data(), m_text.data(), name.size());
+    } else {
+        if (MatchesPattern<Fold>(name)) return true;
+        const std::size_t dot = name.find('.');
+        return m_tryStem && dot != std::string_view::npos && MatchesPattern<Fold>(name.substr(0, dot));
+    }
 }
 
 // With only '*' as wildcard, taking each middle piece at its leftmost place never loses a match.

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// Tests catalogue names against the text of one search: built once, then asked once per entry.
+#include "catalogue/EntryStore.h"
+
+// Finds the catalogue entries whose names match the text of one search.
 // Whole-name mode wants the name equal to the text; part-name mode finds the text anywhere in the name,
 // or, when it holds '*', matches it as a wildcard pattern against the whole name (or the name's stem).
 class NameMatcher {
@@ -13,13 +16,20 @@ public:
     // `caseSensitive` false folds the text and every name to lower case before they are compared.
     NameMatcher(std::string_view text, bool caseSensitive, bool wholeName);
 
-    // True when the stored name `name` matches the text. Not for use from several threads at once.
-    bool Matches(std::string_view name) const;
+    // Calls `hit(index)` for each entry whose name matches, in index order, passing over deleted entries and
+    // those of kind `skippedKind` (kNoId: none); returns the number of hits. One scan at a time.
+    std::size_t ScanEntries(const EntryStore& entries, EntryStore::TextId skippedKind,
+                            const std::function<void(std::size_t index)>& hit) const;
 
 private:
     enum class Mode { Substring, Whole, Pattern, Nothing };
 
-    template <bool Fold>
+    template <Mode M>
+    std::size_t ScanAs(const EntryStore& entries, EntryStore::TextId skippedKind,
+                       const std::function<void(std::size_t index)>& hit) const;
+    template <Mode M>
+    bool MatchesName(std::string_view name) const;
+    template <bool Fold, Mode M>
     bool MatchesAs(std::string_view name) const;
     template <bool Fold>
     bool MatchesPattern(std::string_view name) const;

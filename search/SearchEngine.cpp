@@ -59,22 +59,10 @@ std::size_t Scan(const CKavrelDoc& doc, const std::string& text, int code,
                  const std::function<void(std::size_t index)>& hit) {
     const EntryStore& entries = doc.Entries();
     const NameMatcher matcher(text, IsCaseSensitive(code), IsWholeName(code));
-    // Comparing interned ids keeps the kind test off the text; kNoId means no entry is a folder.
+    // Comparing interned ids keeps the kind test off the text; kNoId skips nothing.
     const EntryStore::TextId skippedKind =
         IncludesFolders(code) ? EntryStore::kNoId : entries.FindText(kKindFolder);
-    const bool skipsFolders = skippedKind != EntryStore::kNoId;
-    std::size_t hits = 0;
-    const std::size_t count = entries.Size();
-    for (std::size_t i = 0; i < count; ++i) {
-        if (skipsFolders && entries.KindId(i) == skippedKind) continue;
-        const std::string_view name = entries.Name(i);
-        // Only deleted entries have empty names in practice, and they must stay invisible to any pattern.
-        if (name.empty() && entries.IsDeleted(i)) continue;
-        if (!matcher.Matches(name)) continue;
-        ++hits;
-        hit(i);
-    }
-    return hits;
+    return matcher.ScanEntries(entries, skippedKind, hit);
 }
 
 }  // namespace search
