@@ -72,8 +72,8 @@ std::string UnescapeMountPath(std::string_view text) {
 }
 
 // The first mount of the device "major:minor", or empty when it is not mounted.
-std::string MountPointOf(const std::string& device) {
-    std::ifstream mounts("/proc/self/mountinfo");
+std::string MountPointOf(const std::string& device, const std::string& mountInfo) {
+    std::ifstream mounts(mountInfo);
     std::string line;
     while (std::getline(mounts, line)) {
         std::istringstream fields(line);
@@ -84,10 +84,15 @@ std::string MountPointOf(const std::string& device) {
     return {};
 }
 
-// The CD/DVD block devices sr0, sr1, ... lettered from D: upward in numeric device order.
-std::vector<OpticalDrive> DetectDrives() {
+#endif
+
+}  // namespace
+
+#ifndef _WIN32
+
+std::vector<OpticalDrive> DetectOpticalDrives(const std::string& sysBlock, const std::string& mountInfo) {
     std::vector<int> numbers;
-    if (DIR* dir = opendir("/sys/block")) {
+    if (DIR* dir = opendir(sysBlock.c_str())) {
         while (const dirent* item = readdir(dir)) {
             const std::string_view name = item->d_name;
             if (name.size() < 3 || name.substr(0, 2) != "sr") continue;
@@ -103,17 +108,16 @@ std::vector<OpticalDrive> DetectDrives() {
     char letter = 'D';
     for (const int n : numbers) {
         if (letter > 'Z') break;
-        std::ifstream devFile("/sys/block/sr" + std::to_string(n) + "/dev");
+        std::ifstream devFile(sysBlock + "/sr" + std::to_string(n) + "/dev");
         std::string device;
         devFile >> device;
-        drives.push_back({RootOf(letter++), device.empty() ? std::string{} : MountPointOf(device)});
+        drives.push_back(
+            {RootOf(letter++), device.empty() ? std::string{} : MountPointOf(device, mountInfo)});
     }
     return drives;
 }
 
 #endif
-
-}  // namespace
 
 bool IsDriveText(const std::string& text) {
     return text.size() >= 2 && IsLetter(text[0]) && text[1] == ':' && (text.size() == 2 || text[2] == '\\');
@@ -143,7 +147,7 @@ bool ResolveFolder(const std::string& driveText, std::string& nativePath) {
 
 std::vector<OpticalDrive> OpticalDrives() {
     if (const char* map = std::getenv("TAMBEROL_DRIVES")) return ParseDriveMap(map);
-    return DetectDrives();
+    return DetectOpticalDrives("/sys/block", "/proc/self/mountinfo");
 }
 
 bool ResolveFolder(const std::string& driveText, std::string& nativePath) {

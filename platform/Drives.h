@@ -17,6 +17,12 @@ struct OpticalDrive {
 // Windows: every root for which GetDriveTypeA answers DRIVE_CDROM.
 std::vector<OpticalDrive> OpticalDrives();
 
+#ifndef _WIN32
+// The detection behind OpticalDrives without a drive map, reading the given block-device folder
+// ("/sys/block") and mount table ("/proc/self/mountinfo"); separate so that it can be checked on copies.
+std::vector<OpticalDrive> DetectOpticalDrives(const std::string& sysBlock, const std::string& mountInfo);
+#endif
+
 // Turns a drive text ("E:\", "E:", "E:\DOCS\") or, on Linux, an absolute path into a native folder path.
 // Returns false when the drive is unknown or has no disc mounted.
 bool ResolveFolder(const std::string& driveText, std::string& nativePath);

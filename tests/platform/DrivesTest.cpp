@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Drives.h"
@@ -88,4 +90,27 @@ TEST(ResolveFolderTest, UnknownDrivesFailAndSystemPathsPassThrough) {
     EXPECT_EQ(Resolved("DOCS\\"), "<none>");
     EXPECT_EQ(Resolved(""), "<none>");
     EXPECT_EQ(Resolved("/srv/copies/disc1"), "/srv/copies/disc1");
+}
+
+TEST(DetectOpticalDrivesTest, DevicesAreLetteredInNumericOrderAndMappedToTheirMounts) {
+    scantest::DiscTree system;
+    system.Folder("block");
+    for (const auto& [name, device] : std::vector<std::pair<std::string, std::string>>{
+             {"sr10", "11:10"}, {"sr0", "11:0"}, {"sr1", "11:1"}, {"sda", "8:0"}, {"srx", "11:9"}}) {
+        system.Folder("block/" + name);
+        std::ofstream(system.At("block/" + name + "/dev")) << device << "\n";
+    }
+    std::ofstream(system.At("mountinfo")) << "25 1 8:0 / / rw,relatime - ext4 /dev/sda rw\n"
+                                             "36 25 11:0 / /media/my\\040cd ro,nosuid - iso9660 /dev/sr0 ro\n"
+                                             "37 25 11:10 / /mnt/ten ro - udf /dev/sr10 ro\n"
+                                             "38 25 11:10 / /mnt/again ro - udf /dev/sr10 ro\n";
+    const auto drives = platform::DetectOpticalDrives(system.At("block"), system.At("mountinfo"));
+    ASSERT_EQ(drives.size(), 3u);
+    EXPECT_EQ(drives[0].root, "D:\\");
+    EXPECT_EQ(drives[0].folder, "/media/my cd");
+    // No disc in sr1: the drive is there, but there is nothing to list.
+    EXPECT_EQ(drives[1].root, "E:\\");
+    EXPECT_EQ(drives[1].folder, "");
+    EXPECT_EQ(drives[2].root, "F:\\");
+    EXPECT_EQ(drives[2].folder, "/mnt/ten");
 }
