@@ -24,6 +24,7 @@
 #include "frame/CommandIds.h"
 #include "lists/CSecView.h"
 #include "lists/CThirdView.h"
+#include "platform/DeviceNotices.h"
 #include "res/Skin.h"
 #include "res/Texts.h"
 #include "scan/CCreateImageDlg.h"
@@ -49,6 +50,9 @@ CMainFrame::CMainFrame(CKavrelDoc* doc, IMessages* messages, QWidget* parent)
     CreateMenus();
     CreateToolBar();
     CreateClient();
+    m_pTreeView->SetMessages(m_pMessages);
+    m_pTreeView->ConnectEditActions(Action(cmd::kDeleteItem), Action(cmd::kItemRename));
+    SetDeviceNotices(platform::CreateSystemDeviceNotices());
     resize(900, 600);
     UpdateTitle();
     skin::ApplySkin(this);
@@ -242,6 +246,11 @@ void CMainFrame::OnDeviceChange() {
     RefreshDriveListing(m_pDoc->m_strDrives[0]);
 }
 
+void CMainFrame::SetDeviceNotices(std::unique_ptr<platform::DeviceNotices> notices) {
+    m_pDeviceNotices = std::move(notices);
+    m_pDeviceNotices->SetArrivalHandler([this] { OnDeviceChange(); });
+}
+
 void CMainFrame::RefreshDriveListing(const std::string& root) {
     BroadcastDriveListing(*m_pDoc, root);
 }
@@ -301,6 +310,7 @@ bool CMainFrame::WalkDisc(const std::string& drive, EntryStore& walked) {
     QTimer poll;
     poll.setInterval(kProgressPollMs);
     connect(&poll, &QTimer::timeout, &dialog, [&] {
+        if (dialog.wasCanceled()) cancel = true;
         const std::lock_guard guard(progress.lock);
         dialog.setLabelText(tr("Reading %1\n%2 entries so far")
                                 .arg(ToQString(progress.folder))

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,9 @@ class IMessages;
 class QAction;
 class QMenu;
 class QToolBar;
+namespace platform {
+class DeviceNotices;
+}
 
 // The main window: menus, accelerators, the toolbar and the three panes (tree | contents over results),
 // and the commands that work on the whole catalogue (Create Image file, Find, a disc's arrival).
@@ -61,6 +65,8 @@ public:
     void OnDeviceChange();
     // Broadcasts the live listing of a drive's root folder to the views.
     void RefreshDriveListing(const std::string& root);
+    // Takes over the source of disc arrivals (the system's watcher until then); each runs OnDeviceChange.
+    void SetDeviceNotices(std::unique_ptr<platform::DeviceNotices> notices);
 
 public slots:
     // Asks for a label and a drive, walks the disc and adds it to the catalogue.
@@ -97,4 +103,5 @@ private:
     QSet<QObject*> m_untippedButtons;  // toolbar buttons that show no tooltip
     std::function<bool()> m_closeGuard;
     std::function<void(std::string_view, std::size_t)> m_walkListener;
+    std::unique_ptr<platform::DeviceNotices> m_pDeviceNotices;
 };

@@ -1,0 +1,119 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QToolBar>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "FrameTestSupport.h"
+#include "lists/CSecView.h"
+#include "res/Texts.h"
+#include "scan/CCreateImageDlg.h"
+#include "tree/CKavrelView.h"
+
+namespace {
+
+void FillAndCreate(const QString& label, const QString& drive) {
+    WhenModalOpens<CCreateImageDlg>([label, drive](CCreateImageDlg* dlg) {
+        dlg->m_editLabel->setText(label);
+        dlg->m_cbDrives->setEditText(drive);
+        static_cast<QDialog*>(dlg)->accept();
+    });
+}
+
+std::vector<std::string> Names(CKavrelDoc& doc) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < doc.GetEntryCount(); ++i) names.emplace_back(doc.GetEntryAt(i).GetName());
+    return names;
+}
+
+TEST_F(FrameTest, CtrlBCataloguesTheDiscAndAddsItsNode) {
+    EXPECT_EQ(frame->ToolBar()->actions().value(0), frame->Action(cmd::kCreateImage));
+    EXPECT_TRUE(frame->FileMenu()->actions().contains(frame->Action(cmd::kCreateImage)));
+
+    FillAndCreate(QStringLiteral("Backup"), QStringLiteral("E:\\"));
+    QTest::keyClick(frame.get(), Qt::Key_B, Qt::ControlModifier);
+
+    EXPECT_EQ(Names(doc), (std::vector<std::string>{"A.TXT", "DOCS", "B.DOC"}));
+    EXPECT_EQ(doc.GetEntryAt(2).GetPath(), "\\DOCS\\");
+    EXPECT_EQ(doc.GetEntryAt(0).GetLabel(), "Backup");
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Search finished!!!"});
+    EXPECT_EQ(doc.m_strLastLabel, "Backup");
+    CKavrelView* tree = frame->TreeView();
+    ASSERT_EQ(tree->m_hImageRoot->childCount(), 1);
+    EXPECT_EQ(CKavrelView::NodeText(tree->m_hImageRoot->child(0)), "Backup");
+    EXPECT_TRUE(frame->isWindowModified());
+
+    // The new node shows the disc just catalogued.
+    tree->setCurrentItem(tree->m_hImageRoot->child(0));
+    EXPECT_EQ(frame->ContentsView()->Contents().Model().rowCount(), 3);
+}
+
+TEST_F(FrameTest, LabelStartingWithABlankIsRefused) {
+    FillAndCreate(QStringLiteral(" CD"), QStringLiteral("E:\\"));
+    frame->Action(cmd::kCreateImage)->trigger();
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Error:empty or blan"});
+    EXPECT_EQ(doc.GetEntryCount(), 0u);
+    EXPECT_EQ(frame->TreeView()->m_hImageRoot->childCount(), 0);
+    EXPECT_FALSE(doc.IsModified());
+}
+
+TEST_F(FrameTest, CancelledDialogChangesNothing) {
+    WhenModalOpens<CCreateImageDlg>([](CCreateImageDlg* dlg) {
+        dlg->m_editLabel->setText(QStringLiteral("Backup"));
+        dlg->reject();
+    });
+    frame->Action(cmd::kCreateImage)->trigger();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(doc.GetEntryCount(), 0u);
+}
+
+TEST_F(FrameTest, MachineWithoutOpticalDriveIsToldSoAndCarriesOn) {
+    qputenv("TAMBEROL_DRIVES", "");
+    frame->Action(cmd::kCreateImage)->trigger();
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"CD/DVD Driver error!"});
+    EXPECT_TRUE(frame->isVisible());
+}
+
+TEST_F(FrameTest, EmptyDriveStillAddsTheDiscNode) {
+    QTemporaryDir empty;
+    qputenv("TAMBEROL_DRIVES", QByteArray::fromStdString("E=" + empty.path().toStdString()));
+    FillAndCreate(QStringLiteral("Blank"), QStringLiteral("E:\\"));
+    frame->Action(cmd::kCreateImage)->trigger();
+    EXPECT_EQ(doc.GetEntryCount(), 0u);
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"Search finished!!!"});
+    EXPECT_EQ(frame->TreeView()->m_hImageRoot->childCount(), 1);
+}
+
+TEST_F(FrameTest, CancelledWalkLeavesTheCatalogueAsItWas) {
+    doc.AppendEntry("Old", "X", "file ", "\\", "1");
+    doc.SetModifiedFlag(false);
+    doc.SendInitialUpdate();
+
+    // The walk waits in its first folder until the progress window has been cancelled.
+    std::atomic<bool> cancelled{false};
+    frame->SetWalkListener([&cancelled](std::string_view, std::size_t) {
+        for (int i = 0; i < 1000 && !cancelled; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    });
+    FillAndCreate(QStringLiteral("Backup"), QStringLiteral("E:\\"));
+    QString shownText;
+    WhenModalOpens<QProgressDialog>([&](QProgressDialog* progress) {
+        shownText = progress->labelText();
+        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+        cancelled = true;
+    });
+    frame->Action(cmd::kCreateImage)->trigger();
+
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(shownText.startsWith(QStringLiteral("Reading "))) << shownText.toStdString();
+    EXPECT_EQ(Names(doc), std::vector<std::string>{"X"});
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(frame->TreeView()->m_hImageRoot->childCount(), 1);
+}
+
+}  // namespace
