@@ -1,0 +1,152 @@
+// Speed of the two detail lists on the offscreen platform, as ratios to references measured in the same
+// run, so the numbers mean the same on a slow shared machine and a fast one.
+//
+// 1. Showing a disc of 200,000 entries in the contents list (hint 11, the view's layout and one paint),
+//    against copying the disc's 200,000 names into a std::vector<std::string>: the least any list that
+//    held its own rows would have to do. Target: about 150 ms.
+// 2. 500,000 search hits added one by one on top of the results list (hint 15), against appending the
+//    same hits' four texts to a std::vector: the least any list that keeps its rows must do. The first and
+//    the last 100,000 hits are timed apart: a cost that grows with the rows already there shows as a ratio
+//    well above 1. Target: about a second in all.
+
+#include <QApplication>
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "catalogue/CKavrelDoc.h"
+#include "lists/CSecView.h"
+#include "lists/CThirdView.h"
+
+namespace {
+
+constexpr int kDiscEntries = 200000;
+constexpr int kHits = 500000;
+constexpr int kChunk = 100000;
+constexpr int kRounds = 5;
+
+// Processor time of this process: on a machine shared with builds, wall time mostly measures the others.
+class Stopwatch {
+public:
+    Stopwatch() { Restart(); }
+    void Restart() { m_start = std::clock(); }
+    double Ms() const { return 1000.0 * static_cast<double>(std::clock() - m_start) / CLOCKS_PER_SEC; }
+
+private:
+    std::clock_t m_start{};
+};
+
+double Best(const std::vector<double>& times) {
+    return *std::min_element(times.begin(), times.end());
+}
+
+// A catalogue whose big disc sits between two small ones, with realistic names and nested folders.
+void FillCatalogue(CKavrelDoc& doc) {
+    for (int i = 0; i < 1000; ++i)
+        doc.AppendEntry("SMALL 1", "file" + std::to_string(i) + ".txt", "file ", "\\", "1");
+    for (int i = 0; i < kDiscEntries; ++i) {
+        const std::string folder = "\\DATA\\SET" + std::to_string(i / 500) + "\\";
+        doc.AppendEntry("BIG DISC", "IMG_" + std::to_string(100000 + i) + ".JPG", "file ", folder,
+                        std::to_string(1000 + i % 9000) + ",123");
+    }
+    for (int i = 0; i < 1000; ++i) doc.AppendEntry("SMALL 2", "f" + std::to_string(i), "file ", "\\", "1");
+}
+
+void BenchContents() {
+    CKavrelDoc doc;
+    FillCatalogue(doc);
+    CSecView view(&doc);
+    view.resize(900, 600);
+    view.show();
+    QApplication::processEvents();
+
+    std::vector<double> showTimes;
+    std::vector<double> copyTimes;
+    for (int round = 0; round < kRounds; ++round) {
+        doc.m_strSelText = "SMALL 1";
+        doc.UpdateAllViews(nullptr, hint::kShowDisc);
+        QApplication::processEvents();
+
+        Stopwatch timer;
+        doc.m_strSelText = "BIG DISC";
+        doc.UpdateAllViews(nullptr, hint::kShowDisc);
+        view.viewport()->repaint();  // lays the rows out and paints the visible ones
+        QApplication::processEvents();
+        showTimes.push_back(timer.Ms());
+        if (view.model()->rowCount() != kDiscEntries)
+            std::printf("wrong row count %d\n", view.model()->rowCount());
+
+        timer.Restart();
+        std::vector<std::string> names;
+        names.reserve(kDiscEntries);
+        for (std::size_t i = 1000; i < 1000u + kDiscEntries; ++i) names.emplace_back(doc.Entries().Name(i));
+        copyTimes.push_back(timer.Ms());
+    }
+    const double show = Best(showTimes);
+    const double copy = Best(copyTimes);
+    std::printf(
+        "contents: show a disc of %d entries: %.1f ms (target ~150 ms); copy its names: %.1f ms; "
+        "ratio %.1f\n",
+        kDiscEntries, show, copy, show / copy);
+}
+
+void BenchResults() {
+    CKavrelDoc doc;
+    CThirdView view(&doc);
+    view.OnInitialUpdate();
+    view.resize(900, 300);
+    view.show();
+    QApplication::processEvents();
+
+    std::vector<double> chunks;
+    Stopwatch total;
+    doc.m_bResultRow = 0;
+    doc.UpdateAllViews(nullptr, hint::kResultRow);
+    Stopwatch chunk;
+    for (int i = 0; i < kHits; ++i) {
+        doc.m_bResultRow = 1;
+        doc.m_strFoundName = "IMG_" + std::to_string(100000 + i) + ".JPG";
+        doc.m_strFoundLabel = "DISC " + std::to_string(i / 2000);
+        doc.m_strFoundPath = "\\DATA\\SET" + std::to_string(i / 500) + "\\";
+        doc.m_strFoundSize = "1,234";
+        doc.m_strFoundKind = "file ";
+        doc.UpdateAllViews(nullptr, hint::kResultRow);
+        if ((i + 1) % kChunk == 0) {
+            chunks.push_back(chunk.Ms());
+            chunk.Restart();
+        }
+    }
+    view.viewport()->repaint();
+    QApplication::processEvents();
+    const double all = total.Ms();
+    if (view.model()->rowCount() != kHits) std::printf("wrong row count %d\n", view.model()->rowCount());
+
+    Stopwatch timer;
+    std::vector<std::array<std::string, 4>> plain;
+    for (int i = 0; i < kHits; ++i) {
+        plain.push_back({"IMG_" + std::to_string(100000 + i) + ".JPG", "DISC " + std::to_string(i / 2000),
+                         "\\DATA\\SET" + std::to_string(i / 500) + "\\", "1,234"});
+    }
+    const double reference = timer.Ms();
+    std::printf(
+        "results: %d hits one by one on top: %.1f ms (target ~1000 ms); plain vector of their texts: "
+        "%.1f ms; ratio %.1f\n",
+        kHits, all, reference, all / reference);
+    std::printf("results: each %d hits:", kChunk);
+    for (const double ms : chunks) std::printf(" %.1f ms", ms);
+    std::printf("; last to first ratio %.2f (rows kept in a vector that doubles: growth only in steps)\n",
+                chunks.back() / chunks.front());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    BenchContents();
+    BenchResults();
+    return 0;
+}
