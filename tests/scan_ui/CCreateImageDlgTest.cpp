@@ -2,11 +2,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStringList>
-#include <QTest>
+#include <memory>
 
 #include "res/Skin.h"
 #include "scan/CCreateImageDlg.h"
@@ -16,15 +17,24 @@ using scantest::DriveMap;
 
 namespace {
 
+// The application object lives from before the first test to after the last, and is gone before the
+// process's static objects are: Qt's input devices must not outlive it.
+class QtApplication : public ::testing::Environment {
+public:
+    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv); }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    int m_argc = 1;
+    char m_name[14] = "scan_ui_tests";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QApplication> m_app;
+};
+
+[[maybe_unused]] const auto* const kApplication = ::testing::AddGlobalTestEnvironment(new QtApplication);
+
 class CreateImageDlgTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "scan_ui_tests";
-        static char* argv[] = {name, nullptr};
-        static QApplication app(argc, argv);
-    }
-
     static QStringList ListedDrives(const CCreateImageDlg& dlg) {
         QStringList roots;
         for (int i = 0; i < dlg.m_cbDrives->count(); ++i) roots << dlg.m_cbDrives->itemText(i);
@@ -127,7 +137,8 @@ TEST_F(CreateImageDlgTest, EnterCreatesAndLeavesTheDriveListAlone) {
     dlg.show();
     dlg.m_editLabel->setText("Backup");
     dlg.m_cbDrives->setEditText("C:\\");
-    QTest::keyClick(dlg.m_cbDrives->lineEdit(), Qt::Key_Return);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(dlg.m_cbDrives->lineEdit(), &press);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(dlg.m_strLabel, "Backup");
     EXPECT_EQ(dlg.m_strDrive, "C:\\");
