@@ -41,38 +41,19 @@ private:
 CFindDlg::CFindDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Gold find"));
     setFont(QFont(QStringLiteral("Verdana"), 9));
-    const DialogUnits units(font());
 
     auto* intro = new QLabel(QStringLiteral("Search for the file that you wanted at here."), this);
-    units.Place(intro, 32, 6, 138, 9);
-
     auto* picture = new QLabel(this);
-    const QIcon icon = QIcon::fromTheme(QStringLiteral("edit-find"),
-                                        style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    picture->setGeometry(units.X(10), units.Y(24), units.X(16), units.Y(18));
-    picture->setPixmap(icon.pixmap(std::min(picture->width(), picture->height())));
     picture->setAlignment(Qt::AlignCenter);
-
     auto* prompt = new QLabel(QStringLiteral("find gold:"), this);
-    units.Place(prompt, 32, 25, 35, 8);
-
     m_editFind = new QLineEdit(this);
-    m_editFind->setGeometry(units.X(68), units.Y(24), units.X(122),
-                            std::max(units.Y(12), m_editFind->sizeHint().height()));
     prompt->setBuddy(m_editFind);
-
     m_checkCase = new QCheckBox(QStringLiteral("case sensitive"), this);
-    units.Place(m_checkCase, 35, 45, 59, 10);
     m_checkFileAndFolder = new QCheckBox(QStringLiteral("include file and folder"), this);
-    units.Place(m_checkFileAndFolder, 35, 56, 82, 10);
     m_checkWholeWord = new QCheckBox(QStringLiteral("match whole word only"), this);
-    units.Place(m_checkWholeWord, 35, 68, 90, 10);
-
     auto* searchButton = new QPushButton(QStringLiteral("Search"), this);
-    searchButton->setGeometry(units.X(64), units.Y(86), units.X(42), units.Y(13));
     searchButton->setDefault(true);
     auto* cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    cancelButton->setGeometry(units.X(114), units.Y(86), units.X(42), units.Y(13));
     connect(searchButton, &QPushButton::clicked, this, &CFindDlg::accept);
     connect(cancelButton, &QPushButton::clicked, this, &CFindDlg::reject);
 
@@ -87,13 +68,35 @@ CFindDlg::CFindDlg(QWidget* parent) : QDialog(parent) {
     m_checkFileAndFolder->setChecked(m_bFileAndFolder == 1);
     m_checkWholeWord->setChecked(m_bWholeWord == 1);
     m_editFind->setFocus();
-
-    int right = units.X(220);
-    for (const QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        right = std::max(right, child->geometry().right() + units.X(7));
-    }
-    setFixedSize(right, units.Y(106));
     skin::ApplySkin(this);
+
+    // Placed only now, with the skin's fonts and button sizes in force, so that nothing overlaps.
+    ensurePolished();
+    const DialogUnits units(font());
+    units.Place(intro, 32, 6, 138, 9);
+    picture->setGeometry(units.X(10), units.Y(24), units.X(16), units.Y(18));
+    const QIcon icon = QIcon::fromTheme(QStringLiteral("edit-find"),
+                                        style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    picture->setPixmap(icon.pixmap(std::min(picture->width(), picture->height())));
+    units.Place(prompt, 32, 25, 35, 8);
+    m_editFind->setGeometry(units.X(68), units.Y(24), units.X(122),
+                            std::max(units.Y(12), m_editFind->sizeHint().height()));
+    units.Place(m_checkCase, 35, 45, 59, 10);
+    units.Place(m_checkFileAndFolder, 35, 56, 82, 10);
+    units.Place(m_checkWholeWord, 35, 68, 90, 10);
+
+    int width = units.X(220);
+    for (const QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        width = std::max(width, child->geometry().right() + units.X(7));
+    }
+    // The two buttons stand centred side by side, as wide as the grid says or as the skin needs.
+    const int searchWidth = std::max(units.X(42), searchButton->sizeHint().width());
+    const int cancelWidth = std::max(units.X(42), cancelButton->sizeHint().width());
+    const int buttonHeight = std::max(units.Y(13), searchButton->sizeHint().height());
+    const int left = (width - searchWidth - units.X(8) - cancelWidth) / 2;
+    searchButton->setGeometry(left, units.Y(86), searchWidth, buttonHeight);
+    cancelButton->setGeometry(left + searchWidth + units.X(8), units.Y(86), cancelWidth, buttonHeight);
+    setFixedSize(width, std::max(units.Y(106), searchButton->geometry().bottom() + units.Y(7)));
 }
 
 int CFindDlg::OptionCode() const {

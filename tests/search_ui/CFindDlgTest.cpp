@@ -114,6 +114,7 @@ TEST_F(FindDlgTest, EnterInTheTextPressesSearch) {
     CFindDlg dlg;
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    EXPECT_EQ(dlg.focusWidget(), dlg.m_editFind);
     QTest::keyClicks(dlg.m_editFind, "doc");
     QTest::keyClick(dlg.m_editFind, Qt::Key_Return);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
@@ -150,6 +151,10 @@ TEST_F(FindDlgTest, TakesTheSkin) {
     if (!skin::LoadSkin("Metallic.skn")) GTEST_SKIP() << "no skin in the resources";
     CFindDlg dlg;
     EXPECT_FALSE(dlg.styleSheet().isEmpty());
+    EXPECT_FALSE(Button(dlg, "Search")->geometry().intersects(Button(dlg, "Cancel")->geometry()));
+    for (const QWidget* child : dlg.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        EXPECT_TRUE(dlg.rect().contains(child->geometry())) << child->metaObject()->className();
+    }
     skin::UnloadSkin();
 }
 
