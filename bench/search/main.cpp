@@ -2,7 +2,7 @@
 // per line to a file, and times search::Scan against `grep -F -c` (and `grep -F -i -c` for the folded search)
 // over that file, best of a few runs each, in the C locale where grep is fastest. A ratio below 1 means the
 // scan is the faster.
-//   bench_search [TEXT]   (default "zebra", which few names hold)
+//   bench_search [TEXT]   (default "Zebra", which few names hold)
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -153,7 +153,7 @@ bool Compare(const CKavrelDoc& doc, const std::string& text, const std::string& 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string text = argc > 1 ? argv[1] : "zebra";
+    const std::string text = argc > 1 ? argv[1] : "Zebra";
 
     CKavrelDoc doc;
     BuildCatalogue(doc);
