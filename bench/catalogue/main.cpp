@@ -2,8 +2,6 @@
 // CKavrelDoc::OnOpenDocument against reading the same file into memory and counting one byte in it (the least
 // any reader must do), and reports the memory the open catalogue holds against the file size.
 //   bench_catalogue [FILE]   (default /tmp/tamberol-bench-catalogue.cdi; the file is left there)
-#include <malloc.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -17,6 +15,10 @@
 #include "catalogue/CdiFormat.h"
 #include "catalogue/EntryStore.h"
 #include "catalogue/FormatSize.h"
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -89,6 +91,7 @@ double BestMs(const std::function<void()>& work) {
     return best;
 }
 
+// Resident set size in KiB; 0 where /proc is missing.
 long RssKiB() {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -104,7 +107,9 @@ int main(int argc, char** argv) {
     const std::string path = argc > 1 ? argv[1] : "/tmp/tamberol-bench-catalogue.cdi";
     const std::size_t fileBytes = WriteCatalogue(path);
     // Hand the generator's memory back to the system so that the RSS delta below is the catalogue's.
+#ifdef __GLIBC__
     malloc_trim(0);
+#endif
 
     std::size_t backslashes = 0;
     std::vector<char> data(fileBytes);
