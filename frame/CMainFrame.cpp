@@ -53,7 +53,7 @@ CMainFrame::CMainFrame(CKavrelDoc* doc, IMessages* messages, QWidget* parent)
     m_pTreeView->SetMessages(m_pMessages);
     m_pTreeView->ConnectEditActions(Action(cmd::kDeleteItem), Action(cmd::kItemRename));
     SetDeviceNotices(platform::CreateSystemDeviceNotices());
-    resize(900, 600);
+    resize(1024, 680);
     UpdateTitle();
     skin::ApplySkin(this);
 }
@@ -268,13 +268,15 @@ void CMainFrame::OnCreateImage() {
         m_pMessages->Tell(scan::kBadLabelMessage);
         return;
     }
+    scan::DiscWalker walker(m_strDiscLabel);
     EntryStore walked;
-    if (!WalkDisc(dlg.m_strDrive, walked)) return;
+    if (!WalkDisc(walker, dlg.m_strDrive, walked)) return;
+    if (walker.RanOutOfMemory()) m_pMessages->Tell("Out of memory", msg::Icon::Stop);
     scan::FinishCreateImage(*m_pDoc, *m_pMessages, m_strDiscLabel, walked);
     UpdateTitle();
 }
 
-bool CMainFrame::WalkDisc(const std::string& drive, EntryStore& walked) {
+bool CMainFrame::WalkDisc(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked) {
     struct Progress {
         std::mutex lock;
         std::string folder;
@@ -284,7 +286,6 @@ bool CMainFrame::WalkDisc(const std::string& drive, EntryStore& walked) {
     std::atomic<bool> finished{false};
     bool completed = false;
 
-    scan::DiscWalker walker(m_strDiscLabel);
     walker.SetCancelFlag(&cancel);
     walker.SetProgress([&](std::string_view folder, std::size_t entries) {
         {

@@ -21,6 +21,9 @@ class IMessages;
 class QAction;
 class QMenu;
 class QToolBar;
+namespace scan {
+class DiscWalker;
+}
 namespace platform {
 class DeviceNotices;
 }
@@ -85,7 +88,7 @@ private:
     void CreateClient();
     QAction* AddAction(int commandId, const QString& text, const QKeySequence& key = {});
     void MoveFocusToPane(int step);
-    bool WalkDisc(const std::string& drive, EntryStore& walked);
+    bool WalkDisc(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked);
 
     CKavrelDoc* m_pDoc;
     IMessages* m_pMessages;
