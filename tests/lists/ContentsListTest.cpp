@@ -115,19 +115,15 @@ TEST_F(ContentsListTest, ShowingADiscListsOnlyItsFirstRun) {
     EXPECT_EQ(Names(), (Texts{"b1"}));
 }
 
-TEST_F(ContentsListTest, ShowingAnEmptyLabelLeavesTheListAlone) {
+TEST_F(ContentsListTest, EmptyLabelsAndOtherHintsLeaveTheListAlone) {
     Add("A", "a1");
     doc.m_strSelText = "A";
     list.OnUpdate(hint::kShowDisc);
     doc.m_strSelText = "";
-    list.OnUpdate(hint::kShowDisc);
+    for (int other : {hint::kShowDisc, 0, hint::kResultRow, hint::kPickDisc, hint::kDiscAdded})
+        list.OnUpdate(other);
     EXPECT_EQ(Names(), (Texts{"a1"}));
-}
-
-TEST_F(ContentsListTest, TheCatalogueRootShowsNoRows) {
-    Add("A", "a1");
-    doc.m_strSelText = "A";
-    list.OnUpdate(hint::kShowDisc);
+    // The tree's root node is no disc.
     doc.m_strSelText = "CD Image files";
     list.OnUpdate(hint::kShowDisc);
     EXPECT_TRUE(list.IsCatalogueLayout());
@@ -137,14 +133,22 @@ TEST_F(ContentsListTest, TheCatalogueRootShowsNoRows) {
 TEST_F(ContentsListTest, LayoutSwitchesNeverDuplicateColumns) {
     FakeDrive drive;
     Add("A", "a1");
+    Add("B", "b1");
     list.OnInitialUpdate(&messages);
     list.OnInitialUpdate(&messages);
+    doc.m_strSelText = "B";
+    list.OnUpdate(hint::kShowDisc);
     EXPECT_EQ(Headings(list.Model()), kCatalogueHeadings);
-    EXPECT_EQ(Width(0), 278);
+    EXPECT_EQ(Width(0), 278);  // an installed catalogue layout is kept
+    EXPECT_EQ(Names(), (Texts{"b1"}));
 
-    SendLiveListing("E:\\", {{"X", "file", "1", "1"}});
+    SendLiveListing("F:\\", {{"DOCS", "folder", "0", "0"}, {"X", "file", "1", "1"}});
     EXPECT_EQ(Headings(list.Model()), kLiveHeadings);
-    EXPECT_EQ(Names(), (Texts{"X"}));
+    EXPECT_EQ(Names(), (Texts{"DOCS", "X"}));
+    EXPECT_TRUE(list.Model().IsFolderRow(0));
+    EXPECT_FALSE(list.Model().IsFolderRow(1));
+    EXPECT_EQ(list.RootDir(), "F:\\");
+    EXPECT_EQ(list.CurrentDir(), "F:\\");
 
     doc.m_strSelText = "A";
     list.OnUpdate(hint::kShowDisc);
@@ -155,36 +159,6 @@ TEST_F(ContentsListTest, LayoutSwitchesNeverDuplicateColumns) {
     SendLiveListing("E:\\", {});
     EXPECT_EQ(Headings(list.Model()), kLiveHeadings);
     EXPECT_EQ(list.Model().rowCount(), 0);
-}
-
-TEST_F(ContentsListTest, AnInstalledCatalogueLayoutKeepsItsWidthOnADiscSwitch) {
-    FakeDrive drive;
-    Add("A", "a1");
-    Add("B", "b1");
-    list.OnInitialUpdate(&messages);
-    doc.m_strSelText = "B";
-    list.OnUpdate(hint::kShowDisc);
-    EXPECT_EQ(Width(0), 278);
-    EXPECT_EQ(Names(), (Texts{"b1"}));
-}
-
-TEST_F(ContentsListTest, LiveRowsFromHintsKeepTheirOrderAndImages) {
-    SendLiveListing("F:\\", {{"DOCS", "folder", "0", "0"}, {"A.TXT", "file", "5", "1"}});
-    EXPECT_EQ(list.RootDir(), "F:\\");
-    EXPECT_EQ(list.CurrentDir(), "F:\\");
-    EXPECT_EQ(Names(), (Texts{"DOCS", "A.TXT"}));
-    EXPECT_TRUE(list.Model().IsFolderRow(0));
-    EXPECT_FALSE(list.Model().IsFolderRow(1));
-}
-
-TEST_F(ContentsListTest, OtherHintsChangeNothing) {
-    Add("A", "a1");
-    doc.m_strSelText = "A";
-    list.OnUpdate(hint::kShowDisc);
-    doc.m_strSelText = "";
-    for (int other : {0, hint::kResultRow, hint::kPickDisc, hint::kDiscAdded}) list.OnUpdate(other);
-    EXPECT_EQ(Names(), (Texts{"a1"}));
-    EXPECT_TRUE(list.IsCatalogueLayout());
 }
 
 TEST_F(ContentsListTest, FolderActivationWalksTheDriveWithoutSimplifying) {
@@ -228,18 +202,6 @@ TEST_F(ContentsListTest, FilesCatalogueRowsAndNoSelectionAreNotActivated) {
     list.OnUpdate(hint::kShowDisc);
     EXPECT_FALSE(list.Activate(0));
     EXPECT_EQ(Names(), (Texts{"DOCS"}));
-}
-
-TEST_F(ContentsListTest, AFolderThatCannotBeListedLeavesAnEmptyList) {
-    FakeDrive drive;
-    drive.AddFolder("GONE");
-    list.OnInitialUpdate(&messages);
-    const int gone = RowNamed("GONE");
-    ASSERT_GE(gone, 0);
-    drive.RemoveFolder("GONE");
-    EXPECT_TRUE(list.Activate(gone));
-    EXPECT_EQ(list.CurrentDir(), "E:\\GONE\\");
-    EXPECT_EQ(list.Model().rowCount(), 0);
 }
 
 TEST_F(ContentsListTest, APickedDiscSelectsTheHitsOwnRow) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
-#include <QSignalSpy>
 
 #include "ListsTestSupport.h"
 #include "catalogue/EntryStore.h"
@@ -28,48 +27,28 @@ void SetFourColumns(DetailListModel& model) {
                       {"D", Qt::AlignHCenter, 40}});
 }
 
-TEST(DiscRunTest, ShowsOnlyTheFirstUnbrokenRunOfALabel) {
-    const EntryStore store = StoreWithLabels({"X", "A", "A", "B", "A"});
-    const DiscRun a = FindDiscRun(store, "A");
-    EXPECT_EQ(a.first, 1u);
-    EXPECT_EQ(a.count, 2u);
-    const DiscRun b = FindDiscRun(store, "B");
-    EXPECT_EQ(b.first, 3u);
-    EXPECT_EQ(b.count, 1u);
-}
-
 TEST(DiscRunTest, ComparesLabelsExactly) {
     const EntryStore store = StoreWithLabels({"Disc", "Disc ", "disc"});
     EXPECT_EQ(FindDiscRun(store, "Disc").count, 1u);
     EXPECT_EQ(FindDiscRun(store, "DISC").count, 0u);
     EXPECT_EQ(FindDiscRun(store, "CD Image files").count, 0u);
-}
-
-TEST(DiscRunTest, TextsOfOtherColumnsAreNotLabels) {
-    // "file " is interned for the kind column; no entry carries it as a label.
-    const EntryStore store = StoreWithLabels({"A"});
+    // Texts interned for other columns ("file ", "\\") are no labels.
     EXPECT_EQ(FindDiscRun(store, "file ").count, 0u);
     EXPECT_EQ(FindDiscRun(store, "\\").count, 0u);
 }
 
 TEST(LiveRowTest, FolderIsToldByTheDirectoryBitAlone) {
-    using platform::DirItem;
-    const LiveRow cdFolder = LiveRow::FromItem(DirItem{"DOCS", 0x11, 0});
-    const LiveRow diskFolder = LiveRow::FromItem(DirItem{"src", 0x10, 0});
-    const LiveRow hiddenFolder = LiveRow::FromItem(DirItem{".git", 0x12, 0});
-    const LiveRow cdFile = LiveRow::FromItem(DirItem{"A.TXT", 0x01, 1234});
-    const LiveRow archiveFile = LiveRow::FromItem(DirItem{"b.txt", 0x20, 5});
-    for (const LiveRow* folder : {&cdFolder, &diskFolder, &hiddenFolder}) {
-        EXPECT_EQ(folder->kind, "folder");
-        EXPECT_EQ(folder->flag, "0");
-        EXPECT_TRUE(folder->IsFolder());
+    // Optical folders 0x11, disk folders 0x10, hidden 0x12; files 0x01 on a disc, 0x20 elsewhere.
+    for (const std::uint32_t attributes : {0x11u, 0x10u, 0x12u}) {
+        const LiveRow row = LiveRow::FromItem({"D", attributes, 0});
+        EXPECT_EQ(row.kind + row.flag, "folder0") << attributes;
+        EXPECT_TRUE(row.IsFolder());
     }
-    for (const LiveRow* file : {&cdFile, &archiveFile}) {
-        EXPECT_EQ(file->kind, "file");
-        EXPECT_EQ(file->flag, "1");
-        EXPECT_FALSE(file->IsFolder());
+    for (const std::uint32_t attributes : {0x01u, 0x20u, 0x00u}) {
+        const LiveRow row = LiveRow::FromItem({"F", attributes, 1234});
+        EXPECT_EQ(row.kind + row.flag, "file1") << attributes;
+        EXPECT_EQ(row.size, "1,234");
     }
-    EXPECT_EQ(cdFile.size, "1,234");
 }
 
 TEST(LiveRowTest, SizesOfFourGibibytesAndMoreAreShownInFull) {
@@ -81,16 +60,17 @@ TEST(DetailListModelTest, EntriesAreReadInPlaceFromTheStore) {
     EntryStore store;
     store.Append("A", "DOCS", "folder ", "\\", "0");
     store.Append("A", "R\xE9SUM\xC9.TXT", "file ", "\\DOCS\\", "1,024");
+    store.Append("A", "LIVE", "folder", "\\", "0");  // a live kind word is no catalogue folder
     DetailListModel model;
     SetFourColumns(model);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
-    model.ShowEntries(&store, 0, 2);
-    ASSERT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(ColumnTexts(model, 1), (Texts{"folder ", "file "}));
-    EXPECT_EQ(ColumnTexts(model, 2), (Texts{"\\", "\\DOCS\\"}));
-    EXPECT_EQ(ColumnTexts(model, 3), (Texts{"0", "1,024"}));
-    EXPECT_TRUE(model.IsFolderRow(0));
+    model.ShowEntries(&store, 0, 3);
+    ASSERT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(ColumnTexts(model, 2), (Texts{"\\", "\\DOCS\\", "\\"}));
+    EXPECT_EQ(ColumnTexts(model, 3), (Texts{"0", "1,024", "0"}));
+    EXPECT_TRUE(model.data(model.index(0, 0), DetailListModel::kFolderRole).toBool());
     EXPECT_FALSE(model.IsFolderRow(1));
+    EXPECT_FALSE(model.IsFolderRow(2));
     // Bytes stay bytes for navigation; display decodes them (Windows-1252 here).
     EXPECT_EQ(model.Text(1, 0), "R\xE9SUM\xC9.TXT");
     EXPECT_EQ(model.data(model.index(1, 0), Qt::DisplayRole).toString(), QString::fromUtf8("RéSUMÉ.TXT"));
@@ -109,37 +89,6 @@ TEST(DetailListModelTest, RowsOfAnEmptiedStoreReadAsEmptyInsteadOfFaulting) {
     EXPECT_EQ(model.data(model.index(2, 0), Qt::DisplayRole).toString(), QString());
 }
 
-TEST(DetailListModelTest, FolderImageOnlyForTheExactFolderKind) {
-    EntryStore store;
-    store.Append("A", "X", "folder", "\\", "0");  // a live kind word is not a catalogue folder
-    store.Append("A", "Y", "folder ", "\\", "0");
-    DetailListModel model;
-    SetFourColumns(model);
-    model.ShowEntries(&store, 0, 2);
-    EXPECT_FALSE(model.data(model.index(0, 0), DetailListModel::kFolderRole).toBool());
-    EXPECT_TRUE(model.data(model.index(1, 0), DetailListModel::kFolderRole).toBool());
-}
-
-TEST(DetailListModelTest, HitsAreShownNewestFirstAndClearedTogether) {
-    DetailListModel model;
-    SetFourColumns(model);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
-    model.AddHitOnTop("D1", "e1", "file ", "\\", "1");
-    model.AddHitOnTop("D1", "e2", "folder ", "\\A\\", "0");
-    model.AddHitOnTop("D2", "e3", "file ", "\\B\\", "3");
-    EXPECT_EQ(ColumnTexts(model, 0), (Texts{"e3", "e2", "e1"}));
-    EXPECT_EQ(ColumnTexts(model, 1), (Texts{"D2", "D1", "D1"}));
-    EXPECT_EQ(ColumnTexts(model, 2), (Texts{"\\B\\", "\\A\\", "\\"}));
-    EXPECT_EQ(ColumnTexts(model, 3), (Texts{"3", "0", "1"}));
-    EXPECT_FALSE(model.IsFolderRow(0));
-    EXPECT_TRUE(model.IsFolderRow(1));
-    model.ClearRows();
-    EXPECT_EQ(model.rowCount(), 0);
-    model.ClearRows();
-    model.AddHitOnTop("D3", "e4", "file ", "\\", "4");
-    EXPECT_EQ(ColumnTexts(model, 0), (Texts{"e4"}));
-}
-
 TEST(DetailListModelTest, LiveRowsLandAtTheirIndexAndReplaceOtherRows) {
     EntryStore store = StoreWithLabels({"A"});
     DetailListModel model;
@@ -152,30 +101,6 @@ TEST(DetailListModelTest, LiveRowsLandAtTheirIndexAndReplaceOtherRows) {
     EXPECT_EQ(ColumnTexts(model, 2), (Texts{"1", "1", "0"}));
     EXPECT_EQ(ColumnTexts(model, 3), (Texts{"", "", ""}));
     EXPECT_TRUE(model.IsFolderRow(2));
-}
-
-TEST(DetailListModelTest, ReplacingColumnsEmptiesRowsAndAnnouncesTheNewWidths) {
-    DetailListModel model;
-    SetFourColumns(model);
-    QSignalSpy replaced(&model, &DetailListModel::columnsReplaced);
-    model.AddHitOnTop("D", "e", "file ", "\\", "1");
-    model.SetColumns({{"Name", Qt::AlignLeft, 200}});
-    EXPECT_EQ(replaced.count(), 1);
-    EXPECT_EQ(model.rowCount(), 0);
-    EXPECT_EQ(Headings(model), (Texts{"Name"}));
-    EXPECT_EQ(model.Text(0, 0), "");
-}
-
-TEST(DetailListModelTest, FindRowMatchesNameAndPath) {
-    EntryStore store;
-    store.Append("A", "X.TXT", "file ", "\\", "1");
-    store.Append("A", "X.TXT", "file ", "\\SUB\\", "1");
-    DetailListModel model;
-    SetFourColumns(model);
-    model.ShowEntries(&store, 0, 2);
-    EXPECT_EQ(model.FindRow("X.TXT", "\\SUB\\"), 1);
-    EXPECT_EQ(model.FindRow("X.TXT", "\\"), 0);
-    EXPECT_EQ(model.FindRow("X.TXT", "\\NONE\\"), -1);
 }
 
 }  // namespace

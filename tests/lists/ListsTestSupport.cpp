@@ -51,10 +51,6 @@ void FakeDrive::AddFolder(const std::string& relative) {
     ASSERT_TRUE(QDir(m_dir.path()).mkpath(QString::fromStdString(relative)));
 }
 
-void FakeDrive::RemoveFolder(const std::string& relative) {
-    ASSERT_TRUE(QDir(m_dir.path()).rmdir(QString::fromStdString(relative)));
-}
-
 std::vector<std::string> ColumnTexts(const DetailListModel& model, int column) {
     std::vector<std::string> texts;
     for (int row = 0; row < model.rowCount(); ++row) texts.emplace_back(model.Text(row, column));

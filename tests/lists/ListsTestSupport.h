@@ -49,8 +49,6 @@ public:
     void AddFile(const std::string& relative, int bytes);
     // Creates a folder relative to the drive's root.
     void AddFolder(const std::string& relative);
-    // Removes an empty folder relative to the drive's root.
-    void RemoveFolder(const std::string& relative);
 
 private:
     QTemporaryDir m_dir;
