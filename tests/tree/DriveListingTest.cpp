@@ -49,18 +49,4 @@ TEST(DriveListing, UnreadableDriveGivesTheEmptyListingOnly) {
     EXPECT_EQ(doc.m_nListRow, 0);
 }
 
-TEST(DriveListing, ListsOnlyTheRootNotTheFoldersBelow) {
-    QTemporaryDir disc;
-    MakeFile(disc.path(), QStringLiteral("DEEP/DEEPER/C.BIN"), 3);
-    const FakeDrives drives("F=" + disc.path().toStdString());
-    CKavrelDoc doc;
-    HintRecorder views(&doc);
-
-    BroadcastDriveListing(doc, "F:\\");
-
-    ASSERT_EQ(views.heard_.size(), 2u);
-    EXPECT_EQ(views.heard_[1].live[0], "DEEP");
-    EXPECT_EQ(doc.GetEntryCount(), 0u);
-}
-
 }  // namespace
