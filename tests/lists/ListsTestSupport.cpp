@@ -25,20 +25,18 @@ const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtAppli
 }  // namespace
 
 FakeDrive::FakeDrive(bool withDrive) {
-    if (const char* previous = std::getenv("TAMBEROL_DRIVES")) {
-        m_previous = previous;
-        m_hadPrevious = true;
-    }
+    m_hadPrevious = qEnvironmentVariableIsSet("TAMBEROL_DRIVES");
+    m_previous = qgetenv("TAMBEROL_DRIVES").toStdString();
     // An empty map means no drive: the machine's real drives must not leak into a test.
     const std::string map = withDrive ? "E=" + m_dir.path().toStdString() : "";
-    setenv("TAMBEROL_DRIVES", map.c_str(), 1);
+    qputenv("TAMBEROL_DRIVES", QByteArray::fromStdString(map));
 }
 
 FakeDrive::~FakeDrive() {
     if (m_hadPrevious)
-        setenv("TAMBEROL_DRIVES", m_previous.c_str(), 1);
+        qputenv("TAMBEROL_DRIVES", QByteArray::fromStdString(m_previous));
     else
-        unsetenv("TAMBEROL_DRIVES");
+        qunsetenv("TAMBEROL_DRIVES");
 }
 
 void FakeDrive::AddFile(const std::string& relative, int bytes) {
