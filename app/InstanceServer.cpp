@@ -4,9 +4,10 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QUrl>
 
 namespace {
-// A path never holds a newline on the systems we run on, so one line is one request.
+// One request is one line: the path as a percent-encoded file URL, so a newline in a name cannot split it.
 constexpr char kEnd = '\n';
 constexpr int kMaxRequest = 64 * 1024;
 }  // namespace
@@ -31,10 +32,12 @@ bool InstanceServer::HandOver(const QString& name, const QString& path, int time
     QLocalSocket socket;
     socket.connectToServer(name);
     if (!socket.waitForConnected(timeoutMs)) return false;
-    const QByteArray request = QDir::cleanPath(QFileInfo(path).absoluteFilePath()).toUtf8() + kEnd;
-    socket.write(request);
-    if (!socket.waitForBytesWritten(timeoutMs)) return false;
-    // The receiver closes the connection once it has the whole line: only then is the hand-over done.
+    socket.write(QUrl::fromLocalFile(QDir::cleanPath(QFileInfo(path).absoluteFilePath())).toEncoded() + kEnd);
+    // Once the line is in the socket it is the receiver's: it reads what was sent even after we are gone.
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(timeoutMs)) return false;
+    }
+    socket.disconnectFromServer();
     return socket.state() == QLocalSocket::UnconnectedState || socket.waitForDisconnected(timeoutMs);
 }
 
@@ -50,15 +53,18 @@ bool InstanceServer::Listen(const QString& name) {
 
 void InstanceServer::Accept() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+        // The sender may already have closed its end; what it wrote is still there to read.
+        const auto take = [this, socket] {
             if (!socket->canReadLine()) {
                 if (socket->bytesAvailable() > kMaxRequest) socket->abort();
                 return;
             }
-            const QString path = QString::fromUtf8(socket->readLine(kMaxRequest).chopped(1));
+            const QString path = QUrl::fromEncoded(socket->readLine().chopped(1)).toLocalFile();
             socket->disconnectFromServer();
             if (!path.isEmpty()) emit openRequested(path);
-        });
+        };
+        connect(socket, &QLocalSocket::readyRead, this, take);
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        take();
     }
 }

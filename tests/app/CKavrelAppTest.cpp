@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QUuid>
+
+#include "AppTestSupport.h"
+#include "app/CHelpWindow.h"
+#include "app/CKavrelApp.h"
+#include "app/RecentFileList.h"
+#include "frame/CMainFrame.h"
+#include "frame/CommandIds.h"
+#include "scan/CreateImageCommand.h"
+#include "tree/CKavrelView.h"
+
+namespace {
+
+using msg::Answer;
+
+// An application whose skin engine cannot be set up.
+class NoSkinApp : public CKavrelApp {
+public:
+    using CKavrelApp::CKavrelApp;
+
+protected:
+    bool CreateSkinHost() override { return false; }
+};
+
+class AppTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QSettings settings{dir.filePath("settings.ini"), QSettings::IniFormat};
+    ScriptedMessages messages;
+    ScriptedDialogs dialogs;
+    QString server = "tamberol-test-" + QUuid::createUuid().toString(QUuid::Id128);
+
+    void SetUp() override {
+        EnsureApplication();
+        qputenv("TAMBEROL_DRIVES", "E=" TAMBEROL_SAMPLES "/disc");
+    }
+    void TearDown() override { qunsetenv("TAMBEROL_DRIVES"); }
+
+    CKavrelApp::Options Options() { return {server, &settings, &messages, &dialogs}; }
+    std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
+
+    std::string WriteCatalogue(const char* name, const char* label, int entries) {
+        CKavrelDoc other;
+        for (int i = 0; i < entries; ++i)
+            other.AppendEntry(label, "F" + std::to_string(i) + ".TXT", kKindFile, "\\", "1");
+        std::string error;
+        EXPECT_TRUE(other.OnSaveDocument(Path(name), error)) << error;
+        return Path(name);
+    }
+
+    static QString Title(const CKavrelApp& app) { return app.MainFrame()->windowTitle().remove("[*]"); }
+    static int DiscNodes(const CKavrelApp& app) {
+        return app.MainFrame()->TreeView()->m_hImageRoot->childCount();
+    }
+
+    static void Spin(const std::function<bool()>& done) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+
+    static QList<QAction*> RecentEntries(const CKavrelApp& app) {
+        QList<QAction*> entries;
+        for (QAction* action : app.MainFrame()->FileMenu()->actions())
+            if (action->text().startsWith('&') && action->text().size() > 1 && action->text()[1].isDigit())
+                entries << action;
+        return entries;
+    }
+
+    static bool Drop(CKavrelApp& app, const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        // As in a real drag, the drop only arrives where the drag was let in.
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(app.MainFrame(), &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(app.MainFrame(), &drop);
+        return true;
+    }
+};
+
+// --- Start-up and the ways it ends early ---
+
+TEST_F(AppTest, StartWithoutArgumentShowsAnUntitledEmptyCatalogue) {
+    CKavrelApp app(Options());
+    ASSERT_TRUE(app.InitInstance({}));
+    EXPECT_TRUE(app.MainFrame()->isVisible());
+    EXPECT_EQ(Title(app), "Untitled - Tamberol");
+    EXPECT_EQ(app.Document().GetEntryCount(), 0u);
+    EXPECT_TRUE(app.MainFrame()->IsResultsHidden());
+    QAction* placeholder = app.MainFrame()->Action(cmd::kRecentFile);
+    EXPECT_TRUE(placeholder->isVisible());
+    EXPECT_FALSE(placeholder->isEnabled());
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(app.ExitInstance(), 0);
+}
+
+TEST_F(AppTest, StartWithACatalogueOpensItBeforeTheWindowShows) {
+    const std::string path = WriteCatalogue("start.cdi", "DISC1", 5);
+    CKavrelApp app(Options());
+    ASSERT_TRUE(app.InitInstance({QString::fromStdString(path)}));
+    EXPECT_EQ(app.Document().GetEntryCount(), 5u);
+    EXPECT_EQ(Title(app), "start.cdi - Tamberol");
+    EXPECT_EQ(DiscNodes(app), 1);
+    EXPECT_EQ(RecentEntries(app).size(), 1);
+}
+
+TEST_F(AppTest, CatalogueThatCannotBeOpenedEndsTheStartWithAReason) {
+    CKavrelApp app(Options());
+    EXPECT_FALSE(app.InitInstance({dir.filePath("missing.cdi")}));
+    EXPECT_EQ(app.ExitCode(), CKavrelApp::kExitBadArgument);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find("missing.cdi"), std::string::npos);
+    EXPECT_FALSE(app.MainFrame() && app.MainFrame()->isVisible());
+    EXPECT_EQ(app.ExitInstance(), CKavrelApp::kExitBadArgument);
+}
+
+TEST_F(AppTest, NoOpticalDriveEndsTheStartWithCodeOne) {
+    qputenv("TAMBEROL_DRIVES", "");
+    CKavrelApp app(Options());
+    EXPECT_FALSE(app.InitInstance({}));
+    EXPECT_EQ(app.ExitCode(), 1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "CD/DVD Driver error!");
+    EXPECT_EQ(messages.shown[0].caption, "Kavrel");
+    EXPECT_EQ(app.MainFrame(), nullptr);
+}
+
+TEST_F(AppTest, MissingSkinEngineEndsTheStartWithItsOwnMessage) {
+    NoSkinApp app(Options());
+    EXPECT_FALSE(app.InitInstance({}));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              "Can't create a Skin control. Make sure ActiveSkin is installed properly.");
+    EXPECT_EQ(messages.shown[0].caption, "Error");
+    EXPECT_EQ(messages.shown[0].icon, msg::Icon::Error);
+    EXPECT_EQ(app.MainFrame(), nullptr);
+    EXPECT_NE(app.ExitCode(), 0);
+}
+
+// --- Closing, drops, a second start ---
+
+TEST_F(AppTest, ClosingAModifiedCatalogueAsksAndCancelKeepsTheWindow) {
+    CKavrelApp app(Options());
+    ASSERT_TRUE(app.InitInstance({}));
+    app.Document().AppendEntry("A", "X", kKindFile, "\\", "1");
+    messages.answers = {Answer::Cancel};
+    EXPECT_FALSE(app.MainFrame()->close());
+    EXPECT_TRUE(app.MainFrame()->isVisible());
+    messages.answers = {Answer::No};
+    app.MainFrame()->Action(cmd::kAppExit)->trigger();
+    EXPECT_FALSE(app.MainFrame()->isVisible());
+    EXPECT_EQ(messages.Count("Save changes to Untitled?"), 2);
+}
+
+TEST_F(AppTest, DroppedCatalogueOpensAfterThePrompt) {
+    const std::string path = WriteCatalogue("dropped.cdi", "D", 2);
+    CKavrelApp app(Options());
+    ASSERT_TRUE(app.InitInstance({}));
+    app.Document().AppendEntry("A", "X", kKindFile, "\\", "1");
+
+    EXPECT_FALSE(Drop(app, {QUrl::fromLocalFile(dir.filePath("notes.txt"))}));
+    messages.answers = {Answer::Cancel};
+    ASSERT_TRUE(Drop(app, {QUrl::fromLocalFile(QString::fromStdString(path))}));
+    Spin([&] { return !messages.shown.empty(); });
+    EXPECT_EQ(app.Document().GetEntryCount(), 1u);
+
+    messages.answers = {Answer::No};
+    ASSERT_TRUE(Drop(app, {QUrl::fromLocalFile(dir.filePath("notes.txt")),
+                           QUrl::fromLocalFile(QString::fromStdString(path))}));
+    Spin([&] { return app.Document().GetEntryCount() == 2u; });
+    EXPECT_EQ(Title(app), "dropped.cdi - Tamberol");
+    EXPECT_EQ(messages.shown.size(), 2u);
+}
+
+TEST_F(AppTest, OnlyCatalogueFilesAreTakenFromADrop) {
+    EXPECT_EQ(
+        CKavrelApp::DroppedCatalogue({QUrl("https://example.org/a.cdi"), QUrl::fromLocalFile("/x/b.txt"),
+                                      QUrl::fromLocalFile("/x/C.CDI"), QUrl::fromLocalFile("/x/d.cdi")}),
+        "/x/C.CDI");
+    EXPECT_TRUE(CKavrelApp::DroppedCatalogue({QUrl::fromLocalFile("/x/b.txt")}).isEmpty());
+}
+
+TEST_F(AppTest, SecondStartHandsItsCatalogueToTheFirstAndEnds) {
+    const std::string path = WriteCatalogue("sent.cdi", "S", 3);
+    CKavrelApp first(Options());
+    ASSERT_TRUE(first.InitInstance({}));
+    first.Document().AppendEntry("A", "X", kKindFile, "\\", "1");
+    messages.answers = {Answer::No};
+
+    ScriptedMessages secondMessages;
+    CKavrelApp second({server, &settings, &secondMessages, &dialogs});
+    EXPECT_FALSE(second.InitInstance({QString::fromStdString(path)}));
+    EXPECT_EQ(second.ExitCode(), 0);
+    EXPECT_EQ(second.MainFrame(), nullptr);
+    EXPECT_TRUE(secondMessages.shown.empty());
+
+    Spin([&] { return first.Document().GetEntryCount() == 3u; });
+    EXPECT_EQ(first.Document().GetEntryCount(), 3u);
+    EXPECT_EQ(messages.Count("Save changes to Untitled?"), 1);
+    EXPECT_EQ(Title(first), "sent.cdi - Tamberol");
+}
+
+// --- Menus: recent files, help ---
+
+TEST_F(AppTest, RecentFilesAppearInTheFileMenuAndOpen) {
+    const std::string a = WriteCatalogue("a.cdi", "A", 1);
+    const std::string b = WriteCatalogue("b.cdi", "B", 2);
+    CKavrelApp app(Options());
+    ASSERT_TRUE(app.InitInstance({}));
+    dialogs.openPath = a;
+    app.MainFrame()->Action(cmd::kFileOpen)->trigger();
+    dialogs.openPath = b;
+    app.MainFrame()->Action(cmd::kFileOpen)->trigger();
+
+    QList<QAction*> entries = RecentEntries(app);
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0]->text(), "&1 b.cdi");
+    EXPECT_EQ(entries[1]->text(), "&2 a.cdi");
+    EXPECT_FALSE(app.MainFrame()->Action(cmd::kRecentFile)->isVisible());
+    const QList<QAction*> menu = app.MainFrame()->FileMenu()->actions();
+    EXPECT_LT(menu.indexOf(entries[1]), menu.indexOf(app.MainFrame()->RecentFileAnchor()));
+
+    entries[1]->trigger();
+    EXPECT_EQ(app.Document().GetEntryCount(), 1u);
+    EXPECT_EQ(RecentEntries(app)[0]->text(), "&1 a.cdi");
+}
+
+TEST_F(AppTest, HelpTopicsShowsTheGuide) {
+    CKavrelApp app(Options());
+    ASSERT_TRUE(app.InitInstance({}));
+    app.MainFrame()->Action(cmd::kHelpTopics)->trigger();
+    ASSERT_NE(app.HelpWindow(), nullptr);
+    EXPECT_TRUE(app.HelpWindow()->isVisible());
+    const QString guide = app.HelpWindow()->Browser()->toPlainText();
+    EXPECT_TRUE(guide.contains("TAMBEROL_DRIVES"));
+    EXPECT_TRUE(guide.contains("Cataloguing a disc"));
+}
+
+TEST_F(AppTest, PrintWithoutASelectedDiscSaysWhatToDo) {
+    CKavrelApp app(Options());
+    ASSERT_TRUE(app.InitInstance({}));
+    app.MainFrame()->Action(cmd::kFilePrint)->trigger();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(app.SelectedDisc(), "");
+}
+
+// --- A whole round: catalogue the sample disc, save, start afresh, reopen from the recent list ---
+
+TEST_F(AppTest, CatalogueSaveNewAndReopenGiveTheSameCatalogue) {
+    CKavrelApp app(Options());
+    ASSERT_TRUE(app.InitInstance({}));
+    CKavrelDoc& doc = app.Document();
+    ASSERT_EQ(scan::RunCreateImage(doc, messages, "SAMPLE", "E:\\"), scan::Outcome::Done);
+    ASSERT_GT(doc.GetEntryCount(), 5u);
+    EXPECT_EQ(DiscNodes(app), 1);
+    std::vector<std::array<std::string, 5>> before;
+    for (std::size_t i = 0; i < doc.GetEntryCount(); ++i) {
+        const CCDContent e = doc.GetEntryAt(i);
+        before.push_back({std::string(e.GetLabel()), std::string(e.GetName()), std::string(e.GetKind()),
+                          std::string(e.GetPath()), std::string(e.GetSize())});
+    }
+
+    dialogs.savePath = Path("round");
+    app.MainFrame()->Action(cmd::kFileSave)->trigger();
+    EXPECT_EQ(Title(app), "round.cdi - Tamberol");
+    app.MainFrame()->Action(cmd::kFileNew)->trigger();
+    EXPECT_EQ(doc.GetEntryCount(), 0u);
+    EXPECT_EQ(DiscNodes(app), 0);
+    EXPECT_EQ(Title(app), "Untitled - Tamberol");
+
+    ASSERT_EQ(RecentEntries(app).size(), 1);
+    RecentEntries(app)[0]->trigger();
+    ASSERT_EQ(doc.GetEntryCount(), before.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const CCDContent e = doc.GetEntryAt(i);
+        EXPECT_EQ(e.GetLabel(), before[i][0]);
+        EXPECT_EQ(e.GetName(), before[i][1]);
+        EXPECT_EQ(e.GetKind(), before[i][2]);
+        EXPECT_EQ(e.GetPath(), before[i][3]);
+        EXPECT_EQ(e.GetSize(), before[i][4]);
+    }
+    EXPECT_EQ(DiscNodes(app), 1);
+    EXPECT_EQ(CKavrelView::NodeText(app.MainFrame()->TreeView()->m_hImageRoot->child(0)), "SAMPLE");
+    EXPECT_FALSE(doc.IsModified());
+}
+
+}  // namespace
