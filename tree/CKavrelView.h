@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QPersistentModelIndex>
 #include <QTreeWidget>
 #include <array>
 #include <string>
@@ -9,7 +10,10 @@
 #include "docview/CView.h"
 
 class CKavrelDoc;
+class IMessages;
 class IResultsPane;
+class QAction;
+class QMenu;
 
 // The catalogue tree: one node per optical drive, then "CD Image files" with one node per catalogued disc.
 // A node means what its text says; selecting one tells the other views through the document.
@@ -19,6 +23,7 @@ public:
     // `pane` is the frame's results pane, hidden at every initial update; it may be null in tests.
     CKavrelView(CKavrelDoc* doc, IResultsPane* pane, QWidget* parent = nullptr);
 
+    // The catalogue this tree shows.
     CKavrelDoc* GetDocument() const { return m_pDoc; }
 
     // Rebuilds the whole tree from the drives and the catalogue (start-up, New, Open); selects nothing.
@@ -45,7 +50,35 @@ public:
     static void SetNodeText(QTreeWidgetItem* item, std::string_view text);
 
     // Editing (Delete, Rename) lives in CKavrelViewEdit.cpp.
+    // Where the delete confirmation is asked; without it Delete does nothing.
+    void SetMessages(IMessages* messages);
+    // Binds the Edit menu's Delete and Rename; they are enabled only while the tree is the active pane.
+    void ConnectEditActions(QAction* deleteItem, QAction* renameItem);
+    // Right-click at `pos` (viewport): selects the node there and offers "Delte Item" / "Item Rename".
+    void OnRClick(const QPoint& pos, const QPoint& globalPos);
+    // Asks, then blanks every entry of m_hCurItem's disc and removes the node (never the root or a drive).
+    void OnDeleteItem();
+    // Starts editing m_hCurItem's text in place; OnEndLabelEdit runs when the edit is committed.
+    void OnRenameItem();
+    // Ends an in-place edit of `node` with the typed text: relabels its disc or restores a protected text.
+    void OnEndLabelEdit(QTreeWidgetItem* node, const QString& typed);
+    // Gives every entry labelled `oldLabel` the label `newLabel` and marks the document modified.
+    void RelabelEntries(std::string oldLabel, std::string newLabel);
+    // True while `node` is one of the tree's nodes (a stale handle is never dereferenced).
+    bool HoldsNode(const QTreeWidgetItem* node) const;
 
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void commitData(QWidget* editor) override;
+
+private:
+    QMenu* ItemMenu();
+
+    IMessages* m_pMessages = nullptr;
+    QMenu* m_pItemMenu = nullptr;        // the right-click menu, built on first use
+    QPersistentModelIndex m_editedNode;  // the node Rename is editing
+
+public:
     QTreeWidgetItem* m_hCurItem = nullptr;    // the node Delete and Rename act on; null before any selection
     QTreeWidgetItem* m_hImageRoot = nullptr;  // "CD Image files", parent of every disc node
     std::array<std::string, 10> m_strDriveRoots;

@@ -95,6 +95,9 @@ void CKavrelView::OnDeleteItem() {
     if (treerules::IsCatalogueRoot(text) || treerules::IsDriveNode(text)) return;
     DeleteDisc(*m_pDoc, text);
     m_pDoc->UpdateAllViews(nullptr, hint::kLiveListing);
+    // Without a current node the view has no neighbour to move the selection to, so no other disc
+    // replaces the emptied contents list.
+    selectionModel()->clear();
     QTreeWidgetItem* node = m_hCurItem;
     m_hCurItem = nullptr;
     delete node;

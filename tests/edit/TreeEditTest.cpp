@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "EditTestSupport.h"
+#include "GuiTestSupport.h"
+#include "catalogue/Hints.h"
+#include "tree/CKavrelView.h"
+
+using edit_test::Fill;
+using edit_test::HintRecorder;
+using edit_test::Labels;
+using edit_test::ScriptedMessages;
+
+namespace {
+
+const std::string kDrive = "CD/DVD Driver:E:\\";
+
+class TreeEdit : public ::testing::Test {
+protected:
+    void SetUp() override { edit_test::App(); }
+
+    // Builds the tree over `doc` as an initial update does, then starts recording hints.
+    void Build(CKavrelDoc& doc) {
+        m_tree = std::make_unique<CKavrelView>(&doc, nullptr);
+        m_tree->SetMessages(&m_messages);
+        m_recorder.SetDocument(&doc);
+        m_tree->OnInitialUpdate();
+        m_tree->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_tree.get()));
+    }
+
+    std::vector<std::string> Texts(QTreeWidgetItem* parent) const {
+        std::vector<std::string> texts;
+        for (int i = 0; i < parent->childCount(); ++i)
+            texts.push_back(CKavrelView::NodeText(parent->child(i)));
+        return texts;
+    }
+    std::vector<std::string> Discs() const { return Texts(m_tree->m_hImageRoot); }
+    std::vector<std::string> TopLevel() const { return Texts(m_tree->invisibleRootItem()); }
+    QTreeWidgetItem* Disc(int i) const { return m_tree->m_hImageRoot->child(i); }
+    QTreeWidgetItem* DriveNode() const { return m_tree->topLevelItem(0); }
+
+    // Selects a node as a click would, then forgets the hints that the selection sent.
+    void Select(QTreeWidgetItem* node) {
+        m_tree->setCurrentItem(node);
+        m_recorder.hints.clear();
+    }
+
+    // Renames m_hCurItem in place: types `text` into the editor and ends with `key`.
+    void Rename(const QString& text, Qt::Key key = Qt::Key_Return) {
+        m_tree->OnRenameItem();
+        auto* editor = m_tree->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->setText(text);
+        QTest::keyClick(editor, key);
+        // The editor commits and closes through queued calls, and is deleted later still.
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    ScriptedMessages m_messages;
+    HintRecorder m_recorder;
+    std::unique_ptr<CKavrelView> m_tree;
+};
+
+}  // namespace
+
+TEST_F(TreeEdit, DeleteBlanksEveryDiscOfTheLabelAndRemovesOnlyTheNodeActedOn) {
+    CKavrelDoc doc;
+    Fill(doc, {{"A", "a1"}, {"A", "a2"}, {"B", "b1"}, {"A", "a3"}});
+    Build(doc);
+    ASSERT_EQ(Discs(), (std::vector<std::string>{"A", "B", "A"}));
+    Select(Disc(0));
+    m_messages.answers = {msg::Answer::Yes};
+
+    m_tree->OnDeleteItem();
+
+    ASSERT_EQ(m_messages.requests.size(), 1u);
+    const msg::Request& asked = m_messages.requests[0];
+    EXPECT_EQ(asked.text, "Do you want to delete this item?");
+    EXPECT_EQ(asked.caption, "warning");
+    EXPECT_EQ(asked.buttons, msg::Buttons::YesNo);
+    EXPECT_EQ(asked.icon, msg::Icon::Exclamation);
+    EXPECT_EQ(Labels(doc), ",,B,");
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(Discs(), (std::vector<std::string>{"B", "A"}));
+    EXPECT_EQ(m_recorder.hints, std::vector<int>{hint::kLiveListing}) << "the contents list is left empty";
+
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("after.cdi").toStdString();
+    std::string error;
+    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
+    CKavrelDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(path, error)) << error;
+    Build(reopened);
+    EXPECT_EQ(Discs(), std::vector<std::string>{"B"});
+}
+
+TEST_F(TreeEdit, AnsweringNoChangesNothing) {
+    CKavrelDoc doc;
+    Fill(doc, {{"A", "a1"}, {"B", "b1"}});
+    Build(doc);
+    Select(Disc(1));
+    m_tree->OnDeleteItem();
+    EXPECT_EQ(m_messages.requests.size(), 1u);
+    EXPECT_EQ(Labels(doc), "A,B");
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(Discs(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_TRUE(m_recorder.hints.empty());
+}
+
+TEST_F(TreeEdit, DeleteAsksButKeepsTheRootDriveNodesAndLabelsTakenForDrives) {
+    CKavrelDoc doc;
+    Fill(doc, {{"CD/DVD Driver:odd", "x"}, {"CD Image files", "y"}});
+    Build(doc);
+    const std::vector<std::string> before = TopLevel();
+    for (QTreeWidgetItem* node : {DriveNode(), m_tree->m_hImageRoot, Disc(0), Disc(1)}) {
+        Select(node);
+        m_messages.answers = {msg::Answer::Yes};
+        m_tree->OnDeleteItem();
+        EXPECT_TRUE(m_recorder.hints.empty()) << CKavrelView::NodeText(node);
+    }
+    EXPECT_EQ(m_messages.requests.size(), 4u);
+    EXPECT_EQ(TopLevel(), before);
+    EXPECT_EQ(Discs().size(), 2u);
+    EXPECT_EQ(Labels(doc), "CD/DVD Driver:odd,CD Image files");
+}
+
+TEST_F(TreeEdit, DeleteAndRenameDoNothingWithoutANodeOrAfterItsDeletion) {
+    CKavrelDoc doc;
+    Fill(doc, {{"A", "a1"}, {"B", "b1"}});
+    Build(doc);
+    m_tree->OnDeleteItem();
+    m_tree->OnRenameItem();
+    EXPECT_TRUE(m_messages.requests.empty());
+    EXPECT_EQ(m_tree->viewport()->findChild<QLineEdit*>(), nullptr) << "no edit started";
+
+    Select(Disc(0));
+    m_messages.answers = {msg::Answer::Yes, msg::Answer::Yes};
+    m_tree->OnDeleteItem();
+    m_tree->OnDeleteItem();
+    m_tree->OnRenameItem();
+    EXPECT_EQ(m_messages.requests.size(), 1u);
+    EXPECT_EQ(m_tree->viewport()->findChild<QLineEdit*>(), nullptr) << "no edit started";
+    EXPECT_EQ(Labels(doc), ",B");
+}
+
+TEST_F(TreeEdit, RenameRelabelsTheDiscAndMergesIntoAnotherDiscsLabel) {
+    CKavrelDoc doc;
+    Fill(doc, {{"A", "a1"}, {"B", "b1"}, {"C", "c1"}});
+    Build(doc);
+    Select(Disc(0));
+    Rename("Holiday 2024");
+    EXPECT_EQ(Labels(doc), "Holiday 2024,B,C");
+    EXPECT_TRUE(doc.IsModified());
+
+    Select(Disc(1));
+    Rename("C");
+    EXPECT_EQ(Labels(doc), "Holiday 2024,C,C");
+    EXPECT_EQ(Discs(), (std::vector<std::string>{"Holiday 2024", "C", "C"}))
+        << "both nodes stay until a rebuild";
+    EXPECT_TRUE(m_recorder.hints.empty());
+}
+
+TEST_F(TreeEdit, RenameOfTheRootOrADriveNodeRestoresItsTextButMarksModified) {
+    CKavrelDoc doc;
+    Fill(doc, {{"A", "a1"}});
+    Build(doc);
+    for (QTreeWidgetItem* node : {DriveNode(), m_tree->m_hImageRoot}) {
+        const std::string text = CKavrelView::NodeText(node);
+        doc.SetModifiedFlag(false);
+        Select(node);
+        Rename("Renamed");
+        EXPECT_EQ(CKavrelView::NodeText(node), text);
+        EXPECT_EQ(node->text(0).toStdString(), text);
+        EXPECT_TRUE(doc.IsModified()) << text;
+    }
+    EXPECT_EQ(Labels(doc), "A");
+}
+
+TEST_F(TreeEdit, ALabelTakenForADriveNodeIsRenamedOnceThenKept) {
+    CKavrelDoc doc;
+    Fill(doc, {{"CD/DVD Driver:notes", "a1"}});
+    Build(doc);
+    Select(Disc(0));
+    Rename("CD/DVD Driver:Z:\\");
+    EXPECT_EQ(Labels(doc), "CD/DVD Driver:Z:\\");
+    Select(Disc(0));
+    Rename("Other");
+    EXPECT_EQ(Labels(doc), "CD/DVD Driver:Z:\\");
+    EXPECT_EQ(Discs(), std::vector<std::string>{"CD/DVD Driver:Z:\\"});
+}
+
+TEST_F(TreeEdit, EscapeAndAnEmptyTextChangeNothing) {
+    CKavrelDoc doc;
+    Fill(doc, {{"A", "a1"}});
+    Build(doc);
+    Select(Disc(0));
+    Rename("Typed", Qt::Key_Escape);
+    Select(Disc(0));
+    Rename("");
+    EXPECT_EQ(Labels(doc), "A");
+    EXPECT_EQ(Discs(), std::vector<std::string>{"A"});
+    EXPECT_EQ(Disc(0)->text(0), "A");
+    EXPECT_FALSE(doc.IsModified());
+}
+
+TEST_F(TreeEdit, RenameKeepsTheBytesOfALabelTypedBackUnchanged) {
+    CKavrelDoc doc;
+    Fill(doc, {{"\xe9t\xe9", "a1"}});  // Windows-1252, shown as "été"
+    Build(doc);
+    Select(Disc(0));
+    Rename(QString::fromUtf8("\xc3\xa9t\xc3\xa9"));
+    EXPECT_EQ(Labels(doc), "\xe9t\xe9");
+    Select(Disc(0));
+    Rename(QString::fromUtf8("\xc3\xa9t\xc3\xa9 2"));
+    EXPECT_EQ(Labels(doc), "\xc3\xa9t\xc3\xa9 2") << "typed text is stored as UTF-8";
+}
+
+namespace {
+
+// Right-clicks `node` (or empty space) and picks `item` from the menu when one opens; returns the items seen.
+QStringList RightClick(CKavrelView& tree, QTreeWidgetItem* node, const QString& item) {
+    QStringList seen;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        for (QAction* action : menu->actions()) seen << action->text();
+        for (QAction* action : menu->actions()) {
+            if (action->text() == item) menu->setActiveAction(action);
+        }
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    const QPoint at = node ? tree.visualItemRect(node).center() : QPoint(5, tree.viewport()->height() - 5);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, tree.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(tree.viewport(), &event);
+    QApplication::processEvents();
+    return seen;
+}
+
+}  // namespace
+
+TEST_F(TreeEdit, ContextMenuSelectsTheNodeAndOffersDeleteAndRename) {
+    CKavrelDoc doc;
+    Fill(doc, {{"A", "a1"}, {"B", "b1"}});
+    Build(doc);
+    EXPECT_TRUE(RightClick(*m_tree, m_tree->m_hImageRoot, "Delte Item").isEmpty());
+    EXPECT_TRUE(RightClick(*m_tree, nullptr, "Delte Item").isEmpty());
+    EXPECT_TRUE(m_messages.requests.empty());
+
+    m_messages.answers = {msg::Answer::Yes};
+    const QStringList items = RightClick(*m_tree, Disc(1), "Delte Item");
+    EXPECT_EQ(items, (QStringList{"Delte Item", "Item Rename"}));
+    EXPECT_EQ(m_recorder.hints, (std::vector<int>{hint::kShowDisc, hint::kLiveListing}))
+        << "the node is shown, then deleted";
+    EXPECT_EQ(Labels(doc), "A,");
+    EXPECT_EQ(Discs(), std::vector<std::string>{"A"});
+}
