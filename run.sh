@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tamberol and starts it.
+#   ./run.sh              an untitled catalogue
+#   ./run.sh FILE.cdi     opens that catalogue
+# On a machine without an optical drive (and without TAMBEROL_DRIVES), the bundled sample disc is drive E:.
+set -euo pipefail
+
+# Paths given relative to where we were called from must survive the cd below.
+args=()
+for arg in "$@"; do
+  if [ -e "$arg" ]; then args+=("$(realpath -- "$arg")"); else args+=("$arg"); fi
+done
+cd "$(dirname "$0")"
+
+./scripts/install-deps.sh
+# The same build directory and settings as ./test.sh, so one build serves both.
+if [ ! -f build/build.ninja ]; then
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBEROL_WERROR=ON >/dev/null
+fi
+cmake --build build -j"$(nproc)" --target tamberol
+
+if [ -z "${TAMBEROL_DRIVES+set}" ] && ! compgen -G '/sys/block/sr*' >/dev/null; then
+  export TAMBEROL_DRIVES="E=$PWD/samples/disc"
+  echo "No optical drive found: the sample disc $PWD/samples/disc is drive E: (TAMBEROL_DRIVES=$TAMBEROL_DRIVES)."
+fi
+exec build/app/tamberol "${args[@]}"
