@@ -5,15 +5,18 @@
 #include <string>
 
 namespace {
-// Large enough that a million names need few allocations, small enough not to matter for tiny catalogues.
-constexpr std::size_t kBlockSize = 256 * 1024;
+// Blocks start small, so a tiny catalogue costs little, and double up to a size at which a million names
+// need few allocations.
+constexpr std::size_t kFirstBlockSize = 4 * 1024;
+constexpr std::size_t kLargestBlockSize = 256 * 1024;
 }  // namespace
 
 std::string_view TextArena::Store(std::string_view first, std::string_view second) {
     const std::size_t length = first.size() + second.size();
     if (length == 0) return {};
     if (m_blocks.empty() || m_capacity - m_used < length) {
-        const std::size_t size = std::max(kBlockSize, length);
+        const std::size_t grown = m_capacity ? std::min(m_capacity * 2, kLargestBlockSize) : kFirstBlockSize;
+        const std::size_t size = std::max(grown, length);
         m_blocks.push_back(std::make_unique<char[]>(size));
         m_capacity = size;
         m_used = 0;
