@@ -15,7 +15,7 @@
 
 namespace {
 
-// Places the controls by the dialog-unit rectangles of the classic layout. A unit is a quarter of the
+// Places the controls by the dialog-unit rectangles the dialog was designed in. A unit is a quarter of the
 // font's average letter width across and an eighth of its height down, as on Windows; when a text or a
 // skinned button would not fit in its rectangle, every unit grows alike so the arrangement is kept.
 class DialogUnitLayout {
