@@ -71,17 +71,20 @@ std::string UnescapeMountPath(std::string_view text) {
     return out;
 }
 
-// The first mount of the device "major:minor", or empty when it is not mounted.
+// Where the device "major:minor" is mounted, or empty when it is not. The first mount of the whole disc
+// wins; a bind mount of one of its folders is taken only when there is nothing better.
 std::string MountPointOf(const std::string& device, const std::string& mountInfo) {
     std::ifstream mounts(mountInfo);
     std::string line;
+    std::string partial;
     while (std::getline(mounts, line)) {
         std::istringstream fields(line);
         std::string id, parent, majorMinor, root, mountPoint;
-        if (!(fields >> id >> parent >> majorMinor >> root >> mountPoint)) continue;
-        if (majorMinor == device) return UnescapeMountPath(mountPoint);
+        if (!(fields >> id >> parent >> majorMinor >> root >> mountPoint) || majorMinor != device) continue;
+        if (root == "/") return UnescapeMountPath(mountPoint);
+        if (partial.empty()) partial = UnescapeMountPath(mountPoint);
     }
-    return {};
+    return partial;
 }
 
 #endif

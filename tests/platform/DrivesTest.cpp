@@ -101,6 +101,7 @@ TEST(DetectOpticalDrivesTest, DevicesAreLetteredInNumericOrderAndMappedToTheirMo
         std::ofstream(system.At("block/" + name + "/dev")) << device << "\n";
     }
     std::ofstream(system.At("mountinfo")) << "25 1 8:0 / / rw,relatime - ext4 /dev/sda rw\n"
+                                             "35 25 11:0 /DOCS /srv/docs ro - iso9660 /dev/sr0 ro\n"
                                              "36 25 11:0 / /media/my\\040cd ro,nosuid - iso9660 /dev/sr0 ro\n"
                                              "37 25 11:10 / /mnt/ten ro - udf /dev/sr10 ro\n"
                                              "38 25 11:10 / /mnt/again ro - udf /dev/sr10 ro\n";
