@@ -43,16 +43,25 @@ public:
     QMenu* FileMenu() const { return m_pFileMenu; }
     // The separator before which recent-file entries go (the "Recent File" placeholder stands before it).
     QAction* RecentFileAnchor() const { return m_pRecentAnchor; }
+    // The toolbar that View > Toolbar hides and shows.
     QToolBar* ToolBar() const { return m_wndToolBar; }
 
+    // The catalogue tree (left pane).
     CKavrelView* TreeView() const { return m_pTreeView; }
+    // The contents list (upper right pane).
     CSecView* ContentsView() const { return m_pContentsView; }
+    // The search results list (lower right pane).
     CThirdView* ResultsView() const { return m_pResultsView; }
+    // The splitter between the tree and the right column.
     CRowSplitter* OuterSplitter() const { return m_wndSplitter; }
+    // The splitter between the contents list and the results list.
     CRowSplitter* RightSplitter() const { return m_wndSplitter2; }
 
+    // True while the results pane is hidden.
     bool IsResultsHidden() const override { return m_bResultsHidden != 0; }
+    // Shows the results pane with the rows it had, below the contents list at its earlier height.
     void ShowResultsPane() override;
+    // Hides the results pane; its rows stay and the contents list takes the whole column.
     void HideResultsPane() override;
 
     // Shows the document's title, " - Tamberol", and whether it has unsaved changes.
