@@ -1,23 +1,27 @@
 #include "app/CAboutDlg.h"
 
-#include <QApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include "res/Skin.h"
 
+// The icon lives in this static library's resources; register them before the first look-up.
+static void InitAboutResources() {
+    Q_INIT_RESOURCE(app);
+}
+
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    InitAboutResources();
     setWindowTitle(QStringLiteral("About Kavrel"));
     auto* icon = new QLabel(this);
-    icon->setPixmap(windowIcon().isNull() ? style()->standardIcon(QStyle::SP_DriveCDIcon).pixmap(48)
-                                          : windowIcon().pixmap(48));
+    icon->setPixmap(QIcon(QStringLiteral(":/icons/tamberol.png")).pixmap(48));
     auto* text = new QLabel(
         QStringLiteral("<b>Tamberol</b> version %1<p>Catalogues the files and folders of CD and DVD discs, "
                        "so you can find what is on a disc without putting it in the drive.</p>")
-            .arg(QApplication::applicationVersion()),
+            .arg(QStringLiteral(TAMBEROL_VERSION)),
         this);
     text->setObjectName(QStringLiteral("aboutText"));
     text->setWordWrap(true);

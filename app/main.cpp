@@ -4,7 +4,6 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    QApplication::setApplicationVersion(QStringLiteral(TAMBEROL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("tamberol"));
     CKavrelApp app;
     if (!app.InitInstance(QCoreApplication::arguments().mid(1))) return app.ExitInstance();

@@ -4,8 +4,10 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -13,11 +15,13 @@
 #include <QUuid>
 
 #include "AppTestSupport.h"
+#include "app/CAboutDlg.h"
 #include "app/CHelpWindow.h"
 #include "app/CKavrelApp.h"
 #include "app/RecentFileList.h"
 #include "frame/CMainFrame.h"
 #include "frame/CommandIds.h"
+#include "res/Skin.h"
 #include "scan/CreateImageCommand.h"
 #include "tree/CKavrelView.h"
 
@@ -248,6 +252,18 @@ TEST_F(AppTest, HelpTopicsShowsTheGuide) {
     const QString guide = app.HelpWindow()->Browser()->toPlainText();
     EXPECT_TRUE(guide.contains("TAMBEROL_DRIVES"));
     EXPECT_TRUE(guide.contains("Cataloguing a disc"));
+}
+
+TEST_F(AppTest, AboutBoxNamesTheProgramAndItsVersionAndIsSkinned) {
+    skin::LoadSkin("Metallic.skn");
+    CAboutDlg about;
+    EXPECT_EQ(about.windowTitle(), "About Kavrel");
+    const auto* text = about.findChild<QLabel*>("aboutText");
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(text->text().contains("Tamberol"));
+    EXPECT_TRUE(text->text().contains(QRegularExpression("version \\d+\\.\\d+")));
+    EXPECT_FALSE(about.styleSheet().isEmpty());
+    skin::UnloadSkin();
 }
 
 TEST_F(AppTest, PrintWithoutASelectedDiscSaysWhatToDo) {
