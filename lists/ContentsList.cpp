@@ -8,7 +8,6 @@
 ContentsList::ContentsList(CKavrelDoc* doc) : m_pDoc(doc) {}
 
 void ContentsList::OnInitialUpdate(IMessages* messages) {
-    m_model.SetColumns({});
     const bool found = m_pDoc->FindCdDrives();
     m_strRootDir = m_pDoc->m_strDrives[0];
     if (m_pDoc->GetEntryCount() == 0) {

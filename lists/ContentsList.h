@@ -14,12 +14,14 @@ class IMessages;
 // walks) and the hints that change it. Runs without a display; CSecView only puts it on screen.
 class ContentsList {
 public:
-    // The column 0 width of the catalogue layout built at an initial update and on a disc switch.
+    // Column 0 of the catalogue layout is wider when a catalogue is opened than when a disc is picked
+    // while a live listing is shown.
     static constexpr int kInitialNameWidth = 278;
     static constexpr int kSwitchedNameWidth = 200;
 
     explicit ContentsList(CKavrelDoc* doc);
 
+    // The rows and columns the view shows.
     DetailListModel& Model() { return m_model; }
     const DetailListModel& Model() const { return m_model; }
 
@@ -45,8 +47,11 @@ public:
     // Installs the four catalogue columns, column 0 `nameWidth` wide.
     void ShowCatalogueColumns(int nameWidth);
 
+    // True while the four catalogue columns are installed, false while the live-listing ones are.
     bool IsCatalogueLayout() const { return m_bCatalogueLayout != 0; }
+    // The folder the live listing shows ("E:\DATA\"); ".." segments are kept as they were walked.
     const std::string& CurrentDir() const { return m_strCurrentDir; }
+    // The root of the drive the live listing belongs to; where "." leads.
     const std::string& RootDir() const { return m_strRootDir; }
 
 private:

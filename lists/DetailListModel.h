@@ -33,6 +33,7 @@ public:
 
     // Replaces every column and empties the rows; then columnsReplaced() is emitted.
     void SetColumns(std::vector<ListColumn> columns);
+    // The installed columns, left to right.
     const std::vector<ListColumn>& Columns() const { return m_columns; }
 
     // Removes every row; the columns and their widths stay.
@@ -53,6 +54,7 @@ public:
     // The row whose name and path (columns 0 and 2) are exactly these, or -1.
     int FindRow(std::string_view name, std::string_view path) const;
 
+    // The flat table as item views read it: display texts, alignments, images, headings.
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;

@@ -11,6 +11,7 @@ class ResultsList {
 public:
     explicit ResultsList(CKavrelDoc* doc);
 
+    // The rows and columns the view shows.
     DetailListModel& Model() { return m_model; }
     const DetailListModel& Model() const { return m_model; }
 
