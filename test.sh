@@ -16,7 +16,7 @@ QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$jobs" -
 [ "$quick" = 1 ] && exit 0
 
 echo "== Sanitizer build (address, undefined)"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAMBEROL_WERROR=ON -DTAMBEROL_SANITIZE=ON \
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAMBEROL_WERROR=ON -DTAMBEROL_SANITIZE=ON -DTAMBEROL_BENCH=OFF \
   -DCMAKE_CXX_FLAGS="-O1" >/dev/null
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0 \
@@ -25,7 +25,7 @@ UBSAN_OPTIONS=print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
 
 echo "== Fuzzing the .cdi reader"
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DTAMBEROL_FUZZ=ON -DTAMBEROL_GUI=OFF >/dev/null
+  -DTAMBEROL_FUZZ=ON -DTAMBEROL_GUI=OFF -DTAMBEROL_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j"$jobs" --target fuzz_cdi_reader
 mkdir -p build-fuzz/corpus
 build-fuzz/fuzz/fuzz_cdi_reader -max_total_time="${TAMBEROL_FUZZ_SECONDS:-60}" -max_len=4096 \
