@@ -52,8 +52,6 @@ bool DocumentLifecycle::SaveModified() {
 bool DocumentLifecycle::FileNew() {
     if (!SaveModified()) return false;
     m_doc.OnNewDocument();
-    m_doc.ClearPathName();
-    m_doc.SetModifiedFlag(false);
     Reinitialise();
     return true;
 }
@@ -110,8 +108,6 @@ DocumentLifecycle::Opened DocumentLifecycle::Open(const std::string& path) {
     const bool readable = info.isFile() && info.isReadable();
     std::string error;
     if (m_doc.OnOpenDocument(full, error)) {
-        m_doc.SetPathName(full);
-        m_doc.SetModifiedFlag(false);
         m_recent.Add(ToPath(full));
         Reinitialise();
         return Opened::Yes;
@@ -119,8 +115,6 @@ DocumentLifecycle::Opened DocumentLifecycle::Open(const std::string& path) {
     Report(error.empty() ? "Cannot open the file " + full + "." : error);
     if (!readable) return Opened::Unreadable;
     m_doc.OnNewDocument();
-    m_doc.ClearPathName();
-    m_doc.SetModifiedFlag(false);
     Reinitialise();
     return Opened::Bad;
 }
@@ -132,8 +126,6 @@ bool DocumentLifecycle::SaveTo(const std::string& path) {
         Report(error.empty() ? "Cannot save the file " + full + "." : error);
         return false;
     }
-    m_doc.SetPathName(full);
-    m_doc.SetModifiedFlag(false);
     m_recent.Add(ToPath(full));
     Changed();
     return true;

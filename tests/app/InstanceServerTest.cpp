@@ -52,9 +52,4 @@ TEST(InstanceServerTest, OnlyOneInstanceOwnsTheName) {
     EXPECT_FALSE(second.Listen(name));
 }
 
-TEST(InstanceServerTest, DefaultNameIsPerUser) {
-    EXPECT_TRUE(InstanceServer::DefaultName().startsWith("tamberol-"));
-    EXPECT_GT(InstanceServer::DefaultName().size(), QString("tamberol-").size());
-}
-
 }  // namespace
