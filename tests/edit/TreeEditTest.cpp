@@ -170,9 +170,9 @@ TEST_F(TreeEdit, RenameRelabelsTheDiscAndMergesIntoAnotherDiscsLabel) {
     EXPECT_TRUE(m_recorder.hints.empty());
 }
 
-TEST_F(TreeEdit, RenameOfTheRootOrADriveNodeRestoresItsTextButMarksModified) {
+TEST_F(TreeEdit, RenameRestoresTheRootAndDriveNodesButMarksModified) {
     CKavrelDoc doc;
-    Fill(doc, {{"A", "a1"}});
+    Fill(doc, {{"CD/DVD Driver:notes", "a1"}});
     Build(doc);
     for (QTreeWidgetItem* node : {DriveNode(), m_tree->m_hImageRoot}) {
         const std::string text = CKavrelView::NodeText(node);
@@ -183,13 +183,8 @@ TEST_F(TreeEdit, RenameOfTheRootOrADriveNodeRestoresItsTextButMarksModified) {
         EXPECT_EQ(node->text(0).toStdString(), text);
         EXPECT_TRUE(doc.IsModified()) << text;
     }
-    EXPECT_EQ(Labels(doc), "A");
-}
 
-TEST_F(TreeEdit, ALabelTakenForADriveNodeIsRenamedOnceThenKept) {
-    CKavrelDoc doc;
-    Fill(doc, {{"CD/DVD Driver:notes", "a1"}});
-    Build(doc);
+    // A label taken for a drive node is renamed like any disc until it also ends in a drive root.
     Select(Disc(0));
     Rename("CD/DVD Driver:Z:\\");
     EXPECT_EQ(Labels(doc), "CD/DVD Driver:Z:\\");
