@@ -119,7 +119,6 @@ void CMainFrame::CreateActions() {
 
     connect(Action(cmd::kCreateImage), &QAction::triggered, this, &CMainFrame::OnCreateImage);
     connect(Action(cmd::kFind), &QAction::triggered, this, &CMainFrame::OnFind);
-    connect(Action(cmd::kAppExit), &QAction::triggered, this, &QWidget::close);
     connect(Action(cmd::kNextPane), &QAction::triggered, this, [this] { MoveFocusToPane(+1); });
     connect(Action(cmd::kPrevPane), &QAction::triggered, this, [this] { MoveFocusToPane(-1); });
 }

@@ -158,17 +158,17 @@ TEST_F(FrameTest, F6MovesTheFocusRoundThePanesShown) {
     EXPECT_TRUE(frame->TreeView()->hasFocus());
 }
 
-TEST_F(FrameTest, ExitAsksTheCloseGuard) {
+TEST_F(FrameTest, ClosingAsksTheCloseGuard) {
     bool allow = false;
     int asked = 0;
     frame->SetCloseGuard([&] {
         ++asked;
         return allow;
     });
-    frame->Action(cmd::kAppExit)->trigger();
+    frame->close();
     EXPECT_TRUE(frame->isVisible());
     allow = true;
-    frame->Action(cmd::kAppExit)->trigger();
+    frame->close();
     EXPECT_FALSE(frame->isVisible());
     EXPECT_EQ(asked, 2);
 }
