@@ -29,8 +29,8 @@ void CKavrelView::SetMessages(IMessages* messages) {
 void CKavrelView::ConnectEditActions(QAction* deleteItem, QAction* renameItem) {
     connect(deleteItem, &QAction::triggered, this, &CKavrelView::OnDeleteItem);
     connect(renameItem, &QAction::triggered, this, &CKavrelView::OnRenameItem);
-    // The tree is the active pane until the focus lands in another pane of the same window; dialogs,
-    // menus and other windows taking the focus for a while do not change which pane is active.
+    // The tree stays the active pane until the focus lands elsewhere in its own window: a message box or
+    // another window taking the focus for a while does not change which pane is active.
     const auto follow = [this, deleteItem, renameItem](QWidget*, QWidget* now) {
         if (!now || now->window() != window()) return;
         const bool active = now == this || isAncestorOf(now);
