@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDialog>
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
@@ -216,6 +217,21 @@ TEST_F(AppTest, SecondStartHandsItsCatalogueToTheFirstAndEnds) {
     EXPECT_EQ(first.Document().GetEntryCount(), 3u);
     EXPECT_EQ(messages.Count("Save changes to Untitled?"), 1);
     EXPECT_EQ(Title(first), "sent.cdi - Tamberol");
+}
+
+TEST_F(AppTest, CatalogueSentWhileADialogIsOpenWaitsForIt) {
+    const std::string path = WriteCatalogue("later.cdi", "L", 2);
+    CKavrelApp app(Options());
+    ASSERT_TRUE(app.InitInstance({}));
+    QDialog question(app.MainFrame());
+    question.setModal(true);
+    question.show();
+    app.OpenFromOutside(QString::fromStdString(path));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(app.Document().GetEntryCount(), 0u);
+    question.close();
+    Spin([&] { return app.Document().GetEntryCount() == 2u; });
+    EXPECT_EQ(app.Document().GetEntryCount(), 2u);
 }
 
 // --- Menus: recent files, help ---
