@@ -1,11 +1,16 @@
 #include "platform/DeviceNotices.h"
 
 #ifdef _WIN32
-#include <dbt.h>
-#include <windows.h>
-
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+// After windows.h, whose types it uses.
+#include <dbt.h>
 #else
 #include "platform/MountWatcher.h"
 #endif
