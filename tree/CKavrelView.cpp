@@ -96,6 +96,7 @@ void CKavrelView::ScanCdDrives() {
 }
 
 void CKavrelView::AddDiscNodes() {
+    if (!m_hImageRoot) return;
     const std::vector<std::string_view> labels = treerules::DiscRuns(m_pDoc->Entries());
     QList<QTreeWidgetItem*> nodes;
     nodes.reserve(static_cast<qsizetype>(labels.size()));
@@ -106,6 +107,8 @@ void CKavrelView::AddDiscNodes() {
 }
 
 void CKavrelView::AddDiscNode(std::string label) {
+    // A disc catalogued before the first build shows up with the build itself.
+    if (!m_hImageRoot) return;
     m_hImageRoot->addChild(MakeNode(label, NodeKind::Disc));
     m_hImageRoot->setExpanded(true);
 }
