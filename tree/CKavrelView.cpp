@@ -22,7 +22,7 @@ CKavrelView::CKavrelView(CKavrelDoc* doc, IResultsPane* pane, QWidget* parent)
     // Renaming starts from the Rename command only, so a stray double-click never edits a label.
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_iconDrive =
-        QIcon::fromTheme(QStringLiteral("drive-optical"), style()->standardIcon(QStyle::SP_DriveCDIcon));
+        QIcon::fromTheme(QStringLiteral("drive-optical"), style()->standardIcon(QStyle::SP_DriveDVDIcon));
     m_iconRoot = QIcon::fromTheme(QStringLiteral("folder"), style()->standardIcon(QStyle::SP_DirIcon));
     m_iconDisc =
         QIcon::fromTheme(QStringLiteral("media-optical"), style()->standardIcon(QStyle::SP_DriveCDIcon));
