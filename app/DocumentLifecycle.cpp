@@ -57,9 +57,9 @@ bool DocumentLifecycle::FileNew() {
 }
 
 bool DocumentLifecycle::FileOpen() {
-    if (!SaveModified()) return false;
+    // The file first: someone who cancels the dialog has nothing to be asked about.
     const auto path = m_dialogs.AskOpenPath();
-    return path && Open(*path) == Opened::Yes;
+    return path && OpenDocumentFile(*path);
 }
 
 bool DocumentLifecycle::OpenDocumentFile(const std::string& path) {

@@ -23,7 +23,7 @@ public:
     bool SaveModified();
     // File > New: after the prompt, an untitled empty catalogue and fresh views.
     bool FileNew();
-    // File > Open...: the prompt, then the open dialog, then the chosen file.
+    // File > Open...: the open dialog, then the prompt, then the chosen file.
     bool FileOpen();
     // Opens `path` after the prompt (recent files, drops, a second instance); true when it opened.
     bool OpenDocumentFile(const std::string& path);
