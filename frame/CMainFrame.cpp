@@ -39,6 +39,7 @@ namespace {
 // A short walk finishes without a progress window flashing up.
 constexpr int kProgressDelayMs = 500;
 constexpr int kProgressPollMs = 100;
+constexpr int kProgressTextWidth = 480;
 constexpr int kTreeWidth = 200;
 constexpr int kContentsHeight = 260;
 constexpr int kResultsHeight = 100;
@@ -303,7 +304,7 @@ bool CMainFrame::WalkDisc(scan::DiscWalker& walker, const std::string& drive, En
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
     dialog.setMinimumDuration(kProgressDelayMs);
-    dialog.setMinimumWidth(420);
+    dialog.setMinimumWidth(kProgressTextWidth + 40);
     dialog.setLabelText(tr("Reading %1").arg(ToQString(drive)));
     connect(&dialog, &QProgressDialog::canceled, &loop, [&cancel] { cancel = true; });
 
@@ -312,9 +313,11 @@ bool CMainFrame::WalkDisc(scan::DiscWalker& walker, const std::string& drive, En
     connect(&poll, &QTimer::timeout, &dialog, [&] {
         if (dialog.wasCanceled()) cancel = true;
         const std::lock_guard guard(progress.lock);
-        dialog.setLabelText(tr("Reading %1\n%2 entries so far")
-                                .arg(ToQString(progress.folder))
-                                .arg(static_cast<qulonglong>(progress.entries)));
+        // Deep folders would stretch the window past the screen; the middle of the path goes first.
+        const QString folder =
+            dialog.fontMetrics().elidedText(ToQString(progress.folder), Qt::ElideMiddle, kProgressTextWidth);
+        dialog.setLabelText(
+            tr("Reading %1\n%2 entries so far").arg(folder).arg(static_cast<qulonglong>(progress.entries)));
     });
     poll.start();
 
