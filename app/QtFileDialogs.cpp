@@ -3,17 +3,27 @@
 #include <QFile>
 #include <QFileDialog>
 
+#include "res/Skin.h"
+
+namespace {
+std::optional<std::string> Ask(QFileDialog& dialog) {
+    skin::ApplySkin(&dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+}
+}  // namespace
+
 std::optional<std::string> QtFileDialogs::AskOpenPath() {
-    const QString path = QFileDialog::getOpenFileName(m_owner, QStringLiteral("Open"), QString(),
-                                                      QString::fromLatin1(kFilter));
-    if (path.isEmpty()) return std::nullopt;
-    return QFile::encodeName(path).toStdString();
+    QFileDialog dialog(m_owner, QStringLiteral("Open"), QString(), QString::fromLatin1(kFilter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return Ask(dialog);
 }
 
 std::optional<std::string> QtFileDialogs::AskSavePath(const std::string& suggested) {
-    const QString path = QFileDialog::getSaveFileName(m_owner, QStringLiteral("Save As"),
-                                                      QFile::decodeName(QByteArray::fromStdString(suggested)),
-                                                      QString::fromLatin1(kFilter));
-    if (path.isEmpty()) return std::nullopt;
-    return QFile::encodeName(path).toStdString();
+    QFileDialog dialog(m_owner, QStringLiteral("Save As"), QString(), QString::fromLatin1(kFilter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(suggested)));
+    return Ask(dialog);
 }
