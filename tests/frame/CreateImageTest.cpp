@@ -78,16 +78,6 @@ TEST_F(FrameTest, MachineWithoutOpticalDriveIsToldSoAndCarriesOn) {
     EXPECT_TRUE(frame->isVisible());
 }
 
-TEST_F(FrameTest, EmptyDriveStillAddsTheDiscNode) {
-    QTemporaryDir empty;
-    qputenv("TAMBEROL_DRIVES", QByteArray::fromStdString("E=" + empty.path().toStdString()));
-    FillAndCreate(QStringLiteral("Blank"), QStringLiteral("E:\\"));
-    frame->Action(cmd::kCreateImage)->trigger();
-    EXPECT_EQ(doc.GetEntryCount(), 0u);
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"Search finished!!!"});
-    EXPECT_EQ(frame->TreeView()->m_hImageRoot->childCount(), 1);
-}
-
 TEST_F(FrameTest, CancelledWalkLeavesTheCatalogueAsItWas) {
     doc.AppendEntry("Old", "X", "file ", "\\", "1");
     doc.SetModifiedFlag(false);

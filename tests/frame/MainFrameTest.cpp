@@ -95,16 +95,6 @@ TEST_F(FrameTest, ViewToolbarHidesAndShowsTheToolbar) {
     EXPECT_TRUE(toggle->isChecked());
 }
 
-TEST_F(FrameTest, TitleNamesTheDocumentAndItsChanges) {
-    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Untitled[*] - Tamberol"));
-    EXPECT_FALSE(frame->isWindowModified());
-    doc.SetPathName("/tmp/discs.cdi");
-    doc.SetModifiedFlag(true);
-    frame->UpdateTitle();
-    EXPECT_EQ(frame->windowTitle(), QStringLiteral("discs.cdi[*] - Tamberol"));
-    EXPECT_TRUE(frame->isWindowModified());
-}
-
 TEST_F(FrameTest, ResultsPaneStartsHiddenAndComesBackWithItsRowsAndHeights) {
     CRowSplitter* right = frame->RightSplitter();
     EXPECT_TRUE(frame->IsResultsHidden());
@@ -134,13 +124,6 @@ TEST_F(FrameTest, ResultsPaneStartsHiddenAndComesBackWithItsRowsAndHeights) {
     EXPECT_FALSE(frame->IsResultsHidden());
     EXPECT_EQ(right->sizes().at(0), 180);
     EXPECT_EQ(frame->ResultsView()->Results().Model().rowCount(), 1);
-}
-
-TEST_F(FrameTest, NewCatalogueHidesTheResultsPaneAgain) {
-    frame->ShowResultsPane();
-    doc.OnNewDocument();
-    doc.SendInitialUpdate();
-    EXPECT_TRUE(frame->IsResultsHidden());
 }
 
 TEST_F(FrameTest, F6MovesTheFocusRoundThePanesShown) {
