@@ -111,6 +111,12 @@ TEST_F(AppTest, StartWithoutArgumentShowsAnUntitledEmptyCatalogue) {
     EXPECT_FALSE(placeholder->isEnabled());
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(app.ExitInstance(), 0);
+    // The skin is let go of once; a second ExitInstance (the destructor's) finds nothing left to do.
+    EXPECT_EQ(app.MainFrame(), nullptr);
+    QWidget later;
+    skin::ApplySkin(&later);
+    EXPECT_TRUE(later.styleSheet().isEmpty());
+    EXPECT_EQ(app.ExitInstance(), 0);
 }
 
 TEST_F(AppTest, StartWithACatalogueOpensItBeforeTheWindowShows) {
