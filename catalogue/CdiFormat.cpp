@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "catalogue/DisplayText.h"
+#include "catalogue/Utf8.h"
 
 namespace {
 
@@ -44,22 +45,8 @@ void PutLength(std::string& out, std::size_t length) {
 std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* end = p + text.size();
-    while (p < end) {
-        std::uint32_t cp;
-        if (*p < 0x80) {
-            cp = *p++;
-        } else if (*p < 0xE0) {
-            cp = ((p[0] & 0x1Fu) << 6) | (p[1] & 0x3Fu);
-            p += 2;
-        } else if (*p < 0xF0) {
-            cp = ((p[0] & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
-            p += 3;
-        } else {
-            cp = ((p[0] & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
-            p += 4;
-        }
+    char32_t cp = 0;
+    for (std::size_t pos = 0; pos < text.size() && NextCodePoint(text, pos, cp);) {
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
@@ -69,24 +56,6 @@ std::u16string Utf8ToUtf16(std::string_view text) {
         }
     }
     return out;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 // Reads the archive stream with bounds checks on every step.

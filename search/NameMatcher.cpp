@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "catalogue/DisplayText.h"
+#include "catalogue/Utf8.h"
+
 namespace {
 
 constexpr std::array<unsigned char, 256> MakeAsciiLower() {
@@ -22,57 +25,21 @@ inline unsigned char Byte(char c) {
     return static_cast<unsigned char>(c);
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
 // Lower-cases UTF-8 one code point at a time into `out`, which a caller reuses so that folding a name does
 // not allocate. False when the text is not valid UTF-8.
 bool FoldUtf8(std::string_view text, std::string& out) {
     out.clear();
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* end = p + text.size();
-    while (p < end) {
-        const unsigned char lead = *p;
+    char32_t cp = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto lead = Byte(text[pos]);
         if (lead < 0x80) {
             out.push_back(static_cast<char>(kAsciiLower[lead]));
-            ++p;
-            continue;
-        }
-        std::ptrdiff_t extra = 0;
-        char32_t cp = 0;
-        char32_t smallest = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            extra = 1, cp = lead & 0x1F, smallest = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            extra = 2, cp = lead & 0x0F, smallest = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            extra = 3, cp = lead & 0x07, smallest = 0x10000;
+            ++pos;
+        } else if (NextCodePoint(text, pos, cp)) {
+            AppendUtf8(out, QChar::toLower(cp));
         } else {
             return false;
         }
-        if (end - p <= extra) return false;
-        for (std::ptrdiff_t k = 1; k <= extra; ++k) {
-            if ((p[k] & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (p[k] & 0x3F);
-        }
-        if (cp < smallest || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        p += extra + 1;
-        AppendUtf8(out, QChar::toLower(cp));
     }
     return true;
 }
@@ -84,10 +51,6 @@ std::string FoldText(std::string_view text) {
     folded.assign(text);
     for (char& c : folded) c = static_cast<char>(kAsciiLower[Byte(c)]);
     return folded;
-}
-
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return Byte(c) < 0x80; });
 }
 
 // Byte comparison of a stored name against an already folded needle; Fold lower-cases the name's ASCII
