@@ -10,62 +10,9 @@
 #include <vector>
 
 #include "platform/Drives.h"
+#include "res/DialogUnitLayout.h"
 #include "res/Skin.h"
 #include "res/Texts.h"
-
-namespace {
-
-// Places the controls by the dialog-unit rectangles the dialog was designed in. A unit is a quarter of the
-// font's average letter width across and an eighth of its height down, as on Windows; when a text or a
-// skinned button would not fit in its rectangle, every unit grows alike so the arrangement is kept.
-class DialogUnitLayout {
-public:
-    explicit DialogUnitLayout(const QFont& font) {
-        const QFontMetrics metrics(font);
-        const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-        m_unitX = ((metrics.horizontalAdvance(letters) / 26 + 1) / 2) / 4.0;
-        m_unitY = metrics.height() / 8.0;
-    }
-
-    // `rect` in dialog units; `fitsText` when the control's own size hint must fit in it.
-    void Add(QWidget* widget, QRect rect, bool fitsText) { m_items.push_back({widget, rect, fitsText}); }
-
-    // Sizes the dialog (fixed) and places every control; call once styles are applied.
-    void Apply(QDialog* dialog, int widthUnits, int heightUnits) {
-        double growX = 1.0;
-        double growY = 1.0;
-        for (const Item& item : m_items) {
-            if (!item.fitsText) continue;
-            item.widget->ensurePolished();
-            const QSize need = item.widget->sizeHint().expandedTo(item.widget->minimumSizeHint());
-            growX = std::max(growX, need.width() / (item.rect.width() * m_unitX));
-            growY = std::max(growY, need.height() / (item.rect.height() * m_unitY));
-        }
-        const double unitX = m_unitX * growX;
-        const double unitY = m_unitY * growY;
-        for (const Item& item : m_items) {
-            const QRect& r = item.rect;
-            const int x = qRound(r.x() * unitX);
-            const int y = qRound(r.y() * unitY);
-            const int width = r.width() > 0 ? qRound(r.width() * unitX) : item.widget->sizeHint().width();
-            const int height = r.height() > 0 ? qRound(r.height() * unitY) : item.widget->sizeHint().height();
-            item.widget->setGeometry(x, y, width, height);
-        }
-        dialog->setFixedSize(qRound(widthUnits * unitX), qRound(heightUnits * unitY));
-    }
-
-private:
-    struct Item {
-        QWidget* widget;
-        QRect rect;
-        bool fitsText;
-    };
-    double m_unitX;
-    double m_unitY;
-    std::vector<Item> m_items;
-};
-
-}  // namespace
 
 CCreateImageDlg::CCreateImageDlg(QWidget* parent) : QDialog(parent) {
     m_strDrive = ListCdDrives();

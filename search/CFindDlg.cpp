@@ -1,42 +1,16 @@
 #include "search/CFindDlg.h"
 
 #include <QCheckBox>
-#include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
 
+#include "res/DialogUnitLayout.h"
 #include "res/Skin.h"
 #include "res/Texts.h"
 #include "search/SearchEngine.h"
-
-namespace {
-
-// Places widgets on the dialog-unit grid of the dialog's font, as the layout was drawn in those units.
-class DialogUnits {
-public:
-    explicit DialogUnits(const QFont& font) {
-        const QFontMetrics metrics(font);
-        const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-        m_baseX = (metrics.horizontalAdvance(alphabet) / 26 + 1) / 2;
-        m_baseY = metrics.height();
-    }
-    int X(int units) const { return units * m_baseX / 4; }
-    int Y(int units) const { return units * m_baseY / 8; }
-
-    // Never narrower than its text needs, so a wider font than the one the grid was drawn for clips nothing.
-    void Place(QWidget* widget, int x, int y, int w, int h) const {
-        widget->setGeometry(X(x), Y(y), std::max(X(w), widget->sizeHint().width()), Y(h));
-    }
-
-private:
-    int m_baseX = 1;
-    int m_baseY = 1;
-};
-
-}  // namespace
 
 CFindDlg::CFindDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Gold find"));
@@ -71,32 +45,20 @@ CFindDlg::CFindDlg(QWidget* parent) : QDialog(parent) {
     skin::ApplySkin(this);
 
     // Placed only now, with the skin's fonts and button sizes in force, so that nothing overlaps.
-    ensurePolished();
-    const DialogUnits units(font());
-    units.Place(intro, 32, 6, 138, 9);
-    picture->setGeometry(units.X(10), units.Y(24), units.X(16), units.Y(18));
+    DialogUnitLayout layout(font());
+    layout.Add(intro, {32, 6, 138, 9}, true);
+    layout.Add(picture, {10, 24, 16, 18}, false);
+    layout.Add(prompt, {32, 25, 35, 8}, true);
+    layout.Add(m_editFind, {68, 24, 122, 12}, false);
+    layout.Add(m_checkCase, {35, 45, 59, 10}, true);
+    layout.Add(m_checkFileAndFolder, {35, 56, 82, 10}, true);
+    layout.Add(m_checkWholeWord, {35, 68, 90, 10}, true);
+    layout.Add(searchButton, {64, 86, 42, 13}, true);
+    layout.Add(cancelButton, {114, 86, 42, 13}, true);
+    layout.Apply(this, 220, 106);
     const QIcon icon = QIcon::fromTheme(QStringLiteral("edit-find"),
                                         style()->standardIcon(QStyle::SP_FileDialogContentsView));
     picture->setPixmap(icon.pixmap(std::min(picture->width(), picture->height())));
-    units.Place(prompt, 32, 25, 35, 8);
-    m_editFind->setGeometry(units.X(68), units.Y(24), units.X(122),
-                            std::max(units.Y(12), m_editFind->sizeHint().height()));
-    units.Place(m_checkCase, 35, 45, 59, 10);
-    units.Place(m_checkFileAndFolder, 35, 56, 82, 10);
-    units.Place(m_checkWholeWord, 35, 68, 90, 10);
-
-    int width = units.X(220);
-    for (const QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        width = std::max(width, child->geometry().right() + units.X(7));
-    }
-    // The two buttons stand centred side by side, as wide as the grid says or as the skin needs.
-    const int searchWidth = std::max(units.X(42), searchButton->sizeHint().width());
-    const int cancelWidth = std::max(units.X(42), cancelButton->sizeHint().width());
-    const int buttonHeight = std::max(units.Y(13), searchButton->sizeHint().height());
-    const int left = (width - searchWidth - units.X(8) - cancelWidth) / 2;
-    searchButton->setGeometry(left, units.Y(86), searchWidth, buttonHeight);
-    cancelButton->setGeometry(left + searchWidth + units.X(8), units.Y(86), cancelWidth, buttonHeight);
-    setFixedSize(width, std::max(units.Y(106), searchButton->geometry().bottom() + units.Y(7)));
 }
 
 int CFindDlg::OptionCode() const {
