@@ -16,6 +16,7 @@
 #include <QUuid>
 
 #include "AppTestSupport.h"
+#include "DriveEnv.h"
 #include "app/CAboutDlg.h"
 #include "app/CHelpWindow.h"
 #include "app/CKavrelApp.h"
@@ -46,12 +47,7 @@ protected:
     ScriptedMessages messages;
     ScriptedDialogs dialogs;
     QString server = "tamberol-test-" + QUuid::createUuid().toString(QUuid::Id128);
-
-    void SetUp() override {
-        EnsureApplication();
-        qputenv("TAMBEROL_DRIVES", "E=" TAMBEROL_SAMPLES "/disc");
-    }
-    void TearDown() override { qunsetenv("TAMBEROL_DRIVES"); }
+    DriveEnv drives{"E=" TAMBEROL_SAMPLES "/disc"};
 
     CKavrelApp::Options Options() { return {server, &settings, &messages, &dialogs}; }
     std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }

@@ -20,7 +20,6 @@ TEST(DiscPrintoutTest, TableHoldsOnlyThatDiscsEntriesInOrder) {
     EXPECT_FALSE(html.contains("OTHER.TXT"));
     EXPECT_TRUE(html.contains("<p>2 entries</p>"));
 
-    EnsureApplication();
     QTextDocument page;
     page.setHtml(html);
     const QString text = page.toPlainText();

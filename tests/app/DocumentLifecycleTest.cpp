@@ -21,7 +21,7 @@ protected:
     CKavrelDoc doc;
     ScriptedMessages messages;
     ScriptedDialogs dialogs;
-    CountingView view;
+    RecordingView view;
     DocumentLifecycle files{doc, messages, dialogs, recent};
     int changes = 0;
 

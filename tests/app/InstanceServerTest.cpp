@@ -22,7 +22,6 @@ void ServeUntil(const QStringList& received, int count) {
 }
 
 TEST(InstanceServerTest, SecondStartHandsTheAbsolutePathToTheFirst) {
-    EnsureApplication();
     const QString name = UniqueName();
     InstanceServer first;
     ASSERT_TRUE(first.Listen(name));
@@ -39,12 +38,10 @@ TEST(InstanceServerTest, SecondStartHandsTheAbsolutePathToTheFirst) {
 }
 
 TEST(InstanceServerTest, NobodyListeningMeansThisStartRunsItself) {
-    EnsureApplication();
     EXPECT_FALSE(InstanceServer::HandOver(UniqueName(), "/tmp/a.cdi", 200));
 }
 
 TEST(InstanceServerTest, OnlyOneInstanceOwnsTheName) {
-    EnsureApplication();
     const QString name = UniqueName();
     InstanceServer first;
     InstanceServer second;

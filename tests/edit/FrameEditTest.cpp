@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <memory>
 
+#include "DriveEnv.h"
 #include "EditTestSupport.h"
-#include "GuiTestSupport.h"
+#include "RecordingView.h"
+#include "ScriptedMessages.h"
 #include "frame/CMainFrame.h"
 #include "frame/CommandIds.h"
 #include "lists/CSecView.h"
@@ -16,7 +18,6 @@
 
 using edit_test::Fill;
 using edit_test::Labels;
-using edit_test::ScriptedMessages;
 
 namespace {
 
@@ -34,8 +35,10 @@ private:
 
 class FrameEdit : public ::testing::Test {
 protected:
+    DriveEnv m_drives{"E=" TAMBEROL_SAMPLES "/disc"};
+
     void SetUp() override {
-        edit_test::App();
+        m_messages.whenEmpty = msg::Answer::No;
         Fill(m_doc, {{"A", "a1"}, {"A", "a2"}, {"B", "b1"}});
         m_frame = std::make_unique<CMainFrame>(&m_doc, &m_messages);
         auto notices = std::make_unique<ManualNotices>();
@@ -81,7 +84,7 @@ TEST_F(FrameEdit, AnArrivalWithoutADriveLeavesAnEmptyLiveLayout) {
     EXPECT_FALSE(Contents().IsCatalogueLayout());
     EXPECT_EQ(Contents().Model().columnCount(), 3);
     EXPECT_EQ(Contents().Model().rowCount(), 0);
-    EXPECT_TRUE(m_messages.requests.empty());
+    EXPECT_TRUE(m_messages.shown.empty());
 }
 
 TEST_F(FrameEdit, EditCommandsActOnlyWhileTheTreeIsTheActivePane) {
@@ -99,7 +102,7 @@ TEST_F(FrameEdit, EditCommandsActOnlyWhileTheTreeIsTheActivePane) {
     EXPECT_FALSE(renameItem->isEnabled());
     QTest::keyClick(m_frame->ContentsView(), Qt::Key_D, Qt::ControlModifier);
     QTest::keyClick(m_frame->ContentsView(), Qt::Key_R, Qt::ControlModifier);
-    EXPECT_TRUE(m_messages.requests.empty());
+    EXPECT_TRUE(m_messages.shown.empty());
     EXPECT_EQ(tree->viewport()->findChild<QLineEdit*>(), nullptr) << "no edit started";
 
     tree->setFocus();
@@ -108,6 +111,6 @@ TEST_F(FrameEdit, EditCommandsActOnlyWhileTheTreeIsTheActivePane) {
     EXPECT_TRUE(renameItem->isEnabled());
     m_messages.answers = {msg::Answer::Yes};
     QTest::keyClick(tree, Qt::Key_D, Qt::ControlModifier);
-    EXPECT_EQ(m_messages.requests.size(), 1u);
+    EXPECT_EQ(m_messages.shown.size(), 1u);
     EXPECT_EQ(Labels(m_doc), "A,A,");
 }

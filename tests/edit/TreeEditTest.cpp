@@ -9,15 +9,15 @@
 #include <QTimer>
 #include <memory>
 
+#include "DriveEnv.h"
 #include "EditTestSupport.h"
-#include "GuiTestSupport.h"
+#include "RecordingView.h"
+#include "ScriptedMessages.h"
 #include "catalogue/Hints.h"
 #include "tree/CKavrelView.h"
 
 using edit_test::Fill;
-using edit_test::HintRecorder;
 using edit_test::Labels;
-using edit_test::ScriptedMessages;
 
 namespace {
 
@@ -25,7 +25,9 @@ const std::string kDrive = "CD/DVD Driver:E:\\";
 
 class TreeEdit : public ::testing::Test {
 protected:
-    void SetUp() override { edit_test::App(); }
+    TreeEdit() { m_messages.whenEmpty = msg::Answer::No; }
+
+    DriveEnv m_drives{"E=" TAMBEROL_SAMPLES "/disc"};
 
     // Builds the tree over `doc` as an initial update does, then starts recording hints.
     void Build(CKavrelDoc& doc) {
@@ -51,7 +53,7 @@ protected:
     // Selects a node as a click would, then forgets the hints that the selection sent.
     void Select(QTreeWidgetItem* node) {
         m_tree->setCurrentItem(node);
-        m_recorder.hints.clear();
+        m_recorder.heard.clear();
     }
 
     // Renames m_hCurItem in place: types `text` into the editor and ends with `key`.
@@ -67,7 +69,7 @@ protected:
     }
 
     ScriptedMessages m_messages;
-    HintRecorder m_recorder;
+    RecordingView m_recorder;
     std::unique_ptr<CKavrelView> m_tree;
 };
 
@@ -83,8 +85,8 @@ TEST_F(TreeEdit, DeleteBlanksEveryDiscOfTheLabelAndRemovesOnlyTheNodeActedOn) {
 
     m_tree->OnDeleteItem();
 
-    ASSERT_EQ(m_messages.requests.size(), 1u);
-    const msg::Request& asked = m_messages.requests[0];
+    ASSERT_EQ(m_messages.shown.size(), 1u);
+    const msg::Request& asked = m_messages.shown[0];
     EXPECT_EQ(asked.text, "Do you want to delete this item?");
     EXPECT_EQ(asked.caption, "warning");
     EXPECT_EQ(asked.buttons, msg::Buttons::YesNo);
@@ -92,7 +94,7 @@ TEST_F(TreeEdit, DeleteBlanksEveryDiscOfTheLabelAndRemovesOnlyTheNodeActedOn) {
     EXPECT_EQ(Labels(doc), ",,B,");
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(Discs(), (std::vector<std::string>{"B", "A"}));
-    EXPECT_EQ(m_recorder.hints, std::vector<int>{hint::kLiveListing}) << "the contents list is left empty";
+    EXPECT_EQ(m_recorder.Hints(), std::vector<int>{hint::kLiveListing}) << "the contents list is left empty";
 
     QTemporaryDir dir;
     const std::string path = dir.filePath("after.cdi").toStdString();
@@ -110,11 +112,11 @@ TEST_F(TreeEdit, AnsweringNoChangesNothing) {
     Build(doc);
     Select(Disc(1));
     m_tree->OnDeleteItem();
-    EXPECT_EQ(m_messages.requests.size(), 1u);
+    EXPECT_EQ(m_messages.shown.size(), 1u);
     EXPECT_EQ(Labels(doc), "A,B");
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(Discs(), (std::vector<std::string>{"A", "B"}));
-    EXPECT_TRUE(m_recorder.hints.empty());
+    EXPECT_TRUE(m_recorder.Hints().empty());
 }
 
 TEST_F(TreeEdit, DeleteAsksButKeepsTheRootDriveNodesAndLabelsTakenForDrives) {
@@ -126,9 +128,9 @@ TEST_F(TreeEdit, DeleteAsksButKeepsTheRootDriveNodesAndLabelsTakenForDrives) {
         Select(node);
         m_messages.answers = {msg::Answer::Yes};
         m_tree->OnDeleteItem();
-        EXPECT_TRUE(m_recorder.hints.empty()) << CKavrelView::NodeText(node);
+        EXPECT_TRUE(m_recorder.Hints().empty()) << CKavrelView::NodeText(node);
     }
-    EXPECT_EQ(m_messages.requests.size(), 4u);
+    EXPECT_EQ(m_messages.shown.size(), 4u);
     EXPECT_EQ(TopLevel(), before);
     EXPECT_EQ(Discs().size(), 2u);
     EXPECT_EQ(Labels(doc), "CD/DVD Driver:odd,CD Image files");
@@ -140,7 +142,7 @@ TEST_F(TreeEdit, DeleteAndRenameDoNothingWithoutANodeOrAfterItsDeletion) {
     Build(doc);
     m_tree->OnDeleteItem();
     m_tree->OnRenameItem();
-    EXPECT_TRUE(m_messages.requests.empty());
+    EXPECT_TRUE(m_messages.shown.empty());
     EXPECT_EQ(m_tree->viewport()->findChild<QLineEdit*>(), nullptr) << "no edit started";
 
     Select(Disc(0));
@@ -148,7 +150,7 @@ TEST_F(TreeEdit, DeleteAndRenameDoNothingWithoutANodeOrAfterItsDeletion) {
     m_tree->OnDeleteItem();
     m_tree->OnDeleteItem();
     m_tree->OnRenameItem();
-    EXPECT_EQ(m_messages.requests.size(), 1u);
+    EXPECT_EQ(m_messages.shown.size(), 1u);
     EXPECT_EQ(m_tree->viewport()->findChild<QLineEdit*>(), nullptr) << "no edit started";
     EXPECT_EQ(Labels(doc), ",B");
 }
@@ -167,7 +169,7 @@ TEST_F(TreeEdit, RenameRelabelsTheDiscAndMergesIntoAnotherDiscsLabel) {
     EXPECT_EQ(Labels(doc), "Holiday 2024,C,C");
     EXPECT_EQ(Discs(), (std::vector<std::string>{"Holiday 2024", "C", "C"}))
         << "both nodes stay until a rebuild";
-    EXPECT_TRUE(m_recorder.hints.empty());
+    EXPECT_TRUE(m_recorder.Hints().empty());
 }
 
 TEST_F(TreeEdit, RenameRestoresTheRootAndDriveNodesButMarksModified) {
@@ -249,12 +251,12 @@ TEST_F(TreeEdit, ContextMenuSelectsTheNodeAndOffersDeleteAndRename) {
     Build(doc);
     EXPECT_TRUE(RightClick(*m_tree, m_tree->m_hImageRoot, "Delte Item").isEmpty());
     EXPECT_TRUE(RightClick(*m_tree, nullptr, "Delte Item").isEmpty());
-    EXPECT_TRUE(m_messages.requests.empty());
+    EXPECT_TRUE(m_messages.shown.empty());
 
     m_messages.answers = {msg::Answer::Yes};
     const QStringList items = RightClick(*m_tree, Disc(1), "Delte Item");
     EXPECT_EQ(items, (QStringList{"Delte Item", "Item Rename"}));
-    EXPECT_EQ(m_recorder.hints, (std::vector<int>{hint::kShowDisc, hint::kLiveListing}))
+    EXPECT_EQ(m_recorder.Hints(), (std::vector<int>{hint::kShowDisc, hint::kLiveListing}))
         << "the node is shown, then deleted";
     EXPECT_EQ(Labels(doc), "A,");
     EXPECT_EQ(Discs(), std::vector<std::string>{"A"});

@@ -40,7 +40,7 @@ TEST_F(FrameTest, CtrlBCataloguesTheDiscAndAddsItsNode) {
     EXPECT_EQ(Names(doc), (std::vector<std::string>{"A.TXT", "DOCS", "B.DOC"}));
     EXPECT_EQ(doc.GetEntryAt(2).GetPath(), "\\DOCS\\");
     EXPECT_EQ(doc.GetEntryAt(0).GetLabel(), "Backup");
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"Search finished!!!"});
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Search finished!!!"});
     EXPECT_EQ(doc.m_strLastLabel, "Backup");
     CKavrelView* tree = frame->TreeView();
     ASSERT_EQ(tree->m_hImageRoot->childCount(), 1);
@@ -55,7 +55,7 @@ TEST_F(FrameTest, CtrlBCataloguesTheDiscAndAddsItsNode) {
 TEST_F(FrameTest, LabelStartingWithABlankIsRefused) {
     FillAndCreate(QStringLiteral(" CD"), QStringLiteral("E:\\"));
     frame->Action(cmd::kCreateImage)->trigger();
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"Error:empty or blan"});
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Error:empty or blan"});
     EXPECT_EQ(doc.GetEntryCount(), 0u);
     EXPECT_EQ(frame->TreeView()->m_hImageRoot->childCount(), 0);
     EXPECT_FALSE(doc.IsModified());
@@ -74,7 +74,7 @@ TEST_F(FrameTest, CancelledDialogChangesNothing) {
 TEST_F(FrameTest, MachineWithoutOpticalDriveIsToldSoAndCarriesOn) {
     qputenv("TAMBEROL_DRIVES", "");
     frame->Action(cmd::kCreateImage)->trigger();
-    EXPECT_EQ(messages.shown, std::vector<std::string>{"CD/DVD Driver error!"});
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"CD/DVD Driver error!"});
     EXPECT_TRUE(frame->isVisible());
 }
 

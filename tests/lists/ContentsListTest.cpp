@@ -38,7 +38,7 @@ protected:
 
     CKavrelDoc doc;
     ContentsList list{&doc};
-    RecordingMessages messages;
+    ScriptedMessages messages;
 };
 
 TEST_F(ContentsListTest, InitialUpdateShowsTheFirstDiscInTheWideCatalogueLayout) {
@@ -68,8 +68,8 @@ TEST_F(ContentsListTest, InitialUpdateWithADeletedFirstEntryShowsNothing) {
 
 TEST_F(ContentsListTest, InitialUpdateOfAnEmptyCatalogueListsTheFirstDrivesRoot) {
     FakeDrive drive;
-    drive.AddFile("A.TXT", 5);
-    drive.AddFolder("SUB");
+    drive.File("A.TXT", 5);
+    drive.Folder("SUB");
     list.OnInitialUpdate(&messages);
     EXPECT_FALSE(list.IsCatalogueLayout());
     EXPECT_EQ(Headings(list.Model()), kLiveHeadings);
@@ -163,9 +163,9 @@ TEST_F(ContentsListTest, LayoutSwitchesNeverDuplicateColumns) {
 
 TEST_F(ContentsListTest, FolderActivationWalksTheDriveWithoutSimplifying) {
     FakeDrive drive;
-    drive.AddFolder("SUB/DEEP");
-    drive.AddFile("SUB/B.TXT", 3);
-    drive.AddFile("TOP.TXT", 1);
+    drive.Folder("SUB/DEEP");
+    drive.File("SUB/B.TXT", 3);
+    drive.File("TOP.TXT", 1);
     list.OnInitialUpdate(&messages);
     ASSERT_GE(RowNamed("SUB"), 0);
     EXPECT_EQ(RowNamed("."), -1);  // a drive's root has no "." or ".."
@@ -191,7 +191,7 @@ TEST_F(ContentsListTest, FolderActivationWalksTheDriveWithoutSimplifying) {
 
 TEST_F(ContentsListTest, FilesCatalogueRowsAndNoSelectionAreNotActivated) {
     FakeDrive drive;
-    drive.AddFile("TOP.TXT", 1);
+    drive.File("TOP.TXT", 1);
     list.OnInitialUpdate(&messages);
     EXPECT_FALSE(list.Activate(RowNamed("TOP.TXT")));
     EXPECT_FALSE(list.Activate(-1));

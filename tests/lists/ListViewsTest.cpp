@@ -45,7 +45,7 @@ protected:
     ContentsViewTest() { view.SetMessages(&messages); }
 
     CKavrelDoc doc;
-    RecordingMessages messages;
+    ScriptedMessages messages;
     CSecView view{&doc};
 };
 
@@ -87,9 +87,9 @@ TEST_F(ContentsViewTest, APickedDiscSelectsAndShowsTheHit) {
 
 TEST_F(ContentsViewTest, DoubleClickAndEnterWalkIntoTheTopmostSelectedFolder) {
     FakeDrive drive;
-    drive.AddFolder("AAA/INNER");
-    drive.AddFolder("BBB");
-    drive.AddFile("C.TXT", 1);
+    drive.Folder("AAA/INNER");
+    drive.Folder("BBB");
+    drive.File("C.TXT", 1);
     view.resize(400, 300);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));

@@ -7,16 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "DriveEnv.h"
+#include "TempFolder.h"
 #include "platform/DirectoryListing.h"
-#include "scan/ScanTestSupport.h"
 
 using platform::DirItem;
 using platform::kAttrArchive;
 using platform::kAttrDirectory;
 using platform::kAttrHidden;
 using platform::kAttrReadOnly;
-using scantest::DiscTree;
-using scantest::DriveMap;
 
 namespace {
 
@@ -50,8 +49,8 @@ protected:
         tree.File("DOCS/B.DOC", 20);
         tree.File("A.TXT", 1500);
     }
-    DiscTree tree;
-    DriveMap map{"E=" + tree.Root()};
+    TempFolder tree;
+    DriveEnv map{"E=" + tree.Root()};
 };
 
 }  // namespace
@@ -106,7 +105,7 @@ TEST_F(ListFolderTest, AttributeWordsAndSizes) {
 }
 
 TEST_F(ListFolderTest, AFileTheUserCannotWriteIsReadOnly) {
-    if (scantest::RunningAsRoot()) GTEST_SKIP() << "root may write every file";
+    if (RunningAsRoot()) GTEST_SKIP() << "root may write every file";
     tree.File("locked.txt", 5);
     ASSERT_EQ(chmod(tree.At("locked.txt").c_str(), 0444), 0);
     const Listing listing = List("E:\\");
@@ -148,7 +147,7 @@ TEST_F(ListFolderTest, FoldersThatCannotBeListedReportNothing) {
         EXPECT_FALSE(listing.ok) << folder;
         EXPECT_TRUE(listing.items.empty()) << folder;
     }
-    const DriveMap empty("E=");
+    const DriveEnv empty("E=");
     EXPECT_FALSE(List("E:\\").ok);
 }
 

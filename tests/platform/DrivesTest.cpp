@@ -5,12 +5,12 @@
 #include <utility>
 #include <vector>
 
+#include "DriveEnv.h"
+#include "TempFolder.h"
 #include "platform/Drives.h"
-#include "scan/ScanTestSupport.h"
 
 using platform::OpticalDrives;
 using platform::ResolveFolder;
-using scantest::DriveMap;
 
 namespace {
 
@@ -28,7 +28,7 @@ std::string Resolved(const std::string& text) {
 }  // namespace
 
 TEST(DriveMapTest, DrivesComeInLetterOrderWithTheirFolders) {
-    const DriveMap map("F=/srv/two;D=/srv/one/;e=/media/cd rom");
+    const DriveEnv map("F=/srv/two;D=/srv/one/;e=/media/cd rom");
     const auto drives = OpticalDrives();
     ASSERT_EQ(drives.size(), 3u);
     EXPECT_EQ(drives[0].root, "D:\\");
@@ -40,7 +40,7 @@ TEST(DriveMapTest, DrivesComeInLetterOrderWithTheirFolders) {
 }
 
 TEST(DriveMapTest, MalformedPairsAreSkippedAndTheFirstPairOfALetterWins) {
-    const DriveMap map(";X;=/a;1=/b;G=/first;G=/second;H=");
+    const DriveEnv map(";X;=/a;1=/b;G=/first;G=/second;H=");
     const auto drives = OpticalDrives();
     ASSERT_EQ(drives.size(), 2u);
     EXPECT_EQ(drives[0].root, "G:\\");
@@ -52,7 +52,7 @@ TEST(DriveMapTest, MalformedPairsAreSkippedAndTheFirstPairOfALetterWins) {
 }
 
 TEST(DriveMapTest, AnEmptyMapMeansNoDrives) {
-    const DriveMap map("");
+    const DriveEnv map("");
     EXPECT_TRUE(Roots().empty());
 }
 
@@ -68,7 +68,7 @@ TEST(DriveTextTest, LetterColonAndOptionallyABackslash) {
 }
 
 TEST(ResolveFolderTest, DriveTextsMapBelowTheDriveFolder) {
-    const DriveMap map("E=/media/cdrom");
+    const DriveEnv map("E=/media/cdrom");
     EXPECT_EQ(Resolved("E:\\DOCS\\Sub\\"), "/media/cdrom/DOCS/Sub/");
     EXPECT_EQ(Resolved("E:\\DOCS\\Sub"), "/media/cdrom/DOCS/Sub/");
     EXPECT_EQ(Resolved("E:"), "/media/cdrom/");
@@ -77,7 +77,7 @@ TEST(ResolveFolderTest, DriveTextsMapBelowTheDriveFolder) {
 }
 
 TEST(ResolveFolderTest, DotDotNeverClimbsOutOfTheDrive) {
-    const DriveMap map("E=/media/cdrom");
+    const DriveEnv map("E=/media/cdrom");
     EXPECT_EQ(Resolved("E:\\.."), "/media/cdrom/");
     EXPECT_EQ(Resolved("E:\\..\\..\\etc\\"), "/media/cdrom/etc/");
     EXPECT_EQ(Resolved("E:\\DOCS\\..\\PICS\\"), "/media/cdrom/PICS/");
@@ -85,7 +85,7 @@ TEST(ResolveFolderTest, DotDotNeverClimbsOutOfTheDrive) {
 }
 
 TEST(ResolveFolderTest, UnknownDrivesFailAndSystemPathsPassThrough) {
-    const DriveMap map("E=/media/cdrom");
+    const DriveEnv map("E=/media/cdrom");
     EXPECT_EQ(Resolved("F:\\"), "<none>");
     EXPECT_EQ(Resolved("DOCS\\"), "<none>");
     EXPECT_EQ(Resolved(""), "<none>");
@@ -93,7 +93,7 @@ TEST(ResolveFolderTest, UnknownDrivesFailAndSystemPathsPassThrough) {
 }
 
 TEST(DetectOpticalDrivesTest, DevicesAreLetteredInNumericOrderAndMappedToTheirMounts) {
-    scantest::DiscTree system;
+    TempFolder system;
     system.Folder("block");
     for (const auto& [name, device] : std::vector<std::pair<std::string, std::string>>{
              {"sr10", "11:10"}, {"sr0", "11:0"}, {"sr1", "11:1"}, {"sda", "8:0"}, {"srx", "11:9"}}) {

@@ -2,17 +2,16 @@
 
 #include <string>
 
+#include "DriveEnv.h"
+#include "RecordingView.h"
+#include "ScriptedMessages.h"
+#include "TempFolder.h"
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Hints.h"
 #include "scan/CreateImageCommand.h"
-#include "scan/ScanTestSupport.h"
 
 using scan::Outcome;
 using scan::RunCreateImage;
-using scantest::DiscTree;
-using scantest::DriveMap;
-using scantest::RecordingMessages;
-using scantest::RecordingView;
 
 namespace {
 
@@ -23,10 +22,10 @@ protected:
         tree.Folder("DOCS");
         tree.File("DOCS/B.DOC", 20);
     }
-    DiscTree tree;
-    DriveMap map{"E=" + tree.Root()};
+    TempFolder tree;
+    DriveEnv map{"E=" + tree.Root()};
     CKavrelDoc doc;
-    RecordingMessages messages;
+    ScriptedMessages messages;
     RecordingView tree_view{doc};
 };
 
@@ -46,12 +45,12 @@ TEST_F(CreateImageTest, ARefusedLabelChangesNothing) {
     for (const std::string label : {"", " CD"}) {
         EXPECT_EQ(RunCreateImage(doc, messages, label, "E:\\"), Outcome::BadLabel) << label;
     }
-    EXPECT_EQ(messages.texts, (std::vector<std::string>{"Error:empty or blan", "Error:empty or blan"}));
-    EXPECT_EQ(messages.captions.front(), "Kavrel");
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Error:empty or blan", "Error:empty or blan"}));
+    EXPECT_EQ(messages.shown.front().caption, "Kavrel");
     EXPECT_EQ(doc.GetEntryCount(), 0u);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(doc.m_strLastLabel, "Earlier");
-    EXPECT_TRUE(tree_view.hints.empty());
+    EXPECT_TRUE(tree_view.Hints().empty());
 }
 
 TEST_F(CreateImageTest, AWalkedDiscIsAppendedAnnouncedAndHinted) {
@@ -59,24 +58,24 @@ TEST_F(CreateImageTest, AWalkedDiscIsAppendedAnnouncedAndHinted) {
     EXPECT_EQ(doc.GetEntryCount(), 3u);
     EXPECT_TRUE(doc.IsModified());
     for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(doc.GetEntryAt(i).GetLabel(), "CD ");
-    EXPECT_EQ(messages.texts, (std::vector<std::string>{"Search finished!!!"}));
-    EXPECT_EQ(messages.captions, (std::vector<std::string>{"Kavrel"}));
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Search finished!!!"}));
+    EXPECT_EQ(messages.shown[0].caption, "Kavrel");
     EXPECT_EQ(doc.m_strLastLabel, "CD ");
     // The tree learns of the disc after the message was closed, with the label already stored.
-    EXPECT_EQ(tree_view.hints, (std::vector<int>{hint::kDiscAdded}));
-    EXPECT_EQ(tree_view.senders, (std::vector<CView*>{nullptr}));
-    EXPECT_EQ(tree_view.labels, (std::vector<std::string>{"CD "}));
+    EXPECT_EQ(tree_view.Hints(), (std::vector<int>{hint::kDiscAdded}));
+    EXPECT_EQ(tree_view.heard[0].sender, nullptr);
+    EXPECT_EQ(tree_view.heard[0].lastLabel, "CD ");
 }
 
 TEST_F(CreateImageTest, AnEmptyDiscStillFinishesAndHints) {
-    const DiscTree empty;
-    const DriveMap emptyDisc("E=" + empty.Root());
+    const TempFolder empty;
+    const DriveEnv emptyDisc("E=" + empty.Root());
     EXPECT_EQ(RunCreateImage(doc, messages, "Blank", "E:\\"), Outcome::Done);
     EXPECT_EQ(doc.GetEntryCount(), 0u);
     EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(messages.texts, (std::vector<std::string>{"Search finished!!!"}));
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Search finished!!!"}));
     EXPECT_EQ(doc.m_strLastLabel, "Blank");
-    EXPECT_EQ(tree_view.hints, (std::vector<int>{hint::kDiscAdded}));
+    EXPECT_EQ(tree_view.Hints(), (std::vector<int>{hint::kDiscAdded}));
 }
 
 TEST_F(CreateImageTest, TwoDiscsWithOneLabelFollowEachOther) {
@@ -91,5 +90,5 @@ TEST_F(CreateImageTest, TwoDiscsWithOneLabelFollowEachOther) {
         EXPECT_EQ(doc.GetEntryAt(i).GetName(), doc.GetEntryAt(i + 3).GetName());
         EXPECT_EQ(doc.GetEntryAt(i).GetPath(), doc.GetEntryAt(i + 3).GetPath());
     }
-    EXPECT_EQ(tree_view.hints.size(), 2u);
+    EXPECT_EQ(tree_view.Hints().size(), 2u);
 }

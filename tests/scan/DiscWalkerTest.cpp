@@ -9,13 +9,12 @@
 #include <tuple>
 #include <vector>
 
+#include "DriveEnv.h"
+#include "TempFolder.h"
 #include "catalogue/EntryStore.h"
 #include "scan/DiscWalker.h"
-#include "scan/ScanTestSupport.h"
 
 using scan::DiscWalker;
-using scantest::DiscTree;
-using scantest::DriveMap;
 
 namespace {
 
@@ -58,8 +57,8 @@ std::vector<Row> Walk(const std::string& drive, const std::string& label = "Back
 
 class DiscWalkerTest : public ::testing::Test {
 protected:
-    DiscTree tree;
-    DriveMap map{"E=" + tree.Root()};
+    TempFolder tree;
+    DriveEnv map{"E=" + tree.Root()};
 };
 
 }  // namespace
@@ -126,7 +125,7 @@ TEST_F(DiscWalkerTest, AnEmptyOrMissingDiscGivesNoEntries) {
     EXPECT_TRUE(Walk("E:\\").empty());
     EXPECT_TRUE(Walk("F:\\").empty());
     EXPECT_TRUE(Walk("not a drive").empty());
-    const DriveMap noDisc("E=");
+    const DriveEnv noDisc("E=");
     EXPECT_TRUE(Walk("E:\\").empty());
 }
 
@@ -137,7 +136,7 @@ TEST_F(DiscWalkerTest, FolderThatCannotBeReadAddsNothingAndTheWalkGoesOn) {
     tree.File("B/two.txt", 1);
     tree.File("after.txt", 1);
     DiscWalker walker("Backup");
-    if (scantest::RunningAsRoot()) {
+    if (RunningAsRoot()) {
         // Root reads every folder; a folder that vanishes between its listing and its walk fails alike.
         walker.SetProgress([&](std::string_view folder, std::size_t) {
             if (folder == "E:\\A\\") QDir(QString::fromStdString(tree.At("B"))).removeRecursively();

@@ -7,31 +7,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStringList>
-#include <memory>
 
+#include "DriveEnv.h"
 #include "res/Skin.h"
 #include "scan/CCreateImageDlg.h"
-#include "scan/ScanTestSupport.h"
-
-using scantest::DriveMap;
 
 namespace {
-
-// The application object lives from before the first test to after the last, and is gone before the
-// process's static objects are: Qt's input devices must not outlive it.
-class QtApplication : public ::testing::Environment {
-public:
-    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv); }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    int m_argc = 1;
-    char m_name[14] = "scan_ui_tests";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
-};
-
-[[maybe_unused]] const auto* const kApplication = ::testing::AddGlobalTestEnvironment(new QtApplication);
 
 class CreateImageDlgTest : public ::testing::Test {
 protected:
@@ -57,7 +38,7 @@ protected:
 }  // namespace
 
 TEST_F(CreateImageDlgTest, OneDriveIsShownAndListed) {
-    const DriveMap map("E=/media/cdrom");
+    const DriveEnv map("E=/media/cdrom");
     CCreateImageDlg dlg;
     EXPECT_TRUE(dlg.HasDrives());
     EXPECT_EQ(dlg.m_nDrives, 1);
@@ -78,7 +59,7 @@ TEST_F(CreateImageDlgTest, OneDriveIsShownAndListed) {
 }
 
 TEST_F(CreateImageDlgTest, FocusStartsAtTheLabelAndTabsThroughCreateCancelAndTheDrive) {
-    const DriveMap map("E=/media/cdrom");
+    const DriveEnv map("E=/media/cdrom");
     CCreateImageDlg dlg;
     dlg.show();
     QApplication::setActiveWindow(&dlg);
@@ -97,7 +78,7 @@ TEST_F(CreateImageDlgTest, FocusStartsAtTheLabelAndTabsThroughCreateCancelAndThe
 }
 
 TEST_F(CreateImageDlgTest, TwoDrivesAreListedInLetterOrder) {
-    const DriveMap map("F=/srv/f;D=/srv/d");
+    const DriveEnv map("F=/srv/f;D=/srv/d");
     CCreateImageDlg dlg;
     EXPECT_EQ(dlg.m_nDrives, 2);
     EXPECT_EQ(dlg.m_cbDrives->currentText(), "D:\\");
@@ -105,7 +86,7 @@ TEST_F(CreateImageDlgTest, TwoDrivesAreListedInLetterOrder) {
 }
 
 TEST_F(CreateImageDlgTest, AtMostTenDrivesAreKept) {
-    const DriveMap map("D=/a;E=/a;F=/a;G=/a;H=/a;I=/a;J=/a;K=/a;L=/a;M=/a;N=/a;O=/a");
+    const DriveEnv map("D=/a;E=/a;F=/a;G=/a;H=/a;I=/a;J=/a;K=/a;L=/a;M=/a;N=/a;O=/a");
     CCreateImageDlg dlg;
     EXPECT_EQ(dlg.m_nDrives, 10);
     EXPECT_EQ(dlg.m_strDrives[9], "M:\\");
@@ -113,7 +94,7 @@ TEST_F(CreateImageDlgTest, AtMostTenDrivesAreKept) {
 }
 
 TEST_F(CreateImageDlgTest, NoDriveIsReportedToTheCaller) {
-    const DriveMap map("");
+    const DriveEnv map("");
     CCreateImageDlg dlg;
     EXPECT_FALSE(dlg.HasDrives());
     EXPECT_EQ(dlg.m_cbDrives->count(), 0);
@@ -121,7 +102,7 @@ TEST_F(CreateImageDlgTest, NoDriveIsReportedToTheCaller) {
 }
 
 TEST_F(CreateImageDlgTest, CreateReturnsTheLabelAndATypedFolder) {
-    const DriveMap map("E=/media/cdrom");
+    const DriveEnv map("E=/media/cdrom");
     CCreateImageDlg dlg;
     dlg.m_editLabel->setText(QString::fromUtf8("Été 2024 "));
     dlg.m_cbDrives->setEditText("/srv/disc-copies/disc1");
@@ -132,7 +113,7 @@ TEST_F(CreateImageDlgTest, CreateReturnsTheLabelAndATypedFolder) {
 }
 
 TEST_F(CreateImageDlgTest, EnterCreatesAndLeavesTheDriveListAlone) {
-    const DriveMap map("E=/media/cdrom");
+    const DriveEnv map("E=/media/cdrom");
     CCreateImageDlg dlg;
     dlg.show();
     dlg.m_editLabel->setText("Backup");
@@ -146,7 +127,7 @@ TEST_F(CreateImageDlgTest, EnterCreatesAndLeavesTheDriveListAlone) {
 }
 
 TEST_F(CreateImageDlgTest, CancelChangesNothing) {
-    const DriveMap map("E=/media/cdrom");
+    const DriveEnv map("E=/media/cdrom");
     CCreateImageDlg dlg;
     dlg.m_editLabel->setText("Backup");
     dlg.m_cbDrives->setEditText("F:\\");
@@ -157,7 +138,7 @@ TEST_F(CreateImageDlgTest, CancelChangesNothing) {
 }
 
 TEST_F(CreateImageDlgTest, TheLoadedSkinIsApplied) {
-    const DriveMap map("E=/media/cdrom");
+    const DriveEnv map("E=/media/cdrom");
     ASSERT_TRUE(skin::LoadSkin("Metallic.skn"));
     CCreateImageDlg skinned;
     skin::UnloadSkin();

@@ -30,8 +30,8 @@ protected:
 
     Log log;
     CKavrelDoc doc;
-    searchtest::RecordingMessages messages{log};
-    searchtest::RecordingPane pane{log, true};
+    ScriptedMessages messages{log};
+    FakeResultsPane pane{true, &log};
     searchtest::RecordingResults results{doc, log};
 };
 
@@ -73,10 +73,10 @@ TEST_F(FindTest, NoHitEmptiesListTellsAndHidesPaneAgain) {
     EXPECT_EQ(Run("gamma", 10), (Log{"clear", kNotFound, "hide pane"}));
     EXPECT_TRUE(results.rows.empty());
     EXPECT_TRUE(pane.IsResultsHidden());
-    ASSERT_EQ(messages.requests.size(), 1u);
-    EXPECT_EQ(messages.requests[0].caption, "Kavrel");
-    EXPECT_EQ(messages.requests[0].buttons, msg::Buttons::Ok);
-    EXPECT_EQ(messages.requests[0].icon, msg::Icon::None);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].caption, "Kavrel");
+    EXPECT_EQ(messages.shown[0].buttons, msg::Buttons::Ok);
+    EXPECT_EQ(messages.shown[0].icon, msg::Icon::None);
 }
 
 TEST_F(FindTest, SecondSearchReplacesRowsOfFirst) {

@@ -3,48 +3,16 @@
 #include <string>
 #include <vector>
 
+#include "FakeResultsPane.h"
+#include "ScriptedMessages.h"
 #include "catalogue/CKavrelDoc.h"
 #include "docview/CView.h"
-#include "docview/IResultsPane.h"
-#include "docview/Messages.h"
 
-// Stand-ins for the message boxes, the results pane and the results list that write what happens to them,
-// in order, into one shared log, so a test can check the order of everything a search does.
+// A results list and a catalogue for the search tests; the list writes what happens to it into the log that
+// the scripted messages and the fake pane share, so a test can check the order of everything a search does.
 namespace searchtest {
 
 using Log = std::vector<std::string>;
-
-class RecordingMessages : public IMessages {
-public:
-    explicit RecordingMessages(Log& log) : m_log(log) {}
-    msg::Answer Show(const msg::Request& request) override {
-        m_log.push_back("message: " + request.text);
-        requests.push_back(request);
-        return msg::Answer::Ok;
-    }
-    std::vector<msg::Request> requests;
-
-private:
-    Log& m_log;
-};
-
-class RecordingPane : public IResultsPane {
-public:
-    RecordingPane(Log& log, bool hidden) : m_log(log), m_hidden(hidden) {}
-    bool IsResultsHidden() const override { return m_hidden; }
-    void ShowResultsPane() override {
-        m_log.push_back("show pane");
-        m_hidden = false;
-    }
-    void HideResultsPane() override {
-        m_log.push_back("hide pane");
-        m_hidden = true;
-    }
-
-private:
-    Log& m_log;
-    bool m_hidden;
-};
 
 // Keeps rows as the results list does: a clear empties it, each hit goes to the top.
 class RecordingResults : public CView {

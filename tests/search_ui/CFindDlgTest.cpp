@@ -16,12 +16,6 @@ namespace {
 
 class FindDlgTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "search_ui_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) new QApplication(argc, argv);
-    }
     static QPushButton* Button(CFindDlg& dlg, const QString& text) {
         for (QPushButton* button : dlg.findChildren<QPushButton*>()) {
             if (button->text() == text) return button;
@@ -133,8 +127,8 @@ TEST_F(FindDlgTest, EveryCombinationOfBoxesReachesItsOperation) {
     CKavrelDoc doc;
     searchtest::AddOptionCatalogue(doc);
     searchtest::Log log;
-    searchtest::RecordingMessages messages(log);
-    searchtest::RecordingPane pane(log, true);
+    ScriptedMessages messages(log);
+    FakeResultsPane pane(true, &log);
     searchtest::RecordingResults results(doc, log);
     for (const auto& expected : searchtest::kOptionCases) {
         CFindDlg dlg;

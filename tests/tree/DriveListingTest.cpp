@@ -1,31 +1,34 @@
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <algorithm>
 
-#include "TreeTestSupport.h"
+#include "DriveEnv.h"
+#include "FakeResultsPane.h"
+#include "RecordingView.h"
+#include "TempFolder.h"
+#include "catalogue/Hints.h"
 #include "tree/DriveListing.h"
 
 namespace {
 
 TEST(DriveListing, ListsTheRootOnceWithRowsNumberedFromZero) {
-    QTemporaryDir disc;
-    MakeFile(disc.path(), QStringLiteral("A.TXT"), 1500);
-    MakeFile(disc.path(), QStringLiteral("DOCS/B.DOC"), 20);
-    const FakeDrives drives("E=" + disc.path().toStdString());
+    TempFolder disc;
+    disc.File("A.TXT", 1500);
+    disc.File("DOCS/B.DOC", 20);
+    const DriveEnv drives("E=" + disc.Root());
     CKavrelDoc doc;
-    HintRecorder views(&doc);
+    RecordingView views(doc);
 
     BroadcastDriveListing(doc, "E:\\");
 
-    ASSERT_EQ(views.heard_.size(), 3u);
-    EXPECT_EQ(views.heard_[0].hint, hint::kLiveListing);
-    EXPECT_EQ(views.heard_[0].text, "E:\\");
+    ASSERT_EQ(views.heard.size(), 3u);
+    EXPECT_EQ(views.heard[0].hint, hint::kLiveListing);
+    EXPECT_EQ(views.heard[0].driveRoot, "E:\\");
     std::vector<std::array<std::string, 4>> rows;
-    for (std::size_t i = 1; i < views.heard_.size(); ++i) {
-        EXPECT_EQ(views.heard_[i].hint, hint::kLiveRow);
-        EXPECT_EQ(views.heard_[i].row, static_cast<int>(i - 1));
-        rows.push_back(views.heard_[i].live);
+    for (std::size_t i = 1; i < views.heard.size(); ++i) {
+        EXPECT_EQ(views.heard[i].hint, hint::kLiveRow);
+        EXPECT_EQ(views.heard[i].listRow, static_cast<int>(i - 1));
+        rows.push_back(views.heard[i].listTexts);
     }
     std::sort(rows.begin(), rows.end());
     EXPECT_EQ(rows[0], (std::array<std::string, 4>{"A.TXT", "file", "1,500", "1"}));
@@ -36,10 +39,10 @@ TEST(DriveListing, ListsTheRootOnceWithRowsNumberedFromZero) {
 }
 
 TEST(DriveListing, UnreadableDriveGivesTheEmptyListingOnly) {
-    const FakeDrives drives("E=/nonexistent/tamberol-no-disc");
+    const DriveEnv drives("E=/nonexistent/tamberol-no-disc");
     CKavrelDoc doc;
     doc.m_nListRow = 7;
-    HintRecorder views(&doc);
+    RecordingView views(doc);
 
     BroadcastDriveListing(doc, "E:\\");
     BroadcastDriveListing(doc, " ");

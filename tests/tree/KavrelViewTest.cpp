@@ -1,24 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include "TreeTestSupport.h"
+#include "DriveEnv.h"
+#include "FakeResultsPane.h"
+#include "RecordingView.h"
+#include "TempFolder.h"
+#include "catalogue/Hints.h"
 #include "tree/CKavrelView.h"
 
 namespace {
 
-int argc = 1;
-char arg0[] = "tree_tests";
-char* argv[] = {arg0, nullptr};
-
 class KavrelViewTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) new QApplication(argc, argv);
-    }
-
     void AddDisc(const std::string& label, int entries) {
         for (int i = 0; i < entries; ++i) doc.AppendEntry(label, "F" + std::to_string(i), "file ", "\\", "1");
     }
@@ -37,13 +32,13 @@ protected:
         return texts;
     }
 
-    QTemporaryDir discE;
-    QTemporaryDir discF;
-    FakeDrives drives{"E=" + discE.path().toStdString() + ";F=" + discF.path().toStdString()};
+    TempFolder discE;
+    TempFolder discF;
+    DriveEnv drives{"E=" + discE.Root() + ";F=" + discF.Root()};
     CKavrelDoc doc;
-    FakePane pane;
+    FakeResultsPane pane;
     CKavrelView view{&doc, &pane};
-    HintRecorder others{&doc};
+    RecordingView others{doc};
 };
 
 using Texts = std::vector<std::string>;
@@ -99,7 +94,7 @@ TEST_F(KavrelViewTest, NoOpticalDriveGivesTheRootAlone) {
 TEST_F(KavrelViewTest, OnlyTheFirstTenDrivesAreListed) {
     std::string map;
     for (char letter = 'D'; letter <= 'P'; ++letter)
-        map += std::string(1, letter) + "=" + discE.path().toStdString() + ";";
+        map += std::string(1, letter) + "=" + discE.Root() + ";";
     qputenv("TAMBEROL_DRIVES", QByteArray::fromStdString(map));
     view.OnInitialUpdate();
     EXPECT_EQ(view.m_nDriveRootCount, 10);
@@ -111,43 +106,43 @@ TEST_F(KavrelViewTest, SelectingADiscTellsTheOtherViewsItsLabel) {
     AddDisc("Backup", 1);
     AddDisc("Photos", 1);
     view.OnInitialUpdate();
-    others.heard_.clear();
+    others.heard.clear();
 
     view.setCurrentItem(view.m_hImageRoot->child(1));
 
     ASSERT_EQ(others.Hints(), std::vector<int>{hint::kShowDisc});
-    EXPECT_EQ(others.heard_[0].text, "Photos");
+    EXPECT_EQ(others.heard[0].selText, "Photos");
     EXPECT_EQ(view.m_hCurItem, view.m_hImageRoot->child(1));
 }
 
 TEST_F(KavrelViewTest, SelectingTheRootSendsItsText) {
     view.OnInitialUpdate();
-    others.heard_.clear();
+    others.heard.clear();
     view.setCurrentItem(view.m_hImageRoot);
     ASSERT_EQ(others.Hints(), std::vector<int>{hint::kShowDisc});
     EXPECT_EQ(doc.m_strSelText, "CD Image files");
 }
 
 TEST_F(KavrelViewTest, SelectingADriveListsItsRootLive) {
-    MakeFile(discF.path(), QStringLiteral("README.TXT"), 12);
+    discF.File("README.TXT", 12);
     view.OnInitialUpdate();
-    others.heard_.clear();
+    others.heard.clear();
 
     view.setCurrentItem(view.topLevelItem(1));
 
     ASSERT_EQ(others.Hints(), (std::vector<int>{hint::kLiveListing, hint::kLiveRow}));
-    EXPECT_EQ(others.heard_[0].text, "F:\\");
-    EXPECT_EQ(others.heard_[1].live, (std::array<std::string, 4>{"README.TXT", "file", "12", "1"}));
+    EXPECT_EQ(others.heard[0].driveRoot, "F:\\");
+    EXPECT_EQ(others.heard[1].listTexts, (std::array<std::string, 4>{"README.TXT", "file", "12", "1"}));
 }
 
 TEST_F(KavrelViewTest, DiscLabelledLikeADriveIsListedAsThatDrive) {
     AddDisc("CD/DVD Driver:F:\\", 1);
     view.OnInitialUpdate();
-    others.heard_.clear();
+    others.heard.clear();
     view.setCurrentItem(view.m_hImageRoot->child(0));
-    ASSERT_FALSE(others.heard_.empty());
-    EXPECT_EQ(others.heard_[0].hint, hint::kLiveListing);
-    EXPECT_EQ(others.heard_[0].text, "F:\\");
+    ASSERT_FALSE(others.heard.empty());
+    EXPECT_EQ(others.heard[0].hint, hint::kLiveListing);
+    EXPECT_EQ(others.heard[0].driveRoot, "F:\\");
 }
 
 TEST_F(KavrelViewTest, KeyboardMovesListTheHighlightedDisc) {
@@ -155,12 +150,12 @@ TEST_F(KavrelViewTest, KeyboardMovesListTheHighlightedDisc) {
     AddDisc("Two", 1);
     view.OnInitialUpdate();
     view.setCurrentItem(view.m_hImageRoot->child(0));
-    others.heard_.clear();
+    others.heard.clear();
 
     QTest::keyClick(&view, Qt::Key_Down);
 
     ASSERT_EQ(others.Hints(), std::vector<int>{hint::kShowDisc});
-    EXPECT_EQ(others.heard_[0].text, "Two");
+    EXPECT_EQ(others.heard[0].selText, "Two");
     EXPECT_EQ(view.m_hCurItem, view.currentItem());
 }
 
@@ -170,7 +165,7 @@ TEST_F(KavrelViewTest, CataloguedDiscIsAppendedWithoutSelection) {
     doc.UpdateAllViews(nullptr, hint::kDiscAdded);  // before the first build: the build shows it
     EXPECT_EQ(view.topLevelItemCount(), 0);
     view.OnInitialUpdate();
-    others.heard_.clear();
+    others.heard.clear();
 
     doc.m_strLastLabel = "A";
     doc.UpdateAllViews(nullptr, hint::kDiscAdded);
@@ -187,7 +182,7 @@ TEST_F(KavrelViewTest, PickedDiscIsSelectedAndShownOnce) {
     AddDisc("B", 1);
     view.OnInitialUpdate();
     view.m_hImageRoot->setExpanded(false);
-    others.heard_.clear();
+    others.heard.clear();
 
     doc.m_strPickLabel = "B";
     doc.UpdateAllViews(&others, hint::kPickDisc);
@@ -197,17 +192,17 @@ TEST_F(KavrelViewTest, PickedDiscIsSelectedAndShownOnce) {
     EXPECT_TRUE(view.m_hImageRoot->isExpanded());
     EXPECT_EQ(view.m_hCurItem, view.m_hImageRoot->child(1));
     ASSERT_EQ(others.Hints(), std::vector<int>{hint::kShowPickedDisc});
-    EXPECT_EQ(others.heard_[0].text, "B");
+    EXPECT_EQ(others.heard[0].pickLabel, "B");
 }
 
 TEST_F(KavrelViewTest, PickOfAnUnknownLabelChangesNothing) {
     AddDisc("A", 1);
     view.OnInitialUpdate();
-    others.heard_.clear();
+    others.heard.clear();
     doc.m_strPickLabel = "a";
     doc.UpdateAllViews(&others, hint::kPickDisc);
     EXPECT_EQ(view.currentItem(), nullptr);
-    EXPECT_TRUE(others.heard_.empty());
+    EXPECT_TRUE(others.heard.empty());
 }
 
 TEST_F(KavrelViewTest, LabelBytesSurviveTheRoundTripThroughTheNode) {
@@ -216,11 +211,11 @@ TEST_F(KavrelViewTest, LabelBytesSurviveTheRoundTripThroughTheNode) {
     view.OnInitialUpdate();
     QTreeWidgetItem* node = view.m_hImageRoot->child(0);
     EXPECT_EQ(node->text(0), QString::fromUtf8("Café à Paris"));
-    others.heard_.clear();
+    others.heard.clear();
 
     view.setCurrentItem(node);
-    ASSERT_EQ(others.heard_.size(), 1u);
-    EXPECT_EQ(others.heard_[0].text, latin1);
+    ASSERT_EQ(others.heard.size(), 1u);
+    EXPECT_EQ(others.heard[0].selText, latin1);
 
     doc.m_strPickLabel = latin1;
     view.setCurrentItem(view.m_hImageRoot);
