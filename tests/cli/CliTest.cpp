@@ -1,35 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <string>
 
+#include "CliRun.h"
 #include "catalogue/CKavrelDoc.h"
 
 namespace {
-
-struct Result {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs the built tamberol-cli with `args` (bytes, passed unchanged) and an optional drive map.
-Result RunCli(const std::vector<std::string>& args, const char* driveMap = nullptr) {
-    QStringList arguments;
-    for (const std::string& arg : args)
-        arguments << QString::fromLocal8Bit(arg.data(), qsizetype(arg.size()));
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (driveMap) env.insert("TAMBEROL_DRIVES", driveMap);
-    process.setProcessEnvironment(env);
-    process.start(TAMBEROL_CLI, arguments);
-    if (!process.waitForFinished(30000)) return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
-}
 
 struct Row {
     const char* label;
@@ -63,7 +40,7 @@ TEST_F(Cli, DumpPrintsEveryEntryInFileOrderDeletedOnesIncluded) {
     const std::string file = Catalogue(
         "d.cdi",
         {{"A", "X.TXT", "file ", "\\", "5"}, kDeleted, {"Disc \xE9", "caf\xE9", "folder ", "\\DOCS\\", "0"}});
-    const Result r = RunCli({"dump", file});
+    const CliRun r = RunCli({"dump", file});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out,
               "0\tA\tX.TXT\tfile \t\\\t5\n"
@@ -76,7 +53,7 @@ TEST_F(Cli, DumpJsonIsOneEscapedUtf8ObjectPerLine) {
     const std::string file = Catalogue("j.cdi", {{"Say \"hi\"", "tab\there", "file ", "\\a\\", "1,024"},
                                                  {"caf\xE9", "\xC3\xA9t\xC3\xA9\x01", "file ", "\\", "0"},
                                                  kDeleted});
-    const Result r = RunCli({"dump", "--json", file});
+    const CliRun r = RunCli({"dump", "--json", file});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(
         r.out,
@@ -95,11 +72,11 @@ TEST_F(Cli, DiscsStartAtEveryNonEmptyLabelThatDiffersFromTheLastOne) {
                                                      {"B", "4", "file ", "\\", "1"},
                                                      {"A", "5", "file ", "\\", "1"},
                                                      kDeleted});
-    const Result r = RunCli({"discs", file});
+    const CliRun r = RunCli({"discs", file});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "A\t3\nB\t1\nA\t1\n");
 
-    const Result empty = RunCli({"discs", Catalogue("empty.cdi", {})});
+    const CliRun empty = RunCli({"discs", Catalogue("empty.cdi", {})});
     EXPECT_EQ(empty.exitCode, 0);
     EXPECT_EQ(empty.out, "");
 }
@@ -113,7 +90,7 @@ TEST_F(Cli, ListShowsTheFirstUnbrokenRunOfTheLabel) {
                                                     {"C", "c0", "file ", "\\", "1"},
                                                     kDeleted,
                                                     {"C", "c1", "file ", "\\", "1"}});
-    Result r = RunCli({"list", file, "A"});
+    CliRun r = RunCli({"list", file, "A"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "DOCS\tfolder \t\\\t0\na.txt\tfile \t\\DOCS\\\t1,000\n");
     r = RunCli({"list", file, "C"});
@@ -127,14 +104,14 @@ TEST_F(Cli, ListShowsTheFirstUnbrokenRunOfTheLabel) {
 
 TEST_F(Cli, DoubleDashLetsALabelBeginWithDashes) {
     const std::string file = Catalogue("dash.cdi", {{"--odd", "x", "file ", "\\", "1"}});
-    const Result r = RunCli({"list", file, "--", "--odd"});
+    const CliRun r = RunCli({"list", file, "--", "--odd"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "x\tfile \t\\\t1\n");
 }
 
 TEST_F(Cli, MissingOrMalformedFilesFailNamingTheFileAndTheFault) {
     const std::string missing = PathOf("missing.cdi");
-    Result r = RunCli({"dump", missing});
+    CliRun r = RunCli({"dump", missing});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find(missing), std::string::npos) << r.err;
@@ -161,7 +138,7 @@ TEST_F(Cli, MissingOrMalformedFilesFailNamingTheFileAndTheFault) {
 }
 
 TEST(CliUsage, WrongUsageExitsWithTwoAndShowsTheUsage) {
-    Result r = RunCli({});
+    CliRun r = RunCli({});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("usage: tamberol-cli COMMAND"), std::string::npos) << r.err;
 
@@ -183,7 +160,7 @@ TEST(CliUsage, WrongUsageExitsWithTwoAndShowsTheUsage) {
 }
 
 TEST(CliUsage, HelpListsEveryCommand) {
-    Result r = RunCli({"--help"});
+    CliRun r = RunCli({"--help"});
     EXPECT_EQ(r.exitCode, 0);
     for (const char* line : {"tamberol-cli dump FILE [--json]", "tamberol-cli discs FILE",
                              "tamberol-cli list FILE LABEL", "tamberol-cli drives"}) {
@@ -197,7 +174,7 @@ TEST(CliUsage, HelpListsEveryCommand) {
 TEST(CliDrives, ListsEachDriveRootAndItsFolder) {
     QTemporaryDir e;
     const std::string map = "F=/srv/nowhere;E=" + e.path().toStdString();
-    Result r = RunCli({"drives"}, map.c_str());
+    CliRun r = RunCli({"drives"}, map);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "E:\\\t" + e.path().toStdString() + "\nF:\\\t/srv/nowhere\n");
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
+#include "CliRun.h"
 #include "EditTestSupport.h"
 
 using edit_test::Fill;
@@ -11,42 +11,28 @@ using edit_test::Labels;
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunCli(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(TAMBEROL_CLI), arguments);
-    process.waitForFinished(30000);
-    return {process.exitCode(), process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
-}
-
 class CliEdit : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_path = m_dir.filePath("cat.cdi");
+        m_path = m_dir.filePath("cat.cdi").toStdString();
         CKavrelDoc doc;
         Fill(doc, {{"A", "a1"}, {"A", "a2"}, {"B", "b1"}, {"A", "a3"}});
         std::string error;
-        ASSERT_TRUE(doc.OnSaveDocument(m_path.toStdString(), error)) << error;
+        ASSERT_TRUE(doc.OnSaveDocument(m_path, error)) << error;
     }
     std::string Reopened() {
         CKavrelDoc doc;
         std::string error;
-        EXPECT_TRUE(doc.OnOpenDocument(m_path.toStdString(), error)) << error;
+        EXPECT_TRUE(doc.OnOpenDocument(m_path, error)) << error;
         return Labels(doc);
     }
     QByteArray Bytes() {
-        QFile file(m_path);
+        QFile file(QString::fromStdString(m_path));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     QTemporaryDir m_dir;
-    QString m_path;
+    std::string m_path;
 };
 
 }  // namespace
@@ -67,11 +53,11 @@ TEST_F(CliEdit, RenameMergesIntoAnotherDiscInTheFile) {
 
 TEST_F(CliEdit, RefusesEmptyNewLabelsAndUnknownLabelsWithoutWriting) {
     const QByteArray before = Bytes();
-    for (const QStringList& arguments :
-         {QStringList{"rename", m_path, "A", ""}, QStringList{"rename", m_path, "a", "C"},
-          QStringList{"delete", m_path, "a"}}) {
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"rename", m_path, "A", ""},
+                                                      std::vector<std::string>{"rename", m_path, "a", "C"},
+                                                      std::vector<std::string>{"delete", m_path, "a"}}) {
         const CliRun run = RunCli(arguments);
-        EXPECT_EQ(run.exitCode, 1) << arguments.join(' ').toStdString();
+        EXPECT_EQ(run.exitCode, 1) << arguments[0] << ' ' << arguments[2];
         EXPECT_FALSE(run.err.empty());
         EXPECT_TRUE(run.out.empty());
     }

@@ -1,44 +1,31 @@
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "CliRun.h"
 #include "catalogue/CKavrelDoc.h"
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
 
 class CliScanTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        file = dir.filePath("discs.cdi");
+        file = dir.filePath("discs.cdi").toStdString();
     }
-    CliRun Scan(const QStringList& arguments) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("TAMBEROL_DRIVES", QStringLiteral("G=") + TAMBEROL_SAMPLES + "/disc");
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(TAMBEROL_CLI), QStringList{"scan"} + arguments);
-        EXPECT_TRUE(process.waitForFinished(30000));
-        return {process.exitCode(), process.readAllStandardOutput().toStdString(),
-                process.readAllStandardError().toStdString()};
+    CliRun Scan(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "scan");
+        return RunCli(arguments, "G=" TAMBEROL_SAMPLES "/disc");
     }
     // label, name, kind, path, size of every entry of the file, in file order.
     std::vector<std::tuple<std::string, std::string, std::string, std::string, std::string>> Entries() {
         CKavrelDoc doc;
         std::string error;
-        EXPECT_TRUE(doc.OnOpenDocument(file.toStdString(), error)) << error;
+        EXPECT_TRUE(doc.OnOpenDocument(file, error)) << error;
         std::vector<std::tuple<std::string, std::string, std::string, std::string, std::string>> rows;
         for (std::size_t i = 0; i < doc.GetEntryCount(); ++i) {
             const CCDContent e = doc.GetEntryAt(i);
@@ -48,7 +35,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    QString file;
+    std::string file;
 };
 
 }  // namespace
@@ -85,6 +72,6 @@ TEST_F(CliScanTest, ABadLabelIsAnErrorAndWritesNothing) {
     EXPECT_NE(run.exitCode, 0);
     EXPECT_NE(run.err.find("Error:empty or blan"), std::string::npos);
     EXPECT_EQ(run.out, "");
-    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
     EXPECT_NE(Scan({file, "G:"}).exitCode, 0);
 }

@@ -1,24 +1,25 @@
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <string>
 
+#include "CliRun.h"
 #include "catalogue/CKavrelDoc.h"
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
+struct FindCase {
+    std::vector<std::string> options;  // after "find FILE"
+    int exitCode;
     std::string out;
-    std::string err;
+    std::string err;  // a part of it; "" means nothing was written
 };
 
-class CliFindTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        path = dir.filePath("discs.cdi").toStdString();
+TEST(CliFindTest, OptionsPickTheOperationAndFailuresSayWhy) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("discs.cdi").toStdString();
+    const std::string missing = dir.filePath("missing.cdi").toStdString();
+    {
         CKavrelDoc doc;
         doc.AppendEntry("Disc1", "readme.txt", "file ", "\\", "1,024");
         doc.AppendEntry("Disc1", "Docs", "folder ", "\\", "0");
@@ -27,56 +28,41 @@ protected:
         std::string error;
         ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
     }
-    CliRun Find(const QStringList& arguments) {
-        QProcess process;
-        process.start(QStringLiteral(TAMBEROL_CLI), QStringList{"find"} + arguments);
-        EXPECT_TRUE(process.waitForFinished(30000));
-        return {process.exitCode(), process.readAllStandardOutput().toStdString(),
-                process.readAllStandardError().toStdString()};
+    const std::string first = "Disc1\treadme.txt\tfile \t\\\t1,024\n";
+    const std::string both = first + "Disc2\tReadMe.TXT\tfile \t\\old\\\t12\n";
+    const FindCase cases[] = {
+        {{"readme"}, 0, both, ""},  // hits in index order, tab separated
+        {{"readme", "--case"}, 0, first, ""},
+        {{"docs"}, 0, "Disc1\tDocs\tfolder \t\\\t0\n", ""},
+        {{"docs", "--files-only"}, 1, "", "The file was not finded!"},
+        {{"readme", "--whole"}, 1, "", "The file was not finded!"},
+        {{"README.TXT", "--whole"}, 0, both, ""},
+        {{"*.txt"}, 0, both, ""},
+        {{"zebra"}, 1, "", "The file was not finded!\n"},
+        {{}, 2, "", "usage"},
+        {{""}, 2, "", "usage"},
+        {{"a", "--bogus"}, 2, "", "usage"},
+    };
+    for (const FindCase& c : cases) {
+        std::vector<std::string> args{"find", path};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        SCOPED_TRACE(args.size() > 2 ? args[2] + (args.size() > 3 ? " " + args[3] : "") : "(none)");
+        const CliRun run = RunCli(args);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_EQ(run.out, c.out);
+        if (c.err.empty()) {
+            EXPECT_EQ(run.err, "");
+        }
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
     }
-    QString File() const { return QString::fromStdString(path); }
 
-    QTemporaryDir dir;
-    std::string path;
-};
-
-TEST_F(CliFindTest, PrintsHitsInIndexOrderTabSeparated) {
-    const CliRun run = Find({File(), "readme"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "Disc1\treadme.txt\tfile \t\\\t1,024\nDisc2\tReadMe.TXT\tfile \t\\old\\\t12\n");
-    EXPECT_EQ(run.err, "");
-}
-
-TEST_F(CliFindTest, OptionsPickTheOperation) {
-    EXPECT_EQ(Find({File(), "readme", "--case"}).out, "Disc1\treadme.txt\tfile \t\\\t1,024\n");
-    EXPECT_EQ(Find({File(), "docs"}).out, "Disc1\tDocs\tfolder \t\\\t0\n");
-    EXPECT_EQ(Find({File(), "docs", "--files-only"}).exitCode, 1);
-    EXPECT_EQ(Find({File(), "readme", "--whole"}).exitCode, 1);
-    const std::string both = "Disc1\treadme.txt\tfile \t\\\t1,024\nDisc2\tReadMe.TXT\tfile \t\\old\\\t12\n";
-    EXPECT_EQ(Find({File(), "README.TXT", "--whole"}).out, both);
-    EXPECT_EQ(Find({File(), "*.txt"}).out, both);
-}
-
-TEST_F(CliFindTest, NothingFoundIsAFailure) {
-    const CliRun run = Find({File(), "zebra"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "The file was not finded!\n");
-}
-
-TEST_F(CliFindTest, StarWithWholeIsRefusedBeforeTheFileIsRead) {
-    const CliRun run = Find({dir.filePath("missing.cdi"), "*.txt", "--whole"});
+    // A star with a whole-name search is refused before the file is read.
+    CliRun run = RunCli({"find", missing, "*.txt", "--whole"});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.err, "waring: Can't include characters:'*' \n");
-}
-
-TEST_F(CliFindTest, BadUseAndUnreadableFiles) {
-    EXPECT_EQ(Find({File()}).exitCode, 2);
-    EXPECT_EQ(Find({File(), ""}).exitCode, 2);
-    EXPECT_EQ(Find({File(), "a", "--bogus"}).exitCode, 2);
-    const CliRun missing = Find({dir.filePath("missing.cdi"), "a"});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.err.find("missing.cdi"), std::string::npos);
+    run = RunCli({"find", missing, "a"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("missing.cdi"), std::string::npos);
 }
 
 }  // namespace
