@@ -14,10 +14,11 @@ using platform::ResolveFolder;
 
 namespace {
 
-std::vector<std::string> Roots() {
-    std::vector<std::string> roots;
-    for (const platform::OpticalDrive& drive : OpticalDrives()) roots.push_back(drive.root);
-    return roots;
+// Each drive as "root=folder", in the order listed.
+std::vector<std::string> Listed(const std::vector<platform::OpticalDrive>& drives) {
+    std::vector<std::string> listed;
+    for (const platform::OpticalDrive& drive : drives) listed.push_back(drive.root + "=" + drive.folder);
+    return listed;
 }
 
 std::string Resolved(const std::string& text) {
@@ -27,69 +28,47 @@ std::string Resolved(const std::string& text) {
 
 }  // namespace
 
-TEST(DriveMapTest, DrivesComeInLetterOrderWithTheirFolders) {
-    const DriveEnv map("F=/srv/two;D=/srv/one/;e=/media/cd rom");
-    const auto drives = OpticalDrives();
-    ASSERT_EQ(drives.size(), 3u);
-    EXPECT_EQ(drives[0].root, "D:\\");
-    EXPECT_EQ(drives[0].folder, "/srv/one");
-    EXPECT_EQ(drives[1].root, "E:\\");
-    EXPECT_EQ(drives[1].folder, "/media/cd rom");
-    EXPECT_EQ(drives[2].root, "F:\\");
-    EXPECT_EQ(drives[2].folder, "/srv/two");
-}
-
-TEST(DriveMapTest, MalformedPairsAreSkippedAndTheFirstPairOfALetterWins) {
-    const DriveEnv map(";X;=/a;1=/b;G=/first;G=/second;H=");
-    const auto drives = OpticalDrives();
-    ASSERT_EQ(drives.size(), 2u);
-    EXPECT_EQ(drives[0].root, "G:\\");
-    EXPECT_EQ(drives[0].folder, "/first");
-    // A letter with no folder is a drive with no disc in it.
-    EXPECT_EQ(drives[1].root, "H:\\");
-    EXPECT_EQ(drives[1].folder, "");
+TEST(DriveMapTest, DrivesComeInLetterOrderSkippingMalformedPairs) {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"F=/srv/two;D=/srv/one/;e=/media/cd rom", {"D:\\=/srv/one", "E:\\=/media/cd rom", "F:\\=/srv/two"}},
+        // The first pair of a letter wins; a letter with no folder is a drive with no disc in it.
+        {";X;=/a;1=/b;G=/first;G=/second;H=", {"G:\\=/first", "H:\\="}},
+        {"", {}},
+    };
+    for (const auto& [map, expected] : cases) {
+        SCOPED_TRACE(map);
+        const DriveEnv env(map);
+        EXPECT_EQ(Listed(OpticalDrives()), expected);
+    }
+    const DriveEnv env("H=");
     EXPECT_EQ(Resolved("H:\\"), "<none>");
 }
 
-TEST(DriveMapTest, AnEmptyMapMeansNoDrives) {
-    const DriveEnv map("");
-    EXPECT_TRUE(Roots().empty());
-}
-
 TEST(DriveTextTest, LetterColonAndOptionallyABackslash) {
-    EXPECT_TRUE(platform::IsDriveText("E:"));
-    EXPECT_TRUE(platform::IsDriveText("E:\\"));
-    EXPECT_TRUE(platform::IsDriveText("e:\\DOCS\\Sub"));
-    EXPECT_FALSE(platform::IsDriveText("E"));
-    EXPECT_FALSE(platform::IsDriveText("1:\\"));
-    EXPECT_FALSE(platform::IsDriveText("E:DOCS"));
-    EXPECT_FALSE(platform::IsDriveText("/media/cdrom"));
-    EXPECT_FALSE(platform::IsDriveText(""));
+    for (const char* text : {"E:", "E:\\", "e:\\DOCS\\Sub"}) EXPECT_TRUE(platform::IsDriveText(text)) << text;
+    for (const char* text : {"E", "1:\\", "E:DOCS", "/media/cdrom", ""})
+        EXPECT_FALSE(platform::IsDriveText(text)) << text;
 }
 
-TEST(ResolveFolderTest, DriveTextsMapBelowTheDriveFolder) {
+TEST(ResolveFolderTest, DriveTextsMapBelowTheDriveFolderAndNeverClimbOutOfIt) {
     const DriveEnv map("E=/media/cdrom");
-    EXPECT_EQ(Resolved("E:\\DOCS\\Sub\\"), "/media/cdrom/DOCS/Sub/");
-    EXPECT_EQ(Resolved("E:\\DOCS\\Sub"), "/media/cdrom/DOCS/Sub/");
-    EXPECT_EQ(Resolved("E:"), "/media/cdrom/");
-    EXPECT_EQ(Resolved("E:\\"), "/media/cdrom/");
-    EXPECT_EQ(Resolved("e:\\.\\DOCS"), "/media/cdrom/DOCS/");
-}
-
-TEST(ResolveFolderTest, DotDotNeverClimbsOutOfTheDrive) {
-    const DriveEnv map("E=/media/cdrom");
-    EXPECT_EQ(Resolved("E:\\.."), "/media/cdrom/");
-    EXPECT_EQ(Resolved("E:\\..\\..\\etc\\"), "/media/cdrom/etc/");
-    EXPECT_EQ(Resolved("E:\\DOCS\\..\\PICS\\"), "/media/cdrom/PICS/");
-    EXPECT_EQ(Resolved("E:\\DOCS/../../.."), "/media/cdrom/");
-}
-
-TEST(ResolveFolderTest, UnknownDrivesFailAndSystemPathsPassThrough) {
-    const DriveEnv map("E=/media/cdrom");
-    EXPECT_EQ(Resolved("F:\\"), "<none>");
-    EXPECT_EQ(Resolved("DOCS\\"), "<none>");
-    EXPECT_EQ(Resolved(""), "<none>");
-    EXPECT_EQ(Resolved("/srv/copies/disc1"), "/srv/copies/disc1");
+    const std::pair<const char*, const char*> cases[] = {
+        {"E:\\DOCS\\Sub\\", "/media/cdrom/DOCS/Sub/"},
+        {"E:\\DOCS\\Sub", "/media/cdrom/DOCS/Sub/"},
+        {"E:", "/media/cdrom/"},
+        {"E:\\", "/media/cdrom/"},
+        {"e:\\.\\DOCS", "/media/cdrom/DOCS/"},
+        {"E:\\..", "/media/cdrom/"},
+        {"E:\\..\\..\\etc\\", "/media/cdrom/etc/"},
+        {"E:\\DOCS\\..\\PICS\\", "/media/cdrom/PICS/"},
+        {"E:\\DOCS/../../..", "/media/cdrom/"},
+        // Unknown drives fail; system paths pass through.
+        {"F:\\", "<none>"},
+        {"DOCS\\", "<none>"},
+        {"", "<none>"},
+        {"/srv/copies/disc1", "/srv/copies/disc1"},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(Resolved(text), expected) << text;
 }
 
 TEST(DetectOpticalDrivesTest, DevicesAreLetteredInNumericOrderAndMappedToTheirMounts) {
@@ -106,12 +85,6 @@ TEST(DetectOpticalDrivesTest, DevicesAreLetteredInNumericOrderAndMappedToTheirMo
                                              "37 25 11:10 / /mnt/ten ro - udf /dev/sr10 ro\n"
                                              "38 25 11:10 / /mnt/again ro - udf /dev/sr10 ro\n";
     const auto drives = platform::DetectOpticalDrives(system.At("block"), system.At("mountinfo"));
-    ASSERT_EQ(drives.size(), 3u);
-    EXPECT_EQ(drives[0].root, "D:\\");
-    EXPECT_EQ(drives[0].folder, "/media/my cd");
     // No disc in sr1: the drive is there, but there is nothing to list.
-    EXPECT_EQ(drives[1].root, "E:\\");
-    EXPECT_EQ(drives[1].folder, "");
-    EXPECT_EQ(drives[2].root, "F:\\");
-    EXPECT_EQ(drives[2].folder, "/mnt/ten");
+    EXPECT_EQ(Listed(drives), (std::vector<std::string>{"D:\\=/media/my cd", "E:\\=", "F:\\=/mnt/ten"}));
 }
