@@ -27,6 +27,8 @@ struct DirItem {
 bool ListFolder(const std::string& folder, const std::function<void(const DirItem&)>& visit);
 
 // True when an item with these attributes is a folder.
-inline bool IsFolder(std::uint32_t attributes) { return (attributes & kAttrDirectory) != 0; }
+inline bool IsFolder(std::uint32_t attributes) {
+    return (attributes & kAttrDirectory) != 0;
+}
 
 }  // namespace platform
