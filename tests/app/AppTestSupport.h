@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <optional>
 #include <string>
@@ -8,6 +10,7 @@
 #include "RecordingView.h"
 #include "ScriptedMessages.h"
 #include "app/IFileDialogs.h"
+#include "catalogue/CKavrelDoc.h"
 
 // Answers the file dialogs with prepared paths (nothing = cancel) and counts the questions.
 class ScriptedDialogs : public IFileDialogs {
@@ -28,3 +31,13 @@ public:
         return savePath;
     }
 };
+
+// Writes a catalogue file with one disc of `entries` files, without touching the document under test.
+inline std::string WriteCatalogue(const std::string& path, const std::string& label, int entries) {
+    CKavrelDoc other;
+    for (int i = 0; i < entries; ++i)
+        other.AppendEntry(label, "F" + std::to_string(i) + ".TXT", kKindFile, "\\", "1");
+    std::string error;
+    EXPECT_TRUE(other.OnSaveDocument(path, error)) << error;
+    return path;
+}

@@ -53,12 +53,7 @@ protected:
     std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
 
     std::string WriteCatalogue(const char* name, const char* label, int entries) {
-        CKavrelDoc other;
-        for (int i = 0; i < entries; ++i)
-            other.AppendEntry(label, "F" + std::to_string(i) + ".TXT", kKindFile, "\\", "1");
-        std::string error;
-        EXPECT_TRUE(other.OnSaveDocument(Path(name), error)) << error;
-        return Path(name);
+        return ::WriteCatalogue(Path(name), label, entries);
     }
 
     static QString Title(const CKavrelApp& app) { return app.MainFrame()->windowTitle().remove("[*]"); }

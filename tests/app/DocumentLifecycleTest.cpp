@@ -33,14 +33,8 @@ protected:
 
     std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
 
-    // Writes a catalogue file with one disc of `entries` files, without touching the document under test.
     std::string WriteCatalogue(const char* name, const char* label, int entries) {
-        CKavrelDoc other;
-        for (int i = 0; i < entries; ++i)
-            other.AppendEntry(label, "F" + std::to_string(i) + ".TXT", kKindFile, "\\", "1");
-        std::string error;
-        EXPECT_TRUE(other.OnSaveDocument(Path(name), error)) << error;
-        return Path(name);
+        return ::WriteCatalogue(Path(name), label, entries);
     }
 
     void Modify() { doc.AppendEntry("MINE", "X.TXT", kKindFile, "\\", "5"); }

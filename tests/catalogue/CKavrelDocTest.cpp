@@ -10,6 +10,7 @@
 #include <string>
 
 #include "CdiBytes.h"
+#include "DriveEnv.h"
 #include "catalogue/CKavrelDoc.h"
 
 namespace {
@@ -41,26 +42,6 @@ protected:
     }
 
     QTemporaryDir m_dir;
-};
-
-// Sets TAMBEROL_DRIVES for one test and restores what was there.
-class DriveMap {
-public:
-    explicit DriveMap(const QByteArray& map)
-        : m_old(qgetenv("TAMBEROL_DRIVES")), m_had(qEnvironmentVariableIsSet("TAMBEROL_DRIVES")) {
-        qputenv("TAMBEROL_DRIVES", map);
-    }
-    ~DriveMap() {
-        if (m_had) {
-            qputenv("TAMBEROL_DRIVES", m_old);
-        } else {
-            qunsetenv("TAMBEROL_DRIVES");
-        }
-    }
-
-private:
-    QByteArray m_old;
-    bool m_had;
 };
 
 }  // namespace
@@ -236,7 +217,7 @@ TEST_F(CKavrelDocFiles, ASaveThatFailsWhileWritingLeavesTheOldFileIntact) {
 
 TEST(CKavrelDocDrives, FindCdDrivesFillsSlotsFromZeroInLetterOrder) {
     QTemporaryDir e, g;
-    const DriveMap map("G=" + g.path().toUtf8() + ";E=" + e.path().toUtf8());
+    const DriveEnv map("G=" + g.path().toStdString() + ";E=" + e.path().toStdString());
     CKavrelDoc doc;
     EXPECT_TRUE(doc.FindCdDrives());
     EXPECT_EQ(doc.m_strDrives[0], "E:\\");
@@ -245,7 +226,7 @@ TEST(CKavrelDocDrives, FindCdDrivesFillsSlotsFromZeroInLetterOrder) {
 }
 
 TEST(CKavrelDocDrives, NoDriveGivesFalseAndBlankSlots) {
-    const DriveMap map("");
+    const DriveEnv map("");
     CKavrelDoc doc;
     EXPECT_FALSE(doc.FindCdDrives());
     for (const std::string& slot : doc.m_strDrives) EXPECT_EQ(slot, " ");
