@@ -1,11 +1,65 @@
 #include <gtest/gtest.h>
 
-#include "search/SearchEngine.h"
-#include "search/SearchRecorders.h"
+#include <string>
+#include <vector>
 
-using searchtest::Log;
+#include "FakeResultsPane.h"
+#include "ScriptedMessages.h"
+#include "catalogue/CKavrelDoc.h"
+#include "catalogue/Hints.h"
+#include "docview/CView.h"
+#include "search/SearchEngine.h"
 
 namespace {
+
+using Log = std::vector<std::string>;
+
+// Keeps rows as the results list does: a clear empties it, each hit goes to the top.
+class RecordingResults : public CView {
+public:
+    RecordingResults(CKavrelDoc& doc, Log& log) : m_doc(doc), m_log(log) { SetDocument(&doc); }
+    void OnUpdate(CView*, int hintNumber) override {
+        if (hintNumber != hint::kResultRow) return;
+        if (m_doc.m_bResultRow == 0) {
+            m_log.push_back("clear");
+            rows.clear();
+            return;
+        }
+        m_log.push_back("hit " + m_doc.m_strFoundName);
+        rows.insert(rows.begin(), {m_doc.m_strFoundName, m_doc.m_strFoundLabel, m_doc.m_strFoundPath,
+                                   m_doc.m_strFoundSize, m_doc.m_strFoundKind});
+    }
+    struct Row {
+        std::string name, label, path, size, kind;
+    };
+    std::vector<Row> rows;  // top row first
+
+private:
+    CKavrelDoc& m_doc;
+    Log& m_log;
+};
+
+// A catalogue where each of the eight option codes finds a different set of entries for the text "doc".
+inline void AddOptionCatalogue(CKavrelDoc& doc) {
+    doc.AppendEntry("Disc1", "doc", "file ", "\\", "1");
+    doc.AppendEntry("Disc1", "DOC", "file ", "\\", "2");
+    doc.AppendEntry("Disc1", "doc", "folder ", "\\", "3");
+    doc.AppendEntry("Disc2", "mydoc.txt", "file ", "\\a\\", "4");
+    doc.AppendEntry("Disc2", "MyDOC.txt", "folder ", "\\a\\", "5");
+    doc.AppendEntry("Disc2", "DOC", "folder ", "\\b\\", "6");
+    doc.SetModifiedFlag(false);
+}
+
+// Size texts (which number the entries) of what AddOptionCatalogue gives for "doc" under each code.
+struct OptionCase {
+    int code;
+    std::vector<std::string> sizes;
+};
+inline const std::vector<OptionCase> kOptionCases = {
+    {0, {"1", "2", "4"}},       {1, {"1", "2"}},   {10, {"1", "2", "3", "4", "5", "6"}},
+    {11, {"1", "2", "3", "6"}}, {100, {"1", "4"}}, {101, {"1"}},
+    {110, {"1", "3", "4"}},     {111, {"1", "3"}},
+};
 
 constexpr const char* kNotFound = "message: The file was not finded!";
 constexpr const char* kStar = "message: waring: Can't include characters:'*' ";
@@ -32,7 +86,7 @@ protected:
     CKavrelDoc doc;
     ScriptedMessages messages{log};
     FakeResultsPane pane{true, &log};
-    searchtest::RecordingResults results{doc, log};
+    RecordingResults results{doc, log};
 };
 
 TEST_F(FindTest, ShowsPaneClearsThenReportsHitsInIndexOrderFromAllDiscs) {
@@ -131,8 +185,8 @@ TEST_F(FindTest, CatalogueIsNeverChanged) {
 }
 
 TEST_F(FindTest, EachOptionCodeFindsItsOwnSet) {
-    searchtest::AddOptionCatalogue(doc);
-    for (const auto& expected : searchtest::kOptionCases) {
+    AddOptionCatalogue(doc);
+    for (const auto& expected : kOptionCases) {
         Run("doc", expected.code);
         std::vector<std::string> sizes;
         for (auto row = results.rows.rbegin(); row != results.rows.rend(); ++row) sizes.push_back(row->size);
