@@ -89,30 +89,28 @@ TEST_F(ListFolderTest, ASystemPathCountsAsItsOwnRoot) {
 TEST_F(ListFolderTest, AttributeWordsAndSizes) {
     tree.File(".hidden", 3);
     tree.Folder(".config");
-    const Listing listing = List("E:\\");
-    ASSERT_TRUE(listing.ok);
-    const DirItem* file = listing.Find("A.TXT");
-    const DirItem* folder = listing.Find("DOCS");
-    const DirItem* hiddenFile = listing.Find(".hidden");
-    const DirItem* hiddenFolder = listing.Find(".config");
-    ASSERT_TRUE(file && folder && hiddenFile && hiddenFolder);
-    EXPECT_EQ(file->attributes, kAttrArchive);
-    EXPECT_EQ(file->size, 1500u);
-    EXPECT_EQ(folder->attributes, kAttrDirectory);
-    EXPECT_EQ(folder->size, 0u);
-    EXPECT_EQ(hiddenFile->attributes, kAttrArchive | kAttrHidden);
-    EXPECT_EQ(hiddenFolder->attributes, kAttrDirectory | kAttrHidden);
-}
-
-TEST_F(ListFolderTest, AFileTheUserCannotWriteIsReadOnly) {
-    if (RunningAsRoot()) GTEST_SKIP() << "root may write every file";
     tree.File("locked.txt", 5);
     ASSERT_EQ(chmod(tree.At("locked.txt").c_str(), 0444), 0);
     const Listing listing = List("E:\\");
-    const DirItem* locked = listing.Find("locked.txt");
-    ASSERT_NE(locked, nullptr);
-    EXPECT_EQ(locked->attributes, kAttrArchive | kAttrReadOnly);
-    EXPECT_EQ(listing.Find("A.TXT")->attributes, kAttrArchive);
+    ASSERT_TRUE(listing.ok);
+    const struct {
+        const char* name;
+        std::uint32_t attributes;
+        std::uint64_t size;
+    } cases[] = {
+        {"A.TXT", kAttrArchive, 1500},
+        {"DOCS", kAttrDirectory, 0},
+        {".hidden", kAttrArchive | kAttrHidden, 3},
+        {".config", kAttrDirectory | kAttrHidden, 0},
+        // Root may write every file, so only others see it read-only.
+        {"locked.txt", kAttrArchive | (RunningAsRoot() ? 0u : kAttrReadOnly), 5},
+    };
+    for (const auto& c : cases) {
+        const DirItem* item = listing.Find(c.name);
+        ASSERT_NE(item, nullptr) << c.name;
+        EXPECT_EQ(item->attributes, c.attributes) << c.name;
+        EXPECT_EQ(item->size, c.size) << c.name;
+    }
 }
 
 TEST_F(ListFolderTest, SizesOfFourGibibytesAndMoreAreKeptInFull) {
