@@ -206,36 +206,32 @@ TEST_F(LifecycleTest, CancelledSaveAsChangesNothing) {
 
 // --- Open failures ---
 
-TEST_F(LifecycleTest, BadFileIsReportedAndLeavesANewUntitledCatalogue) {
-    const std::string good = WriteCatalogue("good.cdi", "G", 2);
-    ASSERT_TRUE(files.OpenDocumentFile(good));
+// A file that cannot be read leaves the catalogue as it was; one that reads badly leaves a new untitled one.
+TEST_F(LifecycleTest, FailedOpenIsReportedNamingTheFile) {
     QFile bad(dir.filePath("bad.cdi"));
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
     bad.write("\x05\x00garbage", 9);
     bad.close();
-    const int updates = view.initialUpdates;
-
-    EXPECT_FALSE(files.OpenDocumentFile(Path("bad.cdi")));
-    EXPECT_EQ(messages.shown.size(), 1u);
-    EXPECT_NE(messages.shown[0].text.find("bad.cdi"), std::string::npos);
-    EXPECT_EQ(doc.GetEntryCount(), 0u);
-    EXPECT_EQ(doc.GetTitle(), "Untitled");
-    EXPECT_TRUE(doc.GetPathName().empty());
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(view.initialUpdates, updates + 1);
-}
-
-TEST_F(LifecycleTest, UnreadablePathIsReportedAndKeepsTheCatalogue) {
-    const std::string good = WriteCatalogue("good.cdi", "G", 2);
-    ASSERT_TRUE(files.OpenDocumentFile(good));
-    const int updates = view.initialUpdates;
-
-    EXPECT_FALSE(files.OpenDocumentFile(Path("missing.cdi")));
-    EXPECT_EQ(messages.shown.size(), 1u);
-    EXPECT_NE(messages.shown[0].text.find("missing.cdi"), std::string::npos);
-    EXPECT_EQ(doc.GetEntryCount(), 2u);
-    EXPECT_EQ(doc.GetTitle(), "good.cdi");
-    EXPECT_EQ(view.initialUpdates, updates);
+    const struct {
+        const char* file;
+        std::size_t entries;
+        const char* title;
+        int newViews;
+    } cases[] = {{"missing.cdi", 2, "good.cdi", 0}, {"bad.cdi", 0, "Untitled", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        ASSERT_TRUE(files.OpenDocumentFile(WriteCatalogue("good.cdi", "G", 2)));
+        messages.shown.clear();
+        const int updates = view.initialUpdates;
+        EXPECT_FALSE(files.OpenDocumentFile(Path(c.file)));
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_NE(messages.shown[0].text.find(c.file), std::string::npos);
+        EXPECT_EQ(doc.GetEntryCount(), c.entries);
+        EXPECT_EQ(doc.GetTitle(), c.title);
+        EXPECT_EQ(doc.GetPathName().empty(), c.newViews == 1);
+        EXPECT_FALSE(doc.IsModified());
+        EXPECT_EQ(view.initialUpdates, updates + c.newViews);
+    }
 }
 
 TEST_F(LifecycleTest, OpenAtStartOpensWithoutPromptAndFailsOnAMissingFile) {
