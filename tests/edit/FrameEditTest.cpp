@@ -73,6 +73,7 @@ TEST_F(FrameEdit, AnArrivalWhileADiscIsShownListsTheFirstDrivesRoot) {
     EXPECT_FALSE(Contents().IsCatalogueLayout());
     EXPECT_EQ(Contents().Model().columnCount(), 3);
     EXPECT_EQ(Contents().RootDir(), "E:\\");
+    EXPECT_EQ(m_doc.m_strDriveRoot, "E:\\");
     EXPECT_EQ(Rows(), (std::vector<std::string>{"DOCS", "PICS", "README.TXT"}));
     EXPECT_EQ(Labels(m_doc), "A,A,B");
     EXPECT_FALSE(m_doc.IsModified());

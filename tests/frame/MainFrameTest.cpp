@@ -166,18 +166,6 @@ TEST_F(FrameTest, SelectingADriveShowsItsLiveRootInTheContentsList) {
     EXPECT_EQ(names, (QStringList{"A.TXT", "DOCS"}));
 }
 
-TEST_F(FrameTest, ArrivingDiscRefreshesTheContentsListWithTheFirstDrive) {
-    doc.AppendEntry("Old", "X", "file ", "\\", "1");
-    doc.SendInitialUpdate();
-    ASSERT_TRUE(frame->ContentsView()->Contents().IsCatalogueLayout());
-
-    frame->OnDeviceChange();
-
-    EXPECT_FALSE(frame->ContentsView()->Contents().IsCatalogueLayout());
-    EXPECT_EQ(frame->ContentsView()->Contents().Model().rowCount(), 2);
-    EXPECT_EQ(doc.m_strDriveRoot, "E:\\");
-}
-
 TEST_F(FrameTest, FindShowsHitsAndPickingOneSelectsItsDiscAndRow) {
     doc.AppendEntry("Music", "song.mp3", "file ", "\\", "3");
     doc.AppendEntry("Backup", "A.TXT", "file ", "\\", "1,500");
