@@ -139,9 +139,7 @@ TEST_F(CKavrelDocFiles, ABadFileLeavesAnEmptyUntitledCatalogueAndNamesTheFile) {
     const std::string good = PathOf("good.cdi");
     SaveTwoDiscs(good);
     const std::string bad = PathOf("bad.cdi");
-    WriteFile(bad, cdibytes::Count(1) +
-                       "\xFF\xFF\x01\x00\x07\x00"
-                       "CObject" +
+    WriteFile(bad, cdibytes::Count(1) + std::string("\xFF\xFF\x01\x00\x07\x00", 6) + "CObject" +
                        std::string(5, '\0'));
 
     CKavrelDoc doc;

@@ -40,17 +40,8 @@ void ExpectRejected(const std::string& bytes, const std::string& what) {
 }
 
 std::string OneFileDisc() {
-    return std::string("\x01\x00\xFF\xFF\x01\x00\x0A\x00", 8) + "CCDContent" +
-           "\x01"
-           "A"
-           "\x05"
-           "X.TXT" +
-           "\x05"
-           "file "
-           "\x01"
-           "\\"
-           "\x01"
-           "5";
+    return std::string("\x01\x00\xFF\xFF\x01\x00\x0A\x00", 8) + "CCDContent" + Text("A") + Text("X.TXT") +
+           Text("file ") + Text("\\") + Text("5");
 }
 
 }  // namespace
@@ -108,15 +99,10 @@ TEST(CdiWrite, TextLengthPrefixGrowsAt255AndAt0xFFFE) {
         const std::string name(c.length, 'n');
         EntryStore store;
         store.Append("A", name, kKindFile, "\\", "1");
-        const std::string expected = Count(1) + kClassHeader +
-                                     "\x01"
-                                     "A" +
-                                     c.prefix + name +
-                                     "\x05"
-                                     "file " +
-                                     "\x01\\"
-                                     "\x01"
-                                     "1";
+        // The prefix is spelled out rather than built by Prefix(), which follows the same rules as the
+        // writer.
+        const std::string expected =
+            Count(1) + kClassHeader + Text("A") + c.prefix + name + Text("file ") + Text("\\") + Text("1");
         EXPECT_EQ(Written(store), expected) << "name of " << c.length << " bytes";
         const Loaded back = Load(expected);
         ASSERT_TRUE(back.ok) << back.error;
@@ -215,10 +201,7 @@ TEST(CdiRead, CountsAndLengthsBeyondTheFileFailWithoutAllocating) {
                    "a text of 4 GiB");
     ExpectRejected(Count(1) + kClassHeader + "\xFF" + U16(0xFFFE) + "\xFF\xFF\xFF\xFF\xFF\xFF\xFF",
                    "a UTF-16 text of 4 billion units");
-    ExpectRejected(Count(1) + kClassHeader +
-                       "\x10"
-                       "short",
-                   "a text longer than the file");
+    ExpectRejected(Count(1) + kClassHeader + Prefix(16) + "short", "a text longer than the file");
 }
 
 TEST(CdiRead, TagsThisProgramNeverWritesFailTheLoad) {
