@@ -85,20 +85,17 @@ TEST_F(KavrelViewTest, InitialUpdateHidesTheResultsPaneAndForgetsTheOldNodes) {
     EXPECT_EQ(pane.hides, 2);  // an already hidden pane is left alone
 }
 
-TEST_F(KavrelViewTest, NoOpticalDriveGivesTheRootAlone) {
-    qputenv("TAMBEROL_DRIVES", "");
-    view.OnInitialUpdate();
-    EXPECT_EQ(TopTexts(), (Texts{"CD Image files"}));
-}
-
-TEST_F(KavrelViewTest, OnlyTheFirstTenDrivesAreListed) {
-    std::string map;
+TEST_F(KavrelViewTest, AtMostTenDriveNodesComeBeforeTheRoot) {
+    std::string many;
     for (char letter = 'D'; letter <= 'P'; ++letter)
-        map += std::string(1, letter) + "=" + discE.Root() + ";";
-    qputenv("TAMBEROL_DRIVES", QByteArray::fromStdString(map));
-    view.OnInitialUpdate();
-    EXPECT_EQ(view.m_nDriveRootCount, 10);
-    EXPECT_EQ(view.topLevelItemCount(), 11);
+        many += std::string(1, letter) + "=" + discE.Root() + ";";
+    for (const auto& [map, drives] : {std::pair<std::string, int>{"", 0}, {many, 10}}) {
+        const DriveEnv env(map);
+        view.OnInitialUpdate();
+        EXPECT_EQ(view.m_nDriveRootCount, drives);
+        ASSERT_EQ(view.topLevelItemCount(), drives + 1);
+        EXPECT_EQ(view.topLevelItem(drives), view.m_hImageRoot);
+    }
     EXPECT_EQ(CKavrelView::NodeText(view.topLevelItem(9)), "CD/DVD Driver:M:\\");
 }
 
