@@ -96,7 +96,17 @@ bool DocumentLifecycle::FileSaveAs() {
         m_doc.GetPathName().empty() ? m_doc.GetTitle() + kExtension : m_doc.GetPathName();
     auto path = m_dialogs.AskSavePath(suggested);
     if (!path || path->empty()) return false;
-    if (!HasExtension(*path)) *path += kExtension;
+    if (!HasExtension(*path)) {
+        *path += kExtension;
+        // The dialog confirmed the name it was given, not this one: another catalogue may already have it.
+        if (QFileInfo::exists(ToPath(*path))) {
+            const std::string shown = FromPath(QDir::toNativeSeparators(ToPath(Absolute(*path))));
+            const msg::Answer answer =
+                m_messages.Show({shown + " already exists.\nDo you want to replace it?", "Save As",
+                                 msg::Buttons::YesNo, msg::Icon::Exclamation});
+            if (answer != msg::Answer::Yes) return false;
+        }
+    }
     return SaveTo(*path);
 }
 

@@ -183,6 +183,26 @@ TEST_F(LifecycleTest, SaveAsAddsTheExtensionOnlyWhenMissing) {
     EXPECT_EQ(changes, 2);
 }
 
+// The dialog only confirmed replacing the name typed; the catalogue that already has the full name stays.
+TEST_F(LifecycleTest, SaveAsAsksBeforeReplacingACatalogueItsExtensionNames) {
+    const std::string kept = WriteCatalogue("kept.cdi", "KEPT", 3);
+    Modify();
+    dialogs.savePath = Path("kept");
+    messages.answers = {Answer::No};
+    EXPECT_FALSE(files.FileSaveAs());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, kept + " already exists.\nDo you want to replace it?");
+    EXPECT_TRUE(doc.GetPathName().empty());
+    CKavrelDoc reread;
+    std::string error;
+    ASSERT_TRUE(reread.OnOpenDocument(kept, error)) << error;
+    EXPECT_EQ(reread.GetEntryCount(), 3u);
+
+    messages.answers = {Answer::Yes};
+    ASSERT_TRUE(files.FileSaveAs());
+    EXPECT_EQ(doc.GetPathName(), kept);
+}
+
 TEST_F(LifecycleTest, SaveOfANamedCatalogueDoesNotAsk) {
     Modify();
     dialogs.savePath = Path("cat.cdi");
