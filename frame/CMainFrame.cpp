@@ -53,6 +53,7 @@ CMainFrame::CMainFrame(CKavrelDoc* doc, IMessages* messages, QWidget* parent)
     CreateClient();
     m_pTreeView->SetMessages(m_pMessages);
     m_pTreeView->ConnectEditActions(Action(cmd::kDeleteItem), Action(cmd::kItemRename));
+    connect(m_pTreeView, &CKavrelView::catalogueEdited, this, &CMainFrame::UpdateTitle);
     SetDeviceNotices(platform::CreateSystemDeviceNotices());
     resize(1024, 680);
     UpdateTitle();

@@ -94,6 +94,7 @@ void CKavrelView::OnDeleteItem() {
     const std::string text = NodeText(m_hCurItem);
     if (treerules::IsCatalogueRoot(text) || treerules::IsDriveNode(text)) return;
     DeleteDisc(*m_pDoc, text);
+    emit catalogueEdited();
     m_pDoc->UpdateAllViews(nullptr, hint::kLiveListing);
     // Without a current node the view has no neighbour to move the selection to, so no other disc
     // replaces the emptied contents list.
@@ -133,4 +134,5 @@ void CKavrelView::OnEndLabelEdit(QTreeWidgetItem* node, const QString& typed) {
 
 void CKavrelView::RelabelEntries(std::string oldLabel, std::string newLabel) {
     ::RelabelEntries(*m_pDoc, oldLabel, newLabel);
+    emit catalogueEdited();
 }

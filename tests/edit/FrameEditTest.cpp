@@ -114,4 +114,5 @@ TEST_F(FrameEdit, EditCommandsActOnlyWhileTheTreeIsTheActivePane) {
     QTest::keyClick(tree, Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(m_messages.shown.size(), 1u);
     EXPECT_EQ(Labels(m_doc), "A,A,");
+    EXPECT_TRUE(m_frame->isWindowModified()) << "the title shows the unsaved edit";
 }
