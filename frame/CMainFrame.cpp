@@ -54,6 +54,9 @@ CMainFrame::CMainFrame(CKavrelDoc* doc, IMessages* messages, QWidget* parent)
     m_pTreeView->SetMessages(m_pMessages);
     m_pTreeView->ConnectEditActions(Action(cmd::kDeleteItem), Action(cmd::kItemRename));
     connect(m_pTreeView, &CKavrelView::catalogueEdited, this, &CMainFrame::UpdateTitle);
+    // Printing is the tree's command too: Ctrl+P prints the selected disc only while the tree is active.
+    connect(Action(cmd::kDeleteItem), &QAction::enabledChanged, Action(cmd::kFilePrint),
+            &QAction::setEnabled);
     SetDeviceNotices(platform::CreateSystemDeviceNotices());
     resize(1024, 680);
     UpdateTitle();

@@ -101,6 +101,7 @@ TEST_F(FrameEdit, EditCommandsActOnlyWhileTheTreeIsTheActivePane) {
     QApplication::processEvents();
     EXPECT_FALSE(deleteItem->isEnabled());
     EXPECT_FALSE(renameItem->isEnabled());
+    EXPECT_FALSE(m_frame->Action(cmd::kFilePrint)->isEnabled());
     QTest::keyClick(m_frame->ContentsView(), Qt::Key_D, Qt::ControlModifier);
     QTest::keyClick(m_frame->ContentsView(), Qt::Key_R, Qt::ControlModifier);
     EXPECT_TRUE(m_messages.shown.empty());
@@ -110,6 +111,7 @@ TEST_F(FrameEdit, EditCommandsActOnlyWhileTheTreeIsTheActivePane) {
     QApplication::processEvents();
     EXPECT_TRUE(deleteItem->isEnabled());
     EXPECT_TRUE(renameItem->isEnabled());
+    EXPECT_TRUE(m_frame->Action(cmd::kFilePrint)->isEnabled());
     m_messages.answers = {msg::Answer::Yes};
     QTest::keyClick(tree, Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(m_messages.shown.size(), 1u);
