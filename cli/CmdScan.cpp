@@ -6,6 +6,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "docview/Messages.h"
+#include "platform/Drives.h"
 #include "scan/CreateImageCommand.h"
 
 namespace {
@@ -32,7 +33,10 @@ int CmdScan(int argc, char** argv) {
     const std::string& path = args.Positional()[0];
     const std::string& drive = args.Positional()[1];
     const std::string label = args.Value("--label").value_or(std::string{});
-    // Refused before the file is touched, so that a typo cannot create an empty catalogue.
+    // Refused before the file is touched, so that a typo cannot create an empty catalogue. A drive text
+    // with no optical drive at all could only report an empty disc as a success; a folder needs no drive.
+    if (platform::IsDriveText(drive) && platform::OpticalDrives().empty())
+        return cli::Fail(scan::kNoDriveMessage);
     if (!scan::IsLabelAccepted(label)) return cli::Fail(scan::kBadLabelMessage);
 
     CKavrelDoc doc;

@@ -74,4 +74,11 @@ TEST_F(CliScanTest, ABadLabelIsAnErrorAndWritesNothing) {
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
     EXPECT_NE(Scan({file, "G:"}).exitCode, 0);
+
+    // Without any optical drive a drive text is refused like the window's command; a folder still scans.
+    const CliRun noDrive = RunCli({"scan", file, "--label", "CD", "E:\\"}, "");
+    EXPECT_EQ(noDrive.exitCode, 1);
+    EXPECT_EQ(noDrive.err, "tamberol-cli: CD/DVD Driver error!\n");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
+    EXPECT_EQ(RunCli({"scan", file, "--label", "CD", TAMBEROL_SAMPLES "/disc"}, "").exitCode, 0);
 }
