@@ -21,7 +21,7 @@ int CmdFind(int argc, char** argv) {
     // The refusal comes before the catalogue is read, as in the window.
     if ((code % 10) == search::kWholeWord && text.find('*') != std::string::npos) {
         std::cerr << search::kStarWarning << '\n';
-        return cli::kExitUsage;
+        return cli::kExitFailed;
     }
 
     CKavrelDoc doc;

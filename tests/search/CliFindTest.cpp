@@ -58,7 +58,7 @@ TEST(CliFindTest, OptionsPickTheOperationAndFailuresSayWhy) {
 
     // A star with a whole-name search is refused before the file is read.
     CliRun run = RunCli({"find", missing, "*.txt", "--whole"});
-    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "waring: Can't include characters:'*' \n");
     run = RunCli({"find", missing, "a"});
     EXPECT_EQ(run.exitCode, 1);
