@@ -9,6 +9,7 @@
 #else
 #include <dirent.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #endif
@@ -45,6 +46,13 @@ std::vector<OpticalDrive> ParseDriveMap(std::string_view map) {
             std::any_of(drives.begin(), drives.end(), [&](const OpticalDrive& d) { return d.root == root; });
         if (known) continue;
         std::string folder(pair.substr(2));
+        // Listings below a drive's root open system paths, which must not depend on a folder typed
+        // relative to wherever the program was started.
+        if (!folder.empty() && folder[0] != '/') {
+            std::error_code ignored;
+            const std::filesystem::path absolute = std::filesystem::absolute(folder, ignored);
+            if (!absolute.empty()) folder = absolute.lexically_normal().string();
+        }
         while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
         drives.push_back({std::move(root), std::move(folder)});
     }

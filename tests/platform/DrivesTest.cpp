@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <utility>
@@ -42,6 +43,11 @@ TEST(DriveMapTest, DrivesComeInLetterOrderSkippingMalformedPairs) {
     }
     const DriveEnv env("H=");
     EXPECT_EQ(Resolved("H:\\"), "<none>");
+    // A relative folder is fixed where it stands now: listings below the root open system paths.
+    const DriveEnv relative("K=rel/./disc/");
+    const std::string here = std::filesystem::current_path().string();
+    EXPECT_EQ(Listed(OpticalDrives()), std::vector<std::string>{"K:\\=" + here + "/rel/disc"});
+    EXPECT_EQ(Resolved("K:\\DOCS"), here + "/rel/disc/DOCS/");
 }
 
 TEST(DriveTextTest, LetterColonAndOptionallyABackslash) {
