@@ -8,7 +8,11 @@ set -euo pipefail
 # Paths given relative to where we were called from must survive the cd below.
 args=()
 for arg in "$@"; do
-  if [ -e "$arg" ]; then args+=("$(realpath -- "$arg")"); else args+=("$arg"); fi
+  # Also for a path that does not exist: it is reported, or found, where the caller meant, not in this folder.
+  case "$arg" in
+    -*) args+=("$arg") ;;
+    *) args+=("$(realpath -m -- "$arg")") ;;
+  esac
 done
 cd "$(dirname "$0")"
 
