@@ -4,11 +4,15 @@
 #include "catalogue/Hints.h"
 #include "lists/LiveRow.h"
 #include "platform/DirectoryListing.h"
+#include "platform/Drives.h"
 
 void BroadcastDriveListing(CKavrelDoc& doc, const std::string& root) {
     doc.m_strDriveRoot = root;
     doc.UpdateAllViews(nullptr, hint::kLiveListing);
     doc.m_nListRow = 0;
+    // Only a drive is listed live: a node text that merely looks like a drive node must not reach a folder
+    // of the machine by its path.
+    if (!platform::IsDriveText(root)) return;
     platform::ListFolder(root, [&doc](const platform::DirItem& item) {
         LiveRow row = LiveRow::FromItem(item);
         doc.m_strListRow = {std::move(row.name), std::move(row.kind), std::move(row.size),

@@ -38,16 +38,18 @@ TEST(DriveListing, ListsTheRootOnceWithRowsNumberedFromZero) {
     EXPECT_EQ(doc.m_nListRow, 0);
 }
 
-TEST(DriveListing, UnreadableDriveGivesTheEmptyListingOnly) {
+TEST(DriveListing, UnreadableDriveOrARootThatIsNoDriveGivesTheEmptyListingOnly) {
     const DriveEnv drives("E=/nonexistent/tamberol-no-disc");
     CKavrelDoc doc;
     doc.m_nListRow = 7;
     RecordingView views(doc);
 
     BroadcastDriveListing(doc, "E:\\");
+    // A disc labelled "CD/DVD Driver:.../tmp" is taken for a drive node; it must not list the host's /tmp.
+    BroadcastDriveListing(doc, "/tmp");
     BroadcastDriveListing(doc, " ");
 
-    EXPECT_EQ(views.Hints(), (std::vector<int>{hint::kLiveListing, hint::kLiveListing}));
+    EXPECT_EQ(views.Hints(), (std::vector<int>{hint::kLiveListing, hint::kLiveListing, hint::kLiveListing}));
     EXPECT_EQ(doc.m_strDriveRoot, " ");
     EXPECT_EQ(doc.m_nListRow, 0);
 }
