@@ -1,6 +1,7 @@
 #include "docview/CDocument.h"
 
 #include <algorithm>
+#include <span>
 
 #include "docview/CView.h"
 
@@ -22,20 +23,35 @@ bool CDocument::IsAttached(const CView* view) const {
     return std::find(m_views.begin(), m_views.end(), view) != m_views.end();
 }
 
-void CDocument::UpdateAllViews(CView* sender, int hint) {
+template <typename Visit>
+void CDocument::ForEachView(Visit visit) {
     // A handler may add or remove views: a snapshot keeps the walk stable, and a view that an earlier
-    // handler detached or destroyed is skipped rather than called.
-    const auto views = m_views;
-    for (CView* view : views) {
-        if (view != sender && IsAttached(view)) view->OnUpdate(sender, hint);
+    // handler detached or destroyed is skipped rather than called. Hints come by the hundred thousand
+    // during a search, so a document's few views are copied to the stack, not the heap.
+    constexpr std::size_t kFew = 8;
+    CView* few[kFew];
+    std::vector<CView*> many;
+    std::span<CView*> snapshot;
+    if (m_views.size() <= kFew) {
+        std::copy(m_views.begin(), m_views.end(), few);
+        snapshot = {few, m_views.size()};
+    } else {
+        many = m_views;
+        snapshot = many;
+    }
+    for (CView* view : snapshot) {
+        if (IsAttached(view)) visit(view);
     }
 }
 
+void CDocument::UpdateAllViews(CView* sender, int hint) {
+    ForEachView([&](CView* view) {
+        if (view != sender) view->OnUpdate(sender, hint);
+    });
+}
+
 void CDocument::SendInitialUpdate() {
-    const auto views = m_views;
-    for (CView* view : views) {
-        if (IsAttached(view)) view->OnInitialUpdate();
-    }
+    ForEachView([](CView* view) { view->OnInitialUpdate(); });
 }
 
 void CDocument::SetPathName(const std::string& path) {

@@ -42,6 +42,9 @@ public:
 
 private:
     bool IsAttached(const CView* view) const;
+    // Calls `visit` on each attached view, in order, over a snapshot taken before the first call.
+    template <typename Visit>
+    void ForEachView(Visit visit);
 
     std::vector<CView*> m_views;
     bool m_bModified = false;
