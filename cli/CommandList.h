@@ -13,5 +13,5 @@ TAMBEROL_COMMAND("rename", CmdRename, "FILE OLD NEW",
 TAMBEROL_COMMAND("delete", CmdDelete, "FILE LABEL",
                  "deletes the disc labelled LABEL (its entries are blanked)")
 TAMBEROL_COMMAND("find", CmdFind, "FILE TEXT [--case] [--files-only] [--whole]",
-                 "entries whose name matches TEXT ('*' is a wildcard unless --whole); exit 1: none found, 2: "
+                 "entries whose name matches TEXT ('*' is a wildcard unless --whole); exit 1: none found, or "
                  "'*' with --whole")
