@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "Stopwatch.h"
 #include "catalogue/CKavrelDoc.h"
 #include "lists/CSecView.h"
 #include "lists/CThirdView.h"
@@ -27,21 +28,6 @@ constexpr int kDiscEntries = 200000;
 constexpr int kHits = 500000;
 constexpr int kChunk = 100000;
 constexpr int kRounds = 5;
-
-// Processor time of this process: on a machine shared with builds, wall time mostly measures the others.
-class Stopwatch {
-public:
-    Stopwatch() { Restart(); }
-    void Restart() { m_start = std::clock(); }
-    double Ms() const { return 1000.0 * static_cast<double>(std::clock() - m_start) / CLOCKS_PER_SEC; }
-
-private:
-    std::clock_t m_start{};
-};
-
-double Best(const std::vector<double>& times) {
-    return *std::min_element(times.begin(), times.end());
-}
 
 // A catalogue whose big disc sits between two small ones, with realistic names and nested folders.
 void FillCatalogue(CKavrelDoc& doc) {

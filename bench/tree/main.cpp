@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "Stopwatch.h"
 #include "catalogue/CKavrelDoc.h"
 #include "tree/CKavrelView.h"
 #include "tree/TreeRules.h"
@@ -23,21 +24,6 @@ namespace {
 constexpr int kDiscs = 10000;
 constexpr int kEntriesPerDisc = 20;
 constexpr int kRounds = 5;
-
-// Processor time of this process: on a machine shared with builds, wall time mostly measures the others.
-class Stopwatch {
-public:
-    Stopwatch() { Restart(); }
-    void Restart() { m_start = std::clock(); }
-    double Ms() const { return 1000.0 * static_cast<double>(std::clock() - m_start) / CLOCKS_PER_SEC; }
-
-private:
-    std::clock_t m_start{};
-};
-
-double Best(const std::vector<double>& times) {
-    return *std::min_element(times.begin(), times.end());
-}
 
 void FillCatalogue(CKavrelDoc& doc) {
     for (int disc = 0; disc < kDiscs; ++disc) {
