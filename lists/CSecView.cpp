@@ -1,6 +1,5 @@
 #include "lists/CSecView.h"
 
-#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include "catalogue/CKavrelDoc.h"
@@ -11,7 +10,7 @@ namespace {
 constexpr int kHoverSelectMs = 400;
 }  // namespace
 
-CSecView::CSecView(CKavrelDoc* doc, QWidget* parent) : QTreeView(parent), m_contents(doc) {
+CSecView::CSecView(CKavrelDoc* doc, QWidget* parent) : CReportView(parent), m_contents(doc) {
     SetDocument(doc);
     listview::SetUp(this, &m_contents.Model());
     // A drive read can take long; the emptied list should be on screen while it runs.
@@ -39,21 +38,8 @@ void CSecView::OnDblClk() {
     m_contents.Activate(listview::TopmostSelectedRow(this));
 }
 
-void CSecView::mouseDoubleClickEvent(QMouseEvent* event) {
-    QTreeView::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton) OnDblClk();
-}
-
-void CSecView::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        OnDblClk();
-        return;
-    }
-    QTreeView::keyPressEvent(event);
-}
-
 void CSecView::mouseMoveEvent(QMouseEvent* event) {
-    QTreeView::mouseMoveEvent(event);
+    CReportView::mouseMoveEvent(event);
     m_hoverPos = event->position().toPoint();
     if (event->buttons() == Qt::NoButton)
         m_hoverTimer.start();
@@ -63,7 +49,7 @@ void CSecView::mouseMoveEvent(QMouseEvent* event) {
 
 void CSecView::leaveEvent(QEvent* event) {
     m_hoverTimer.stop();
-    QTreeView::leaveEvent(event);
+    CReportView::leaveEvent(event);
 }
 
 void CSecView::SelectHoveredRow() {

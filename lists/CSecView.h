@@ -2,9 +2,9 @@
 
 #include <QPoint>
 #include <QTimer>
-#include <QTreeView>
 
 #include "docview/CView.h"
+#include "lists/CReportView.h"
 #include "lists/ContentsList.h"
 
 class CKavrelDoc;
@@ -12,7 +12,7 @@ class IMessages;
 
 // The contents list: the entries of one disc of the catalogue, or a live folder of a drive whose
 // folders the user walks by double-click or Enter. Driven by hints 11 to 14.
-class CSecView : public QTreeView, public CView {
+class CSecView : public CReportView, public CView {
     Q_OBJECT
 
 public:
@@ -32,13 +32,11 @@ public:
     const ContentsList& Contents() const { return m_contents; }
 
 protected:
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
-    void OnDblClk();
+    void OnDblClk() override;
     void SelectHoveredRow();
 
     ContentsList m_contents;

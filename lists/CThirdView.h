@@ -1,15 +1,14 @@
 #pragma once
 
-#include <QTreeView>
-
 #include "docview/CView.h"
+#include "lists/CReportView.h"
 #include "lists/ResultsList.h"
 
 class CKavrelDoc;
 
 // The results list: the hits of the last search, newest on top, with grid lines. Double-click or
 // Enter on a hit asks the tree, through hint 31, to show the hit's disc.
-class CThirdView : public QTreeView, public CView {
+class CThirdView : public CReportView, public CView {
     Q_OBJECT
 
 public:
@@ -24,12 +23,8 @@ public:
     // The list's hits.
     const ResultsList& Results() const { return m_results; }
 
-protected:
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
-    void OnDblClk();
+    void OnDblClk() override;
 
     ResultsList m_results;
 };
