@@ -38,6 +38,14 @@ protected:
     }
 
     void Modify() { doc.AppendEntry("MINE", "X.TXT", kKindFile, "\\", "5"); }
+
+    // A file that is not a catalogue: its count claims more entries than it holds.
+    QString WriteBadCatalogue(const char* name) {
+        QFile bad(dir.filePath(name));
+        EXPECT_TRUE(bad.open(QIODevice::WriteOnly));
+        bad.write("\x05\x00garbage", 9);
+        return bad.fileName();
+    }
 };
 
 // --- The save prompt, on every way a modified catalogue can be dropped ---
@@ -228,10 +236,7 @@ TEST_F(LifecycleTest, CancelledSaveAsChangesNothing) {
 
 // A file that cannot be read leaves the catalogue as it was; one that reads badly leaves a new untitled one.
 TEST_F(LifecycleTest, FailedOpenIsReportedNamingTheFile) {
-    QFile bad(dir.filePath("bad.cdi"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("\x05\x00garbage", 9);
-    bad.close();
+    WriteBadCatalogue("bad.cdi");
     const struct {
         const char* file;
         std::size_t entries;
@@ -302,11 +307,7 @@ TEST_F(LifecycleTest, VanishedRecentFileIsReportedAndRemovedWithoutPrompt) {
 }
 
 TEST_F(LifecycleTest, RecentFileThatProvesBadIsRemoved) {
-    QFile bad(dir.filePath("bad.cdi"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write("\x01\x00\xff\xff\x02\x00", 6);
-    bad.close();
-    recent.Add(bad.fileName());
+    recent.Add(WriteBadCatalogue("bad.cdi"));
     EXPECT_FALSE(files.OpenRecentFile(0));
     EXPECT_TRUE(recent.IsEmpty());
     EXPECT_FALSE(files.OpenRecentFile(0));
