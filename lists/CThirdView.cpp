@@ -1,6 +1,5 @@
 #include "lists/CThirdView.h"
 
-
 #include "catalogue/CKavrelDoc.h"
 #include "lists/GridLineDelegate.h"
 #include "lists/ListViewSetup.h"
