@@ -5,6 +5,7 @@
 #include <QTextDocument>
 
 #include "catalogue/CKavrelDoc.h"
+#include "lists/DiscRun.h"
 #include "res/Texts.h"
 
 namespace printout {
@@ -23,26 +24,24 @@ std::string_view Trimmed(std::string_view kind) {
 
 QString DiscTableHtml(const CKavrelDoc& doc, std::string_view label) {
     const EntryStore& entries = doc.Entries();
-    const EntryStore::TextId labelId = entries.FindText(label);
+    // Deleted entries carry the empty label, so an empty label names no disc.
+    const DiscRun disc = label.empty() ? DiscRun{} : FindDiscRun(entries, label);
     QString rows;
-    int count = 0;
-    if (labelId != EntryStore::kNoId && !label.empty()) {
-        for (std::size_t i = 0; i < entries.Size(); ++i) {
-            if (entries.LabelId(i) != labelId) continue;
-            ++count;
-            rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td align=\"right\">%4</td></tr>\n")
-                        .arg(Cell(entries.Name(i)), Cell(Trimmed(entries.Kind(i))), Cell(entries.Path(i)),
-                             Cell(entries.SizeText(i)));
-        }
+    for (std::size_t i = disc.first; i < disc.first + disc.count; ++i) {
+        rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td align=\"right\">%4</td></tr>\n")
+                    .arg(Cell(entries.Name(i)), Cell(Trimmed(entries.Kind(i))), Cell(entries.Path(i)),
+                         Cell(entries.SizeText(i)));
     }
+    const QString count =
+        disc.count == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(disc.count);
     return QStringLiteral(
                "<html><head><meta charset=\"utf-8\"><title>%1</title></head><body>\n"
-               "<h2>%1</h2>\n<p>%2 entries</p>\n"
+               "<h2>%1</h2>\n<p>%2</p>\n"
                "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\">\n"
                "<thead><tr><th align=\"left\">Name</th><th align=\"left\">Kind</th>"
                "<th align=\"left\">Path</th><th align=\"right\">Size</th></tr></thead>\n"
                "<tbody>\n%3</tbody></table>\n</body></html>\n")
-        .arg(Cell(label), QString::number(count), rows);
+        .arg(Cell(label), count, rows);
 }
 
 bool PrintDisc(QWidget* parent, const CKavrelDoc& doc, std::string_view label) {

@@ -1,14 +1,13 @@
 #include "search/NameMatcher.h"
 
-#include <QChar>
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
-#include "catalogue/DisplayText.h"
 #include "catalogue/Utf8.h"
+#include "search/CaseFold.h"
 
 namespace {
 
@@ -23,34 +22,6 @@ constexpr std::array<unsigned char, 256> kAsciiLower = MakeAsciiLower();
 
 inline unsigned char Byte(char c) {
     return static_cast<unsigned char>(c);
-}
-
-// Lower-cases UTF-8 one code point at a time into `out`, which a caller reuses so that folding a name does
-// not allocate. False when the text is not valid UTF-8.
-bool FoldUtf8(std::string_view text, std::string& out) {
-    out.clear();
-    char32_t cp = 0;
-    for (std::size_t pos = 0; pos < text.size();) {
-        const auto lead = Byte(text[pos]);
-        if (lead < 0x80) {
-            out.push_back(static_cast<char>(kAsciiLower[lead]));
-            ++pos;
-        } else if (NextCodePoint(text, pos, cp)) {
-            AppendUtf8(out, QChar::toLower(cp));
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The lower-case form of a text: every letter of valid UTF-8, the ASCII letters of anything else.
-std::string FoldText(std::string_view text) {
-    std::string folded;
-    if (FoldUtf8(text, folded)) return folded;
-    folded.assign(text);
-    for (char& c : folded) c = static_cast<char>(kAsciiLower[Byte(c)]);
-    return folded;
 }
 
 // Byte comparison of a stored name against an already folded needle; Fold lower-cases the name's ASCII
@@ -70,63 +41,132 @@ inline bool SameBytes(const char* name, const char* needle, std::size_t length) 
 static_assert(std::endian::native == std::endian::little, "FindIn reads candidates from the low byte up");
 
 constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7Full;
+constexpr std::uint64_t kHighs = ~kLows;
 
-// Eight bytes of `h` from `at` as one word, the bytes at and after `size` replaced by those of `pad`; reads
-// nothing outside the text, and makes no library call for the short tail.
-inline std::uint64_t LoadPadded(const char* h, std::size_t at, std::size_t size, std::uint64_t pad) {
-    const std::size_t available = size - at;
-    std::uint64_t word = 0;
-    if (available >= 8) {
-        std::memcpy(&word, h + at, 8);
-        return word;
-    }
-    if (size >= 8) {
-        std::memcpy(&word, h + size - 8, 8);
-        word >>= (8 - available) * 8;
-    } else {
-        for (std::size_t i = 0; i < available; ++i) word |= std::uint64_t{Byte(h[at + i])} << (8 * i);
-    }
-    const std::uint64_t kept = (std::uint64_t{1} << (available * 8)) - 1;
-    return (word & kept) | (pad & ~kept);
+// Eight bytes of the name from `at` as one word, the byte at `at` lowest and bytes past the name's end zero.
+// For names of eight bytes or more: no branch and no read outside the name.
+inline std::uint64_t WordAt(const char* h, std::size_t size, std::size_t at) {
+    const std::size_t start = std::min(at, size - 8);
+    std::uint64_t word;
+    std::memcpy(&word, h + start, 8);
+    return word >> ((at - start) * 8);
 }
 
-// First offset at or after `from` where `needle` occurs in `hay`, or npos. Names are short, so instead of
-// calling memchr per name the candidates for the needle's first byte are found eight bytes at a time;
-// folding sets bit 0x20 of each byte first, which turns 'Z' into 'z' and no other byte into a letter.
-template <bool Fold>
-inline std::size_t FindIn(std::string_view hay, std::string_view needle, std::size_t from) {
-    if (needle.empty()) return from <= hay.size() ? from : std::string_view::npos;
-    if (hay.size() < needle.size() || from > hay.size() - needle.size()) return std::string_view::npos;
-    const std::size_t last = hay.size() - needle.size();
-    const unsigned char first = Byte(needle[0]);
-    const bool letter = Fold && first >= 'a' && first <= 'z';
-    const std::uint64_t orMask = letter ? kOnes * 0x20 : 0;
-    const std::uint64_t wanted = kOnes * first;
-    const char* h = hay.data();
-    // A byte that cannot be taken for the first one, folded or not, fills the word after the name's end.
-    const std::uint64_t pad = kOnes * static_cast<unsigned char>(first ^ 0x40);
-    for (std::size_t chunk = from; chunk <= last; chunk += 8) {
-        const std::uint64_t word = LoadPadded(h, chunk, hay.size(), pad);
-        const std::uint64_t x = (word | orMask) ^ wanted;
-        // Zero bytes of x are candidates; a borrow may flag a byte after a true one, which the compare
-        // rejects.
-        for (std::uint64_t found = (x - kOnes) & ~x & kHighs; found != 0; found &= found - 1) {
-            const std::size_t at = chunk + static_cast<std::size_t>(std::countr_zero(found)) / 8;
-            if (at > last) return std::string_view::npos;
-            if (SameBytes<Fold>(h + at + 1, needle.data() + 1, needle.size() - 1)) return at;
-        }
+// The same for names shorter than eight bytes.
+inline std::uint64_t ShortWordAt(const char* h, std::size_t size, std::size_t at) {
+    std::uint64_t word = 0;
+    if (size >= 4) {
+        std::uint32_t low;
+        std::uint32_t high;
+        std::memcpy(&low, h, 4);
+        std::memcpy(&high, h + size - 4, 4);
+        word = low | std::uint64_t{high} << ((size - 4) * 8);
+    } else {
+        for (std::size_t i = 0; i < size; ++i) word |= std::uint64_t{Byte(h[i])} << (8 * i);
     }
-    return std::string_view::npos;
+    return word >> (at * 8);
+}
+
+// True when some byte of the text is beyond ASCII. Every name of some folded searches is tested, so most
+// take four overlapping words and no loop.
+inline bool HasNonAscii(std::string_view text) {
+    const char* h = text.data();
+    const std::size_t size = text.size();
+    if (size < 8) return (ShortWordAt(h, size, 0) & kHighs) != 0;
+    std::uint64_t any = WordAt(h, size, 0) | WordAt(h, size, std::min<std::size_t>(8, size - 8)) |
+                        WordAt(h, size, std::min<std::size_t>(16, size - 8)) | WordAt(h, size, size - 8);
+    for (std::size_t at = 24; at + 8 < size; at += 8) any |= WordAt(h, size, at);
+    return (any & kHighs) != 0;
+}
+
+// How common each byte is in file names, the most common first; bytes not listed count as rare.
+constexpr std::string_view kCommonFirst = ".etaoinsrlhdcmpug0123456789_- bfywkvxjqz";
+
+constexpr std::array<unsigned char, 256> MakeRarity() {
+    std::array<unsigned char, 256> rarity{};
+    rarity.fill(255);
+    for (std::size_t i = 0; i < kCommonFirst.size(); ++i) {
+        const auto c = static_cast<unsigned char>(kCommonFirst[i]);
+        rarity[c] = static_cast<unsigned char>(i);
+        if (c >= 'a' && c <= 'z') rarity[c - ('a' - 'A')] = static_cast<unsigned char>(i);
+    }
+    return rarity;
+}
+constexpr std::array<unsigned char, 256> kRarity = MakeRarity();
+
+// First offset at or after `from` where `needle` occurs in `hay`, or npos. Names are short, so instead of
+// calling memchr per name the candidates are found eight bytes at a time, by the needle's byte at `rare`
+// (its rarest, so that few candidates need a compare); folding sets bit 0x20 of each byte first, which turns
+// 'Z' into 'z' and no other byte into a letter.
+template <bool Fold>
+inline std::size_t FindIn(std::string_view hay, std::string_view needle, std::size_t rare, std::size_t from) {
+    constexpr std::size_t kNone = std::string_view::npos;
+    const std::size_t size = hay.size();
+    if (size < needle.size() || from > size - needle.size()) return kNone;
+    if (needle.empty()) return from;
+    const std::size_t last = size - needle.size();
+    const unsigned char key = Byte(needle[rare]);
+    const std::uint64_t orMask = Fold && key >= 'a' && key <= 'z' ? kOnes * 0x20 : 0;
+    const std::uint64_t wanted = kOnes * key;
+    const char* h = hay.data();
+    // The high bit of each byte of the word from `base` that may begin the needle, up to `last`: adding 0x7F
+    // to the low seven bits of a byte of x sets its high bit when any bit is set, with no carry beyond it.
+    const auto candidates = [&](std::size_t base) {
+        const std::uint64_t x = (WordAt(h, size, base + rare) | orMask) ^ wanted;
+        const std::uint64_t zeros = ~(((x & kLows) + kLows) | x | kLows);
+        return zeros & (kHighs >> (8 * (7 - std::min<std::size_t>(last - base, 7))));
+    };
+    const auto verify = [&](std::uint64_t found, std::size_t base) {
+        for (; found != 0; found &= found - 1) {
+            const std::size_t at = base + static_cast<std::size_t>(std::countr_zero(found)) / 8;
+            if (SameBytes<Fold>(h + at, needle.data(), needle.size())) return at;
+        }
+        return kNone;
+    };
+    if (size < 8) {
+        for (std::size_t at = from; at <= last; ++at) {
+            if (SameBytes<Fold>(h + at, needle.data(), needle.size())) return at;
+        }
+        return kNone;
+    }
+    if (last - from < 24) {
+        // Most names have at most 24 places for the needle: three words, and one branch that is rarely taken,
+        // where a loop would mispredict its end for every other name. The words end at `last`; where they
+        // overlap a failed candidate is merely tried again.
+        const std::size_t second = std::min(from + 8, last);
+        const std::size_t third = std::min(from + 16, last);
+        const std::uint64_t found0 = candidates(from);
+        const std::uint64_t found1 = candidates(second);
+        const std::uint64_t found2 = candidates(third);
+        if ((found0 | found1 | found2) == 0) return kNone;
+        std::size_t at = verify(found0, from);
+        if (at == kNone) at = verify(found1, second);
+        return at != kNone ? at : verify(found2, third);
+    }
+    for (std::size_t base = from; base <= last; base += 8) {
+        const std::size_t at = verify(candidates(base), base);
+        if (at != kNone) return at;
+    }
+    return kNone;
 }
 
 }  // namespace
 
 NameMatcher::NameMatcher(std::string_view text, bool caseSensitive, bool wholeName)
-    : m_fold(!caseSensitive), m_text(caseSensitive ? std::string(text) : FoldText(text)) {
-    // Beyond ASCII only the Kelvin sign lower-cases to an ASCII letter ('k'), so an ASCII text without 'k'
-    // matches a folded name exactly where it matches the name with its ASCII letters folded.
-    m_unicodeNames = m_fold && (!IsAscii(m_text) || m_text.find('k') != std::string::npos);
+    : m_fold(!caseSensitive), m_text(caseSensitive ? std::string(text) : casefold::FoldText(text)) {
+    if (m_fold) {
+        // Against an ASCII text a name beyond ASCII matches folded as it matches with only its ASCII letters
+        // folded, unless one of its characters lower-cases to an ASCII byte of the text; those begin with a
+        // few lead bytes. A text beyond ASCII needs every name beyond ASCII folded per character.
+        for (const auto& [character, lower] : casefold::FoldsToAscii()) {
+            std::string utf8;
+            AppendUtf8(utf8, character);
+            if (m_text.find(lower) != std::string::npos) m_foldWhen[Byte(utf8[0])] = true;
+        }
+        if (HasNonAscii(m_text)) std::fill(m_foldWhen.begin() + 0x80, m_foldWhen.end(), true);
+        m_foldSomeNames = std::find(m_foldWhen.begin(), m_foldWhen.end(), true) != m_foldWhen.end();
+    }
     const bool hasStar = m_text.find('*') != std::string::npos;
     if (wholeName) {
         m_mode = hasStar ? Mode::Nothing : Mode::Whole;
@@ -134,6 +174,7 @@ NameMatcher::NameMatcher(std::string_view text, bool caseSensitive, bool wholeNa
     }
     if (!hasStar) {
         m_mode = Mode::Substring;
+        m_whole = MakePiece(0, m_text.size());
         return;
     }
     m_mode = Mode::Pattern;
@@ -144,9 +185,17 @@ NameMatcher::NameMatcher(std::string_view text, bool caseSensitive, bool wholeNa
     std::size_t start = 0;
     while (start <= pattern.size()) {
         const std::size_t star = std::min(pattern.find('*', start), pattern.size());
-        if (star > start) m_pieces.push_back(pattern.substr(start, star - start));
+        if (star > start) m_pieces.push_back(MakePiece(start, star - start));
         start = star + 1;
     }
+}
+
+NameMatcher::Piece NameMatcher::MakePiece(std::size_t at, std::size_t size) const {
+    Piece piece{at, size, 0};
+    for (std::size_t i = 1; i < size; ++i) {
+        if (kRarity[Byte(m_text[at + i])] > kRarity[Byte(m_text[at + piece.rare])]) piece.rare = i;
+    }
+    return piece;
 }
 
 std::size_t NameMatcher::ScanEntries(const EntryStore& entries, EntryStore::TextId skippedKind,
@@ -186,16 +235,21 @@ std::size_t NameMatcher::ScanAs(const EntryStore& entries, EntryStore::TextId sk
 template <NameMatcher::Mode M>
 bool NameMatcher::MatchesName(std::string_view name) const {
     if (!m_fold) return MatchesAs<false, M>(name);
-    if (m_unicodeNames && !IsAscii(name) && FoldUtf8(name, m_foldedName)) {
+    if (NeedsCharacterFolding(name) && casefold::FoldUtf8(name, m_foldedName)) {
         return MatchesAs<false, M>(m_foldedName);
     }
     return MatchesAs<true, M>(name);
 }
 
+bool NameMatcher::NeedsCharacterFolding(std::string_view name) const {
+    if (!m_foldSomeNames || !HasNonAscii(name)) return false;
+    return std::any_of(name.begin(), name.end(), [this](char c) { return m_foldWhen[Byte(c)]; });
+}
+
 template <bool Fold, NameMatcher::Mode M>
 bool NameMatcher::MatchesAs(std::string_view name) const {
     if constexpr (M == Mode::Substring) {
-        return FindIn<Fold>(name, m_text, 0) != std::string_view::npos;
+        return FindIn<Fold>(name, m_text, m_whole.rare, 0) != std::string_view::npos;
     } else if constexpr (M == Mode::Whole) {
         return name.size() == m_text.size() && SameBytes<Fold>(name.data(), m_text.data(), name.size());
     } else {
@@ -213,13 +267,13 @@ bool NameMatcher::MatchesPattern(std::string_view name) const {
     std::size_t at = 0;
     std::size_t end = name.size();
     if (m_anchoredStart) {
-        const std::string_view head = m_pieces[first++];
+        const std::string_view head = PieceText(m_pieces[first++]);
         if (name.size() < head.size() || !SameBytes<Fold>(name.data(), head.data(), head.size()))
             return false;
         at = head.size();
     }
     if (m_anchoredEnd) {
-        const std::string_view tail = m_pieces[--last];
+        const std::string_view tail = PieceText(m_pieces[--last]);
         if (end < at + tail.size() ||
             !SameBytes<Fold>(name.data() + end - tail.size(), tail.data(), tail.size())) {
             return false;
@@ -228,9 +282,10 @@ bool NameMatcher::MatchesPattern(std::string_view name) const {
     }
     const std::string_view middle = name.substr(0, end);
     for (std::size_t piece = first; piece < last; ++piece) {
-        const std::size_t found = FindIn<Fold>(middle, m_pieces[piece], at);
+        const std::string_view text = PieceText(m_pieces[piece]);
+        const std::size_t found = FindIn<Fold>(middle, text, m_pieces[piece].rare, at);
         if (found == std::string_view::npos) return false;
-        at = found + m_pieces[piece].size();
+        at = found + text.size();
     }
     return true;
 }

@@ -8,16 +8,20 @@
 
 namespace {
 
-TEST(DiscPrintoutTest, TableHoldsOnlyThatDiscsEntriesInOrder) {
+// The printout shows the disc that the tree node and the contents list mean: the first unbroken run of its
+// label, not every entry that carries the label.
+TEST(DiscPrintoutTest, TableHoldsTheDiscsFirstRunInOrder) {
     CKavrelDoc doc;
     doc.AppendEntry("FIRST", "DOCS", kKindFolder, "\\", "0");
-    doc.AppendEntry("SECOND", "OTHER.TXT", kKindFile, "\\", "9");
     doc.AppendEntry("FIRST", "A<B>.TXT", kKindFile, "\\DOCS\\", "1,234");
+    doc.AppendEntry("SECOND", "OTHER.TXT", kKindFile, "\\", "9");
+    doc.AppendEntry("FIRST", "LATER.TXT", kKindFile, "\\", "5");
     doc.AppendEntry("", "", "", "", "");  // a deleted entry
 
     const QString html = printout::DiscTableHtml(doc, "FIRST");
     EXPECT_TRUE(html.contains("A&lt;B&gt;.TXT"));
     EXPECT_FALSE(html.contains("OTHER.TXT"));
+    EXPECT_FALSE(html.contains("LATER.TXT"));
     EXPECT_TRUE(html.contains("<p>2 entries</p>"));
 
     QTextDocument page;
@@ -29,13 +33,22 @@ TEST(DiscPrintoutTest, TableHoldsOnlyThatDiscsEntriesInOrder) {
     EXPECT_TRUE(text.contains("1,234"));
 }
 
+TEST(DiscPrintoutTest, CountReadsAsEnglish) {
+    CKavrelDoc doc;
+    doc.AppendEntry("ONE", "X", kKindFile, "\\", "1");
+    doc.AppendEntry("", "", "", "", "");  // a deleted entry: its empty label names no disc
+    const std::pair<const char*, const char*> cases[] = {
+        {"ONE", "<p>1 entry</p>"}, {"NONE", "<p>0 entries</p>"}, {"", "<p>0 entries</p>"}};
+    for (const auto& [label, count] : cases) {
+        EXPECT_TRUE(printout::DiscTableHtml(doc, label).contains(count)) << label;
+    }
+}
+
 TEST(DiscPrintoutTest, LabelsAreShownAsTheCatalogueStoresThem) {
     CKavrelDoc doc;
     doc.AppendEntry("\xE9t\xE9", "X", kKindFile, "\\", "1");  // Windows-1252 bytes from an old catalogue
     const QString html = printout::DiscTableHtml(doc, "\xE9t\xE9");
     EXPECT_TRUE(html.contains(QString::fromUtf8("<h2>été</h2>")));
-    EXPECT_TRUE(html.contains("<p>1 entries</p>"));
-    EXPECT_TRUE(printout::DiscTableHtml(doc, "NONE").contains("<p>0 entries</p>"));
 }
 
 }  // namespace

@@ -65,4 +65,32 @@ TEST(CliFindTest, OptionsPickTheOperationAndFailuresSayWhy) {
     EXPECT_NE(run.err.find("missing.cdi"), std::string::npos);
 }
 
+// Names that hold a neighbour of the text's first byte (c ^ 1) right before the rest of the text were once
+// listed as hits.
+TEST(CliFindTest, ListsOnlyNamesThatHoldTheText) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("c.cdi").toStdString();
+    {
+        CKavrelDoc doc;
+        for (const char* name : {"death.txt", "srun.txt", "cba", "data.bin"}) {
+            doc.AppendEntry("Disc1", name, "file ", "\\", "0");
+        }
+        std::string error;
+        ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
+    }
+    const std::string data = "Disc1\tdata.bin\tfile \t\\\t0\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"dat", data}, {"sun", ""}, {"ca", ""}, {"*dat*", data}, {"*sun*", ""}, {"*ca*", ""},
+    };
+    for (const auto& [text, out] : cases) {
+        for (const bool caseSensitive : {false, true}) {
+            std::vector<std::string> args{"find", path, text};
+            if (caseSensitive) args.push_back("--case");
+            const CliRun run = RunCli(args);
+            EXPECT_EQ(run.out, out) << text << (caseSensitive ? " --case" : "");
+            EXPECT_EQ(run.exitCode, out.empty() ? 1 : 0) << text;
+        }
+    }
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "catalogue/CKavrelDoc.h"
+#include "search/NameMatcher.h"
 #include "search/SearchEngine.h"
 
 namespace {
@@ -77,11 +78,26 @@ TEST_F(MatchTest, FoldingCoversLettersBeyondAscii) {
     EXPECT_EQ(Found("σοφία*", 10), (Names{"ΣΟΦΊΑ.doc"}));
 }
 
-TEST_F(MatchTest, KelvinSignFoldsToAsciiK) {
-    Add({"300 \u212A.dat", "300 K.dat", "300 k.dat", "300 \u212B.dat"});
-    EXPECT_EQ(Found("300 k", 10), (Names{"300 \u212A.dat", "300 K.dat", "300 k.dat"}));
-    EXPECT_EQ(Found("*0 k", 10), (Names{"300 \u212A.dat", "300 K.dat", "300 k.dat"}));
-    EXPECT_EQ(Found("300 k", 110), (Names{"300 k.dat"}));
+// The two characters beyond ASCII whose simple lower-case form is an ASCII letter: the Kelvin sign ('k') and
+// the capital I with dot above ('i', where the full form adds a combining dot that would hide the match).
+TEST_F(MatchTest, LettersThatFoldToAsciiAreFoundByTheAsciiText) {
+    Add({"300 \u212A.dat", "300 K.dat", "300 k.dat", "300 \u212B.dat", "\u0130stanbul.txt", "ISTANBUL.TXT",
+         "\u0131stanbul", "istanbul"});
+    const struct {
+        std::string text;
+        int code;
+        Names found;
+    } cases[] = {
+        {"300 k", 10, {"300 \u212A.dat", "300 K.dat", "300 k.dat"}},
+        {"*0 k", 10, {"300 \u212A.dat", "300 K.dat", "300 k.dat"}},
+        {"300 k", 110, {"300 k.dat"}},
+        {"istanbul", 10, {"\u0130stanbul.txt", "ISTANBUL.TXT", "istanbul"}},
+        {"\u0130STANBUL", 10, {"\u0130stanbul.txt", "ISTANBUL.TXT", "istanbul"}},
+        {"istanbul.txt", 11, {"\u0130stanbul.txt", "ISTANBUL.TXT"}},
+        {"\u0131stanbul", 10, {"\u0131stanbul"}},  // the dotless i is a lower-case letter of its own
+        {"istanbul", 110, {"istanbul"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Found(c.text, c.code), c.found) << c.text << " " << c.code;
 }
 
 TEST_F(MatchTest, NamesThatAreNotUtf8FoldTheirAsciiLettersOnly) {
@@ -110,6 +126,32 @@ TEST_F(MatchTest, WholeNameTextWithStarMatchesNothing) {
     Add({"*", "a*b"});
     EXPECT_EQ(Found("*", 11), Names{});
     EXPECT_EQ(Found("a*b", 111), Names{});
+}
+
+}  // namespace
+
+namespace {
+
+// A matcher that is copied or moved keeps working after the one it came from has changed or gone.
+TEST(NameMatcherTest, CopiesAndMovesStandOnTheirOwn) {
+    EntryStore entries;
+    for (std::string_view name : {"ab.cd", "abxcd", "xy.zw", "ab"})
+        entries.Append("D", name, "file ", "\\", "1");
+    const auto hits = [&entries](const NameMatcher& matcher) {
+        std::vector<std::size_t> found;
+        matcher.ScanEntries(entries, EntryStore::kNoId, [&](std::size_t i) { found.push_back(i); });
+        return found;
+    };
+    const std::vector<std::size_t> abcd = {0, 1};
+    NameMatcher original("a*c*d", true, false);
+    const NameMatcher copy = original;
+    NameMatcher moved = std::move(original);
+    original = NameMatcher("x*y*w", true, false);
+    EXPECT_EQ(hits(copy), abcd);
+    EXPECT_EQ(hits(moved), abcd);
+    EXPECT_EQ(hits(original), (std::vector<std::size_t>{2}));
+    moved = copy;
+    EXPECT_EQ(hits(moved), abcd);
 }
 
 }  // namespace
