@@ -98,6 +98,7 @@ private:
     CKavrelDoc* m_pDoc;
     IMessages* m_pMessages;
     WalkRunner* m_pWalks;
+    bool m_bCloseWaiting = false;  // a close the user confirmed during a walk runs once the walk has ended
     int m_bResultsHidden = 0;
     CRowSplitter* m_wndSplitter = nullptr;   // tree | right column
     CRowSplitter* m_wndSplitter2 = nullptr;  // contents over results

@@ -331,6 +331,40 @@ TEST_F(AppTest, CataloguesArrivingDuringAWalkWaitUntilTheDiscIsIn) {
     }
 }
 
+TEST_F(AppTest, ClosingDuringAWalkAsksWhetherToStopCataloguing) {
+    for (const Answer stop : {Answer::Yes, Answer::No}) {
+        SCOPED_TRACE(stop == Answer::Yes ? "Yes" : "No");
+        messages.shown.clear();
+        CKavrelApp app(Options());
+        ASSERT_TRUE(app.InitInstance({}));
+        app.Document().AppendEntry("Old", "X", kKindFile, "\\", "1");
+        app.Document().SendInitialUpdate();
+        // Yes: stop, then "No" to saving; No: the walk goes on to "Search finished!!!".
+        messages.answers = {stop, stop == Answer::Yes ? Answer::No : Answer::Ok};
+        bool openAfterQuestion = false;
+        WalkHeldWhile(app, [&] {
+            app.MainFrame()->close();
+            openAfterQuestion = app.MainFrame()->isVisible();
+        });
+
+        EXPECT_TRUE(openAfterQuestion);
+        ASSERT_EQ(messages.shown.size(), 2u);
+        EXPECT_EQ(messages.shown[0].text, "Stop cataloguing the disc?");
+        EXPECT_EQ(messages.shown[0].buttons, msg::Buttons::YesNo);
+        if (stop == Answer::Yes) {
+            EXPECT_EQ(messages.shown[1].text, "Save changes to Untitled?");
+            EXPECT_EQ(app.Document().GetEntryCount(), 1u);
+            EXPECT_EQ(DiscNodes(app), 1);
+            EXPECT_FALSE(app.MainFrame()->isVisible());
+        } else {
+            EXPECT_EQ(messages.shown[1].text, "Search finished!!!");
+            EXPECT_GT(app.Document().GetEntryCount(), 5u);
+            EXPECT_EQ(DiscNodes(app), 1 + 1);
+            EXPECT_TRUE(app.MainFrame()->isVisible());
+        }
+    }
+}
+
 // --- Menus: recent files, help ---
 
 TEST_F(AppTest, RecentFilesAppearInTheFileMenuAndOpen) {
