@@ -166,19 +166,21 @@ void CKavrelApp::CreateMainFrame() {
 void CKavrelApp::ConnectCommands() {
     CMainFrame* frame = m_pFrame.get();
     DocumentLifecycle* files = m_pFiles.get();
-    const auto bind = [frame, this](int command, auto handler) {
-        if (QAction* action = frame->Action(command)) connect(action, &QAction::triggered, this, handler);
-    };
-    bind(cmd::kFileNew, [files] { files->FileNew(); });
-    bind(cmd::kFileOpen, [files] { files->FileOpen(); });
-    bind(cmd::kFileSave, [files, frame] {
+    // The file commands replace or rename the catalogue: they wait for a disc walk like every such request.
+    frame->BindCommand(cmd::kFileNew, [files] { files->FileNew(); });
+    frame->BindCommand(cmd::kFileOpen, [files] { files->FileOpen(); });
+    frame->BindCommand(cmd::kFileSave, [files, frame] {
         files->FileSave();
         frame->UpdateTitle();
     });
-    bind(cmd::kFileSaveAs, [files, frame] {
+    frame->BindCommand(cmd::kFileSaveAs, [files, frame] {
         files->FileSaveAs();
         frame->UpdateTitle();
     });
+    // Exit is closing the window, which has its own question during a walk; the rest leave the catalogue be.
+    const auto bind = [frame, this](int command, auto handler) {
+        if (QAction* action = frame->Action(command)) connect(action, &QAction::triggered, this, handler);
+    };
     bind(cmd::kAppExit, [frame] { frame->close(); });
     bind(cmd::kAppAbout, [this] { OnAppAbout(); });
     bind(cmd::kHelpTopics, [this] { OnHelpTopics(); });
@@ -216,6 +218,10 @@ void CKavrelApp::OnFilePrint() {
 
 void CKavrelApp::OpenFromOutside(const QString& path) {
     if (!m_pFrame || !m_pFiles) return;
+    m_pFrame->Request([this, path] { OpenNow(path); });
+}
+
+void CKavrelApp::OpenNow(const QString& path) {
     // A question already on screen must be answered first; the request waits for it.
     if (QApplication::activeModalWidget()) {
         const bool scheduled = !m_strPendingOpen.isEmpty();
@@ -260,9 +266,12 @@ void CKavrelApp::UpdateRecentMenu() {
         auto* action = new QAction(m_pRecent->MenuText(i), menu);
         action->setToolTip(QDir::toNativeSeparators(paths[i]));
         action->setStatusTip(action->toolTip());
-        connect(action, &QAction::triggered, this, [this, i] {
-            m_pFiles->OpenRecentFile(i);
-            UpdateRecentMenu();
+        // The file, not its place: a request that waits may find the list reordered by then.
+        connect(action, &QAction::triggered, this, [this, path = paths[i]] {
+            m_pFrame->Request([this, path] {
+                m_pFiles->OpenRecentFile(path);
+                UpdateRecentMenu();
+            });
         });
         menu->insertAction(anchor, action);
         m_recentActions.emplace_back(action);

@@ -62,7 +62,8 @@ public:
     void OnHelpTopics();
     // File > Print: the entries of the disc selected in the tree, through the print dialog.
     void OnFilePrint();
-    // Opens a catalogue dropped on the window or sent by a second start, after the save prompt.
+    // Opens a catalogue dropped on the window or sent by a second start, after the save prompt; during a
+    // disc walk, or while a question is on screen, it waits.
     void OpenFromOutside(const QString& path);
     // Puts the recent files into the File menu ("Recent File", greyed, while there are none).
     void UpdateRecentMenu();
@@ -94,5 +95,6 @@ private:
 
     void CreateMainFrame();
     void ConnectCommands();
+    void OpenNow(const QString& path);
     void OpenPending();
 };

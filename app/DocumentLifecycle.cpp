@@ -68,7 +68,10 @@ bool DocumentLifecycle::OpenDocumentFile(const std::string& path) {
 
 bool DocumentLifecycle::OpenRecentFile(int index) {
     if (index < 0 || index >= m_recent.Paths().size()) return false;
-    const QString path = m_recent.Paths()[index];
+    return OpenRecentFile(m_recent.Paths()[index]);
+}
+
+bool DocumentLifecycle::OpenRecentFile(QString path) {
     // Checked before the prompt: nobody should be asked to save only to hear the file is gone.
     if (!QFileInfo::exists(path)) {
         Report("The file " + FromPath(QDir::toNativeSeparators(path)) +

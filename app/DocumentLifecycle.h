@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <functional>
 #include <string>
 
@@ -29,6 +30,8 @@ public:
     bool OpenDocumentFile(const std::string& path);
     // Opens recent entry `index`; a file that is gone is reported and dropped from the list.
     bool OpenRecentFile(int index);
+    // Opens the recent file `path` the same way (a copy: saving first reorders the list it may come from).
+    bool OpenRecentFile(QString path);
     // Opens the file named on the command line (nothing to lose yet, so no prompt); false after the report.
     bool OpenAtStart(const std::string& path);
     // File > Save: writes to the catalogue's file, asking for a name when it has none.

@@ -3,22 +3,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProgressDialog>
 #include <QStyle>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <atomic>
-#include <mutex>
-#include <thread>
 
 #include "catalogue/CKavrelDoc.h"
-#include "catalogue/EntryStore.h"
 #include "docview/Messages.h"
 #include "frame/CRowSplitter.h"
 #include "frame/CommandIds.h"
@@ -27,33 +19,34 @@
 #include "platform/DeviceNotices.h"
 #include "res/Skin.h"
 #include "res/Texts.h"
-#include "scan/CCreateImageDlg.h"
-#include "scan/CreateImageCommand.h"
-#include "scan/DiscWalker.h"
+#include "scan/WalkRunner.h"
 #include "search/CFindDlg.h"
 #include "search/SearchEngine.h"
 #include "tree/CKavrelView.h"
 #include "tree/DriveListing.h"
 
 namespace {
-// A short walk finishes without a progress window flashing up.
-constexpr int kProgressDelayMs = 500;
-constexpr int kProgressPollMs = 100;
-constexpr int kProgressTextWidth = 480;
+constexpr const char* kStopWalkQuestion = "Stop cataloguing the disc?";
 constexpr int kTreeWidth = 200;
 constexpr int kContentsHeight = 260;
 constexpr int kResultsHeight = 100;
 }  // namespace
 
 CMainFrame::CMainFrame(CKavrelDoc* doc, IMessages* messages, QWidget* parent)
-    : QMainWindow(parent), m_pDoc(doc), m_pMessages(messages) {
+    : QMainWindow(parent),
+      m_pDoc(doc),
+      m_pMessages(messages),
+      m_pWalks(new WalkRunner(*doc, *messages, this)) {
     CreateActions();
     CreateMenus();
     CreateToolBar();
     CreateClient();
     m_pTreeView->SetMessages(m_pMessages);
-    m_pTreeView->ConnectEditActions(Action(cmd::kDeleteItem), Action(cmd::kItemRename));
+    m_pTreeView->TrackEditActions(Action(cmd::kDeleteItem), Action(cmd::kItemRename));
+    BindCommand(cmd::kDeleteItem, [this] { m_pTreeView->OnDeleteItem(); });
+    BindCommand(cmd::kItemRename, [this] { m_pTreeView->OnRenameItem(); });
     connect(m_pTreeView, &CKavrelView::catalogueEdited, this, &CMainFrame::UpdateTitle);
+    connect(m_pWalks, &WalkRunner::discAdded, this, &CMainFrame::UpdateTitle);
     // Printing is the tree's command too: Ctrl+P prints the selected disc only while the tree is active.
     connect(Action(cmd::kDeleteItem), &QAction::enabledChanged, Action(cmd::kFilePrint),
             &QAction::setEnabled);
@@ -122,8 +115,8 @@ void CMainFrame::CreateActions() {
                    cmd::kNextPane, cmd::kPrevPane})
         addAction(Action(id));
 
-    connect(Action(cmd::kCreateImage), &QAction::triggered, this, &CMainFrame::OnCreateImage);
-    connect(Action(cmd::kFind), &QAction::triggered, this, &CMainFrame::OnFind);
+    BindCommand(cmd::kCreateImage, [this] { m_pWalks->OnCreateImage(); });
+    BindCommand(cmd::kFind, [this] { OnFind(); });
     connect(Action(cmd::kNextPane), &QAction::triggered, this, [this] { MoveFocusToPane(+1); });
     connect(Action(cmd::kPrevPane), &QAction::triggered, this, [this] { MoveFocusToPane(-1); });
 }
@@ -233,7 +226,31 @@ void CMainFrame::MoveFocusToPane(int step) {
     panes[next]->setFocus(Qt::OtherFocusReason);
 }
 
+void CMainFrame::Request(std::function<void()> request) {
+    m_pWalks->Request(std::move(request));
+}
+
+void CMainFrame::BindCommand(int commandId, std::function<void()> handler) {
+    connect(Action(commandId), &QAction::triggered, this,
+            [this, handler = std::move(handler)] { Request(handler); });
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_pWalks->IsWalking()) {
+        event->ignore();
+        // Asked once; after a Yes the close waits for the walk to unwind, then asks about saving as usual.
+        if (m_bCloseWaiting) return;
+        const msg::Answer answer = m_pMessages->Show(
+            {kStopWalkQuestion, IMessages::kAppTitle, msg::Buttons::YesNo, msg::Icon::Exclamation});
+        if (answer != msg::Answer::Yes) return;
+        m_pWalks->Cancel();
+        m_bCloseWaiting = true;
+        Request([this] {
+            m_bCloseWaiting = false;
+            close();
+        });
+        return;
+    }
     if (m_closeGuard && !m_closeGuard()) {
         event->ignore();
         return;
@@ -252,96 +269,11 @@ void CMainFrame::OnDeviceChange() {
 
 void CMainFrame::SetDeviceNotices(std::unique_ptr<platform::DeviceNotices> notices) {
     m_pDeviceNotices = std::move(notices);
-    m_pDeviceNotices->SetArrivalHandler([this] { OnDeviceChange(); });
+    m_pDeviceNotices->SetArrivalHandler([this] { Request([this] { OnDeviceChange(); }); });
 }
 
 void CMainFrame::RefreshDriveListing(const std::string& root) {
     BroadcastDriveListing(*m_pDoc, root);
-}
-
-void CMainFrame::OnCreateImage() {
-    CCreateImageDlg dlg(this);
-    // A drive may have gone since start-up; refusing the command is enough, the catalogue stays usable.
-    if (!dlg.HasDrives()) {
-        m_pMessages->Tell(scan::kNoDriveMessage);
-        return;
-    }
-    if (dlg.DoModal() != QDialog::Accepted) return;
-    m_strDiscLabel = dlg.m_strLabel;
-    if (!scan::IsLabelAccepted(m_strDiscLabel)) {
-        m_pMessages->Tell(scan::kBadLabelMessage);
-        return;
-    }
-    scan::DiscWalker walker(m_strDiscLabel);
-    EntryStore walked;
-    if (!WalkDisc(walker, dlg.m_strDrive, walked)) return;
-    if (walker.RanOutOfMemory()) m_pMessages->Tell("Out of memory", msg::Icon::Stop);
-    scan::FinishCreateImage(*m_pDoc, *m_pMessages, m_strDiscLabel, walked);
-    UpdateTitle();
-}
-
-bool CMainFrame::WalkDisc(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked) {
-    struct Progress {
-        std::mutex lock;
-        std::string folder;
-        std::size_t entries = 0;
-    } progress;
-    std::atomic<bool> cancel{false};
-    std::atomic<bool> finished{false};
-    bool completed = false;
-
-    walker.SetCancelFlag(&cancel);
-    walker.SetProgress([&](std::string_view folder, std::size_t entries) {
-        {
-            const std::lock_guard guard(progress.lock);
-            progress.folder = folder;
-            progress.entries = entries;
-        }
-        if (m_walkListener) m_walkListener(folder, entries);
-    });
-
-    QEventLoop loop;
-    QProgressDialog dialog(this);
-    dialog.setWindowTitle(tr("Create Image file"));
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.setRange(0, 0);
-    dialog.setAutoClose(false);
-    dialog.setAutoReset(false);
-    dialog.setMinimumDuration(kProgressDelayMs);
-    dialog.setMinimumWidth(kProgressTextWidth + 40);
-    dialog.setLabelText(tr("Reading %1").arg(ToQString(drive)));
-    connect(&dialog, &QProgressDialog::canceled, &loop, [&cancel] { cancel = true; });
-
-    QTimer poll;
-    poll.setInterval(kProgressPollMs);
-    connect(&poll, &QTimer::timeout, &dialog, [&] {
-        if (dialog.wasCanceled()) cancel = true;
-        const std::lock_guard guard(progress.lock);
-        // Deep folders would stretch the window past the screen; the middle of the path goes first.
-        const QString folder =
-            dialog.fontMetrics().elidedText(ToQString(progress.folder), Qt::ElideMiddle, kProgressTextWidth);
-        dialog.setLabelText(
-            tr("Reading %1\n%2 entries so far").arg(folder).arg(static_cast<qulonglong>(progress.entries)));
-    });
-    poll.start();
-
-    std::thread worker([&] {
-        completed = walker.Walk(drive, walked);
-        finished = true;
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-
-    // Until the progress window shows, the window keeps painting but input waits, so no other command
-    // can start meanwhile; once it shows, it is window-modal and blocks the window itself.
-    QTimer::singleShot(kProgressDelayMs, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (!finished) {
-        dialog.show();
-        while (!finished) loop.exec();
-    }
-    worker.join();
-    dialog.hide();
-    return completed && !cancel;
 }
 
 void CMainFrame::OnFind() {

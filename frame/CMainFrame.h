@@ -2,12 +2,10 @@
 
 #include <QMainWindow>
 #include <QSet>
-#include <cstddef>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "docview/IResultsPane.h"
 
@@ -16,14 +14,11 @@ class CKavrelView;
 class CRowSplitter;
 class CSecView;
 class CThirdView;
-class EntryStore;
 class IMessages;
 class QAction;
 class QMenu;
 class QToolBar;
-namespace scan {
-class DiscWalker;
-}
+class WalkRunner;
 namespace platform {
 class DeviceNotices;
 }
@@ -68,10 +63,14 @@ public:
     void UpdateTitle();
     // Asked before the window closes (Exit, the close box); returning false keeps it open.
     void SetCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
-    // Told, on the walking thread, of every folder a disc walk enters and of the entry count so far.
-    void SetWalkListener(std::function<void(std::string_view folder, std::size_t entries)> listener) {
-        m_walkListener = std::move(listener);
-    }
+
+    // Runs `request`, which replaces, edits or refreshes the catalogue, once no other such request and no
+    // disc walk is running; those that wait run in the order they arrived.
+    void Request(std::function<void()> request);
+    // Makes command `commandId` run `handler` as such a request.
+    void BindCommand(int commandId, std::function<void()> handler);
+    // Runs Create Image file and keeps the gate that requests wait at.
+    WalkRunner& Walks() const { return *m_pWalks; }
 
     // Refreshes the contents list when a disc arrives: a live listing of the first optical drive.
     void OnDeviceChange();
@@ -81,8 +80,6 @@ public:
     void SetDeviceNotices(std::unique_ptr<platform::DeviceNotices> notices);
 
 public slots:
-    // Asks for a label and a drive, walks the disc and adds it to the catalogue.
-    void OnCreateImage();
     // Asks for a name and options and runs the search.
     void OnFind();
 
@@ -97,11 +94,11 @@ private:
     void CreateClient();
     QAction* AddAction(int commandId, const QString& text, const QKeySequence& key = {});
     void MoveFocusToPane(int step);
-    bool WalkDisc(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked);
 
     CKavrelDoc* m_pDoc;
     IMessages* m_pMessages;
-    std::string m_strDiscLabel;  // the label of the disc being catalogued
+    WalkRunner* m_pWalks;
+    bool m_bCloseWaiting = false;  // a close the user confirmed during a walk runs once the walk has ended
     int m_bResultsHidden = 0;
     CRowSplitter* m_wndSplitter = nullptr;   // tree | right column
     CRowSplitter* m_wndSplitter2 = nullptr;  // contents over results
@@ -114,6 +111,5 @@ private:
     std::map<int, QAction*> m_actions;
     QSet<QObject*> m_untippedButtons;  // toolbar buttons that show no tooltip
     std::function<bool()> m_closeGuard;
-    std::function<void(std::string_view, std::size_t)> m_walkListener;
     std::unique_ptr<platform::DeviceNotices> m_pDeviceNotices;
 };

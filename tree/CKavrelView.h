@@ -52,8 +52,9 @@ public:
     // Editing (Delete, Rename) lives in CKavrelViewEdit.cpp.
     // Where the delete confirmation is asked; without it Delete does nothing.
     void SetMessages(IMessages* messages);
-    // Binds the Edit menu's Delete and Rename; they are enabled only while the tree is the active pane.
-    void ConnectEditActions(QAction* deleteItem, QAction* renameItem);
+    // Enables the Edit menu's Delete and Rename only while the tree is the active pane (the frame binds
+    // them to OnDeleteItem and OnRenameItem).
+    void TrackEditActions(QAction* deleteItem, QAction* renameItem);
     // Right-click at `pos` (viewport): selects the node there and offers "Delte Item" / "Item Rename".
     void OnRClick(const QPoint& pos, const QPoint& globalPos);
     // Asks, then blanks every entry of m_hCurItem's disc and removes the node (never the root or a drive).

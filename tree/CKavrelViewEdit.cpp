@@ -26,9 +26,7 @@ void CKavrelView::SetMessages(IMessages* messages) {
     m_pMessages = messages;
 }
 
-void CKavrelView::ConnectEditActions(QAction* deleteItem, QAction* renameItem) {
-    connect(deleteItem, &QAction::triggered, this, &CKavrelView::OnDeleteItem);
-    connect(renameItem, &QAction::triggered, this, &CKavrelView::OnRenameItem);
+void CKavrelView::TrackEditActions(QAction* deleteItem, QAction* renameItem) {
     // The tree stays the active pane until the focus lands elsewhere in its own window: a message box or
     // another window taking the focus for a while does not change which pane is active.
     const auto follow = [this, deleteItem, renameItem](QWidget*, QWidget* now) {

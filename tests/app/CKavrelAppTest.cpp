@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
 #include <QDialog>
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -17,6 +20,8 @@
 
 #include "AppTestSupport.h"
 #include "DriveEnv.h"
+#include "WalkHold.h"
+#include "WhenModalOpens.h"
 #include "app/CAboutDlg.h"
 #include "app/CHelpWindow.h"
 #include "app/CKavrelApp.h"
@@ -24,12 +29,15 @@
 #include "frame/CMainFrame.h"
 #include "frame/CommandIds.h"
 #include "res/Skin.h"
+#include "scan/CCreateImageDlg.h"
 #include "scan/CreateImageCommand.h"
+#include "scan/WalkRunner.h"
 #include "tree/CKavrelView.h"
 
 namespace {
 
 using msg::Answer;
+using namespace std::chrono_literals;
 
 // An application whose skin engine cannot be set up.
 class NoSkinApp : public CKavrelApp {
@@ -73,6 +81,28 @@ protected:
             if (action->text().startsWith('&') && action->text().size() > 1 && action->text()[1].isDigit())
                 entries << action;
         return entries;
+    }
+
+    // Catalogues the sample disc as "Backup" through Ctrl+B's command, running `act` while the walk is held
+    // in its first folder; returns once the command (and whatever waited for it) has run. With the long
+    // default delay the walk stays in its first half second: painting, taking no input, no progress window.
+    static void WalkHeldWhile(CKavrelApp& app, const std::function<void()>& act,
+                              std::chrono::milliseconds progressDelay = 1h) {
+        WalkHold hold;
+        WalkRunner& walks = app.MainFrame()->Walks();
+        walks.SetWalkListener(hold.Listener());
+        walks.SetProgressDelay(progressDelay);
+        // A walk told to show its progress window at once is held until the window is up.
+        hold.WhileHeld(act, [progressDelay] {
+            return progressDelay > 0ms || qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        });
+        WhenModalOpens<CCreateImageDlg>([](CCreateImageDlg* dlg) {
+            dlg->m_editLabel->setText(QStringLiteral("Backup"));
+            dlg->m_cbDrives->setEditText(QStringLiteral("E:\\"));
+            static_cast<QDialog*>(dlg)->accept();
+        });
+        app.MainFrame()->Action(cmd::kCreateImage)->trigger();
+        EXPECT_TRUE(hold.Reached());
     }
 
     static bool Drop(CKavrelApp& app, const QList<QUrl>& urls) {
@@ -229,6 +259,110 @@ TEST_F(AppTest, CatalogueSentWhileADialogIsOpenWaitsForIt) {
     question.close();
     Spin([&] { return app.Document().GetEntryCount() == 2u; });
     EXPECT_EQ(app.Document().GetEntryCount(), 2u);
+}
+
+// --- Requests that arrive during a disc walk ---
+
+TEST_F(AppTest, CataloguesArrivingDuringAWalkWaitUntilTheDiscIsIn) {
+    const std::string other = WriteCatalogue("other.cdi", "OTHER", 2);
+    const std::string first = Path("first.cdi");
+    const auto firstHalfSecond = 1h;
+    struct Case {
+        const char* name;
+        std::chrono::milliseconds progressDelay;
+        std::function<void(CKavrelApp&)> send;
+    };
+    const Case cases[] = {
+        {"a second start hands it over", firstHalfSecond,
+         [&](CKavrelApp&) {
+             ScriptedMessages quiet;
+             CKavrelApp second({server, &settings, &quiet, &dialogs});
+             EXPECT_FALSE(second.InitInstance({QString::fromStdString(other)}));
+         }},
+        {"it is dropped on the window", 0ms,
+         [&](CKavrelApp& app) {
+             EXPECT_TRUE(Drop(app, {QUrl::fromLocalFile(QString::fromStdString(other))}));
+         }},
+        {"it is chosen from the recent files", firstHalfSecond,
+         [&](CKavrelApp& app) { RecentEntries(app).at(0)->trigger(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(QString::fromStdString(first));
+        messages.shown.clear();
+        CKavrelApp app(Options());
+        ASSERT_TRUE(app.InitInstance({}));
+        app.Recent().Add(QString::fromStdString(other));
+        app.UpdateRecentMenu();
+        const DocumentGate& gate = app.MainFrame()->Walks().Gate();
+
+        std::size_t waiting = 0;
+        std::size_t entriesMidWalk = 1;
+        bool progressShown = false;
+        messages.answers = {Answer::Ok,
+                            Answer::Yes};  // "Search finished!!!", then save the untitled catalogue
+        dialogs.savePath = first;
+        WalkHeldWhile(
+            app,
+            [&] {
+                c.send(app);
+                Spin([&] { return gate.Waiting() > 0; });
+                waiting = gate.Waiting();
+                entriesMidWalk = app.Document().GetEntryCount();
+                progressShown = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget()) != nullptr;
+            },
+            c.progressDelay);
+
+        EXPECT_EQ(waiting, 1u);
+        EXPECT_EQ(entriesMidWalk, 0u);
+        EXPECT_EQ(progressShown, c.progressDelay == 0ms);
+        EXPECT_EQ(messages.Texts(),
+                  (std::vector<std::string>{"Search finished!!!", "Save changes to Untitled?"}));
+        EXPECT_EQ(Title(app), "other.cdi - Tamberol");
+        EXPECT_EQ(app.Document().GetEntryCount(), 2u);
+        EXPECT_FALSE(app.Document().IsModified());
+        // The disc went into the catalogue it was walked for, which the prompt saved.
+        CKavrelDoc saved;
+        std::string error;
+        ASSERT_TRUE(saved.OnOpenDocument(first, error)) << error;
+        EXPECT_GT(saved.GetEntryCount(), 5u);
+        EXPECT_EQ(saved.GetFirstLabel(), "Backup");
+        EXPECT_EQ(saved.GetLastEntry().GetLabel(), "Backup");
+    }
+}
+
+TEST_F(AppTest, ClosingDuringAWalkAsksWhetherToStopCataloguing) {
+    for (const Answer stop : {Answer::Yes, Answer::No}) {
+        SCOPED_TRACE(stop == Answer::Yes ? "Yes" : "No");
+        messages.shown.clear();
+        CKavrelApp app(Options());
+        ASSERT_TRUE(app.InitInstance({}));
+        app.Document().AppendEntry("Old", "X", kKindFile, "\\", "1");
+        app.Document().SendInitialUpdate();
+        // Yes: stop, then "No" to saving; No: the walk goes on to "Search finished!!!".
+        messages.answers = {stop, stop == Answer::Yes ? Answer::No : Answer::Ok};
+        bool openAfterQuestion = false;
+        WalkHeldWhile(app, [&] {
+            app.MainFrame()->close();
+            openAfterQuestion = app.MainFrame()->isVisible();
+        });
+
+        EXPECT_TRUE(openAfterQuestion);
+        ASSERT_EQ(messages.shown.size(), 2u);
+        EXPECT_EQ(messages.shown[0].text, "Stop cataloguing the disc?");
+        EXPECT_EQ(messages.shown[0].buttons, msg::Buttons::YesNo);
+        if (stop == Answer::Yes) {
+            EXPECT_EQ(messages.shown[1].text, "Save changes to Untitled?");
+            EXPECT_EQ(app.Document().GetEntryCount(), 1u);
+            EXPECT_EQ(DiscNodes(app), 1);
+            EXPECT_FALSE(app.MainFrame()->isVisible());
+        } else {
+            EXPECT_EQ(messages.shown[1].text, "Search finished!!!");
+            EXPECT_GT(app.Document().GetEntryCount(), 5u);
+            EXPECT_EQ(DiscNodes(app), 1 + 1);
+            EXPECT_TRUE(app.MainFrame()->isVisible());
+        }
+    }
 }
 
 // --- Menus: recent files, help ---

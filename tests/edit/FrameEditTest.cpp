@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
 #include <algorithm>
@@ -10,10 +11,14 @@
 #include "EditTestSupport.h"
 #include "RecordingView.h"
 #include "ScriptedMessages.h"
+#include "WalkHold.h"
+#include "WhenModalOpens.h"
 #include "frame/CMainFrame.h"
 #include "frame/CommandIds.h"
 #include "lists/CSecView.h"
 #include "platform/DeviceNotices.h"
+#include "scan/CCreateImageDlg.h"
+#include "scan/WalkRunner.h"
 #include "tree/CKavrelView.h"
 
 using edit_test::Fill;
@@ -117,4 +122,34 @@ TEST_F(FrameEdit, EditCommandsActOnlyWhileTheTreeIsTheActivePane) {
     EXPECT_EQ(m_messages.shown.size(), 1u);
     EXPECT_EQ(Labels(m_doc), "A,A,");
     EXPECT_TRUE(m_frame->isWindowModified()) << "the title shows the unsaved edit";
+}
+
+TEST_F(FrameEdit, ArrivalsAndTreeEditsDuringAWalkWaitForItInTheirOrder) {
+    CKavrelView* tree = m_frame->TreeView();
+    tree->setCurrentItem(tree->m_hImageRoot->child(1));
+    m_messages.answers = {msg::Answer::Ok, msg::Answer::Yes};  // "Search finished!!!", then delete disc B
+
+    WalkHold hold;
+    m_frame->Walks().SetWalkListener(hold.Listener());
+    bool untouchedMidWalk = false;
+    hold.WhileHeld([&] {
+        m_notices->Arrive();
+        m_frame->Action(cmd::kDeleteItem)->trigger();
+        untouchedMidWalk = m_frame->Walks().Gate().Waiting() == 2 && Contents().IsCatalogueLayout() &&
+                           Labels(m_doc) == "A,A,B" && m_messages.shown.empty();
+    });
+    WhenModalOpens<CCreateImageDlg>([](CCreateImageDlg* dlg) {
+        dlg->m_editLabel->setText(QStringLiteral("Backup"));
+        dlg->m_cbDrives->setEditText(QStringLiteral("E:\\"));
+        static_cast<QDialog*>(dlg)->accept();
+    });
+    m_frame->Action(cmd::kCreateImage)->trigger();
+
+    EXPECT_TRUE(untouchedMidWalk);
+    EXPECT_EQ(m_messages.Texts(),
+              (std::vector<std::string>{"Search finished!!!", "Do you want to delete this item?"}));
+    EXPECT_EQ(Labels(m_doc).substr(0, 12), "A,A,,Backup,");
+    EXPECT_FALSE(Contents().IsCatalogueLayout());
+    EXPECT_EQ(Contents().RootDir(), "E:\\");
+    EXPECT_EQ(m_frame->Walks().Gate().Waiting(), 0u);
 }

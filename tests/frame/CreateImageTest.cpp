@@ -4,14 +4,13 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QToolBar>
-#include <atomic>
-#include <chrono>
-#include <thread>
 
 #include "FrameTestSupport.h"
+#include "WalkHold.h"
 #include "lists/CSecView.h"
 #include "res/Texts.h"
 #include "scan/CCreateImageDlg.h"
+#include "scan/WalkRunner.h"
 #include "tree/CKavrelView.h"
 
 namespace {
@@ -84,21 +83,18 @@ TEST_F(FrameTest, CancelledWalkLeavesTheCatalogueAsItWas) {
     doc.SendInitialUpdate();
 
     // The walk waits in its first folder until the progress window has been cancelled.
-    std::atomic<bool> cancelled{false};
-    frame->SetWalkListener([&cancelled](std::string_view, std::size_t) {
-        for (int i = 0; i < 1000 && !cancelled; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    });
+    WalkHold hold;
+    frame->Walks().SetWalkListener(hold.Listener());
     FillAndCreate(QStringLiteral("Backup"), QStringLiteral("E:\\"));
     QString shownText;
     WhenModalOpens<QProgressDialog>([&](QProgressDialog* progress) {
         shownText = progress->labelText();
         QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
-        cancelled = true;
+        hold.Open();
     });
     frame->Action(cmd::kCreateImage)->trigger();
 
-    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(hold.Reached());
     EXPECT_TRUE(shownText.startsWith(QStringLiteral("Reading "))) << shownText.toStdString();
     EXPECT_EQ(Names(doc), std::vector<std::string>{"X"});
     EXPECT_FALSE(doc.IsModified());

@@ -4,31 +4,15 @@
 
 #include <QApplication>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 #include <memory>
 
 #include "DriveEnv.h"
 #include "ScriptedMessages.h"
 #include "TempFolder.h"
+#include "WhenModalOpens.h"
 #include "catalogue/CKavrelDoc.h"
 #include "frame/CMainFrame.h"
 #include "frame/CommandIds.h"
-
-// Runs `answer` on the first modal dialog of type T that opens, from inside its event loop.
-template <typename T>
-void WhenModalOpens(std::function<void(T*)> answer) {
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, answer] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            answer(dialog);
-        }
-    });
-    poll->start();
-}
 
 // A shown main window over a document, with drive E mapped to a temporary folder holding a small disc.
 class FrameTest : public ::testing::Test {

@@ -1,0 +1,125 @@
+#include "scan/WalkRunner.h"
+
+#include <QEventLoop>
+#include <QFontMetrics>
+#include <QProgressDialog>
+#include <QTimer>
+#include <mutex>
+#include <thread>
+
+#include "catalogue/CKavrelDoc.h"
+#include "catalogue/EntryStore.h"
+#include "docview/Messages.h"
+#include "res/Texts.h"
+#include "scan/CCreateImageDlg.h"
+#include "scan/CreateImageCommand.h"
+#include "scan/DiscWalker.h"
+
+namespace {
+constexpr int kProgressPollMs = 100;
+constexpr int kProgressTextWidth = 480;
+}  // namespace
+
+WalkRunner::WalkRunner(CKavrelDoc& doc, IMessages& messages, QWidget* window)
+    : QObject(window), m_doc(doc), m_messages(messages), m_pWindow(window) {}
+
+WalkRunner::~WalkRunner() = default;
+
+void WalkRunner::Request(std::function<void()> request) {
+    m_gate.Run(std::move(request));
+}
+
+void WalkRunner::Cancel() {
+    if (m_bWalking) m_cancel = true;
+}
+
+void WalkRunner::OnCreateImage() {
+    CCreateImageDlg dlg(m_pWindow);
+    // A drive may have gone since start-up; refusing the command is enough, the catalogue stays usable.
+    if (!dlg.HasDrives()) {
+        m_messages.Tell(scan::kNoDriveMessage);
+        return;
+    }
+    if (dlg.DoModal() != QDialog::Accepted) return;
+    m_strDiscLabel = dlg.m_strLabel;
+    if (!scan::IsLabelAccepted(m_strDiscLabel)) {
+        m_messages.Tell(scan::kBadLabelMessage);
+        return;
+    }
+    // Held until the disc is in and the views are told: a catalogue opened meanwhile would get the disc,
+    // and hint 51 would give its tree a node it has no entries for.
+    const DocumentGate::Holder hold(m_gate);
+    scan::DiscWalker walker(m_strDiscLabel);
+    EntryStore walked;
+    if (!Walk(walker, dlg.m_strDrive, walked)) return;
+    if (walker.RanOutOfMemory()) m_messages.Tell("Out of memory", msg::Icon::Stop);
+    scan::FinishCreateImage(m_doc, m_messages, m_strDiscLabel, walked);
+    emit discAdded();
+}
+
+bool WalkRunner::Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked) {
+    struct Progress {
+        std::mutex lock;
+        std::string folder;
+        std::size_t entries = 0;
+    } progress;
+    std::atomic<bool> finished{false};
+    bool completed = false;
+
+    m_cancel = false;
+    walker.SetCancelFlag(&m_cancel);
+    walker.SetProgress([&](std::string_view folder, std::size_t entries) {
+        {
+            const std::lock_guard guard(progress.lock);
+            progress.folder = folder;
+            progress.entries = entries;
+        }
+        if (m_walkListener) m_walkListener(folder, entries);
+    });
+
+    QEventLoop loop;
+    QProgressDialog dialog(m_pWindow);
+    dialog.setWindowTitle(tr("Create Image file"));
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setRange(0, 0);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.setMinimumDuration(static_cast<int>(m_progressDelay.count()));
+    dialog.setMinimumWidth(kProgressTextWidth + 40);
+    dialog.setLabelText(tr("Reading %1").arg(ToQString(drive)));
+    connect(&dialog, &QProgressDialog::canceled, &loop, [this] { m_cancel = true; });
+
+    QTimer poll;
+    poll.setInterval(kProgressPollMs);
+    connect(&poll, &QTimer::timeout, &dialog, [&] {
+        if (dialog.wasCanceled()) m_cancel = true;
+        const std::lock_guard guard(progress.lock);
+        // Deep folders would stretch the window past the screen; the middle of the path goes first.
+        const QString folder =
+            dialog.fontMetrics().elidedText(ToQString(progress.folder), Qt::ElideMiddle, kProgressTextWidth);
+        dialog.setLabelText(
+            tr("Reading %1\n%2 entries so far").arg(folder).arg(static_cast<qulonglong>(progress.entries)));
+    });
+    poll.start();
+
+    m_bWalking = true;
+    std::thread worker([&] {
+        completed = walker.Walk(drive, walked);
+        finished = true;
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+
+    // Until the progress window shows, the window keeps painting but input waits; once it shows, it is
+    // window-modal and blocks the window itself. What arrives by other roads (a second start, a drop, a
+    // disc's arrival, a timer) waits at the gate, which the caller holds.
+    QTimer::singleShot(m_progressDelay, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!finished) {
+        dialog.show();
+        while (!finished) loop.exec();
+    }
+    worker.join();
+    m_bWalking = false;
+    dialog.hide();
+    return completed && !m_cancel;
+}

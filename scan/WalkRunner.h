@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "docview/DocumentGate.h"
+
+class CKavrelDoc;
+class EntryStore;
+class IMessages;
+class QWidget;
+namespace scan {
+class DiscWalker;
+}
+
+// Runs File > Create Image file for the main window: the dialog, the walk on a worker thread while a nested
+// event loop keeps the window painted and a progress window offers Cancel, then the new disc. It keeps the
+// document gate: every request that replaces, edits or refreshes the catalogue goes through it, and none
+// runs while a walk is under way, so a disc always lands in the catalogue it was walked for.
+class WalkRunner : public QObject {
+    Q_OBJECT
+public:
+    // Works on `doc`; `messages` shows every message box; `window` owns the dialogs and this object.
+    WalkRunner(CKavrelDoc& doc, IMessages& messages, QWidget* window);
+    ~WalkRunner() override;
+
+    // Runs `request` now when no other request or walk is running; otherwise after them, in arrival order.
+    void Request(std::function<void()> request);
+    // The gate requests wait at.
+    const DocumentGate& Gate() const { return m_gate; }
+
+    // Asks for a label and a drive, walks the disc and adds it to the catalogue ("Search finished!!!").
+    void OnCreateImage();
+    // True from the start of a walk until its worker thread has ended.
+    bool IsWalking() const { return m_bWalking; }
+    // Stops the running walk; nothing of it reaches the catalogue.
+    void Cancel();
+
+    // Told, on the walking thread, of every folder a walk enters and of the entry count so far.
+    void SetWalkListener(std::function<void(std::string_view folder, std::size_t entries)> listener) {
+        m_walkListener = std::move(listener);
+    }
+    // How long a walk runs before its progress window shows; half a second unless a test says otherwise.
+    void SetProgressDelay(std::chrono::milliseconds delay) { m_progressDelay = delay; }
+
+signals:
+    // A walk added a disc: the catalogue has unsaved changes.
+    void discAdded();
+
+private:
+    bool Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked);
+
+    CKavrelDoc& m_doc;
+    IMessages& m_messages;
+    QWidget* m_pWindow;
+    DocumentGate m_gate;
+    std::string m_strDiscLabel;  // the label of the disc being catalogued
+    bool m_bWalking = false;
+    std::atomic<bool> m_cancel{false};
+    std::chrono::milliseconds m_progressDelay{500};
+    std::function<void(std::string_view, std::size_t)> m_walkListener;
+};
