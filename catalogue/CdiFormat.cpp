@@ -321,6 +321,22 @@ private:
     std::string m_scratch[5];
 };
 
+// The archive form of the label, kind or path that the previous entry wrote: consecutive entries mostly
+// repeat them, and then they are copied instead of checked and encoded again.
+struct EncodedText {
+    EntryStore::TextId id = EntryStore::kNoId;
+    std::string bytes;
+};
+
+void WriteInterned(EncodedText& last, EntryStore::TextId id, std::string_view text, std::string& out) {
+    if (id != last.id) {
+        last.id = id;
+        last.bytes.clear();
+        cdi::WriteText(text, last.bytes);
+    }
+    out.append(last.bytes);
+}
+
 bool Load(StreamBytes& in, EntryStore& entries, std::string& error) {
     Loader loader(in, entries, error);
     if (loader.Run()) return true;
@@ -333,7 +349,13 @@ bool Load(StreamBytes& in, EntryStore& entries, std::string& error) {
 namespace cdi {
 
 void WriteText(std::string_view text, std::string& out) {
-    if (!IsAscii(text) && IsValidUtf8(text)) {
+    const bool ascii = IsAscii(text);
+    if (ascii && text.size() < 0xFF) {  // nearly every text: one length byte
+        out.push_back(static_cast<char>(text.size()));
+        out.append(text);
+        return;
+    }
+    if (!ascii && IsValidUtf8(text)) {
         const std::u16string wide = Utf8ToUtf16(text);
         out.push_back(static_cast<char>(0xFF));
         Put16(out, kUnicodeMarker);
@@ -363,6 +385,7 @@ bool WriteTo(const EntryStore& entries, const std::function<bool(std::string_vie
         Put16(buffer, 0xFFFF);
         Put32(buffer, static_cast<std::uint32_t>(n));
     }
+    EncodedText label, kind, path;
     for (std::size_t i = 0; i < n; ++i) {
         if (i == 0) {
             Put16(buffer, kNewClassTag);
@@ -372,10 +395,10 @@ bool WriteTo(const EntryStore& entries, const std::function<bool(std::string_vie
         } else {
             Put16(buffer, kClassTag | 1);
         }
-        WriteText(entries.Label(i), buffer);
+        WriteInterned(label, entries.LabelId(i), entries.Label(i), buffer);
         WriteText(entries.Name(i), buffer);
-        WriteText(entries.Kind(i), buffer);
-        WriteText(entries.Path(i), buffer);
+        WriteInterned(kind, entries.KindId(i), entries.Kind(i), buffer);
+        WriteInterned(path, entries.PathId(i), entries.Path(i), buffer);
         WriteText(entries.SizeText(i), buffer);
         if (buffer.size() >= kChunk) {
             if (!sink(buffer)) return false;

@@ -62,6 +62,7 @@ public:
     // Interned id of the label: equal labels have equal ids, so grouping discs needs no string compare.
     TextId LabelId(std::size_t i) const { return m_rows[i].label; }
     TextId KindId(std::size_t i) const { return m_rows[i].kind; }
+    TextId PathId(std::size_t i) const { return m_rows[i].path; }
     // A deleted entry has all five texts empty.
     bool IsDeleted(std::size_t i) const;
 
