@@ -140,8 +140,8 @@ TEST(CdiWrite, Utf8BeyondAsciiIsWrittenAsUtf16AndEverythingElseAsItsBytes) {
 TEST(CdiWrite, TheWriterMatchesEncodingEveryTextOfEveryEntry) {
     // The writer copies a repeated label, kind or path instead of encoding it again; encoding all five
     // texts of every entry must give the same bytes, across renames that change an interned text.
-    const std::string texts[] = {"A", "", "Disc \xC3\xA9", "caf\xE9", "\\", "\\D\\", "file ", "folder ",
-                                 std::string(300, 'p')};
+    const std::string texts[] = {"A",     "",        "Disc \xC3\xA9",      "caf\xE9", "\\", "\\D\\",
+                                 "file ", "folder ", std::string(300, 'p')};
     std::mt19937 random(31);
     for (int round = 0; round < 200; ++round) {
         EntryStore store;
