@@ -1,9 +1,11 @@
 #include "catalogue/CKavrelDoc.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <algorithm>
+#include <cstdint>
 #include <new>
 
+#include "catalogue/AtomicFile.h"
 #include "catalogue/CdiFormat.h"
 #include "docview/Messages.h"
 #include "platform/Drives.h"
@@ -12,7 +14,7 @@ namespace {
 QString NativePath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
-std::string Reason(const QFileDevice& file) {
+std::string Reason(const QFile& file) {
     return file.errorString().toStdString();
 }
 }  // namespace
@@ -76,31 +78,28 @@ bool CKavrelDoc::OnNewDocument() {
 
 bool CKavrelDoc::OnOpenDocument(const std::string& path, std::string& error) {
     QFile file(NativePath(path));
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         error = "Cannot open \"" + path + "\": " + Reason(file);
         return false;
     }
-    // Mapping keeps a large catalogue from being held twice while it is parsed.
-    const qint64 size = file.size();
-    const uchar* mapped = size > 0 ? file.map(0, size) : nullptr;
-    QByteArray readBytes;
-    std::span<const char> bytes;
-    if (mapped) {
-        bytes = {reinterpret_cast<const char*>(mapped), static_cast<std::size_t>(size)};
-    } else if (size > 0) {
-        readBytes = file.readAll();
-        bytes = {readBytes.constData(), static_cast<std::size_t>(readBytes.size())};
-    }
     DeleteContents();
     SetModifiedFlag(true);
+    // Read a chunk at a time, so that the file and the catalogue built from it are never both whole in
+    // memory.
+    const auto source = [&file](char* into, std::size_t capacity, std::string& reason) -> std::int64_t {
+        const qint64 got = file.read(into, static_cast<qint64>(capacity));
+        if (got < 0) reason = Reason(file);
+        return got;
+    };
     std::string why;
     bool ok = false;
     try {
-        ok = cdi::Read(bytes, m_arrEntries, why);
+        ok = cdi::ReadChunks(static_cast<std::uint64_t>(std::max<qint64>(file.size(), 0)), source,
+                             m_arrEntries, why);
     } catch (const std::bad_alloc&) {
+        m_arrEntries.Clear();
         why = "not enough memory to hold it";
     }
-    if (mapped) file.unmap(const_cast<uchar*>(mapped));
     if (!ok) {
         DeleteContents();
         ClearPathName();
@@ -114,20 +113,13 @@ bool CKavrelDoc::OnOpenDocument(const std::string& path, std::string& error) {
 }
 
 bool CKavrelDoc::OnSaveDocument(const std::string& path, std::string& error) {
-    // QSaveFile writes beside the target and renames over it only after a flush, so a failed save never
-    // leaves a half-written catalogue where the old one was.
-    QSaveFile file(NativePath(path));
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = "Cannot save \"" + path + "\": " + Reason(file);
-        return false;
-    }
-    const bool written = cdi::WriteTo(m_arrEntries, [&file](std::string_view chunk) {
-        return file.write(chunk.data(), static_cast<qint64>(chunk.size())) ==
-               static_cast<qint64>(chunk.size());
-    });
-    if (!written || !file.commit()) {
-        error = "Cannot save \"" + path + "\": " + Reason(file);
-        file.cancelWriting();
+    AtomicFile file(path);
+    const bool saved =
+        file.Open() &&
+        cdi::WriteTo(m_arrEntries, [&file](std::string_view chunk) { return file.Write(chunk); }) &&
+        file.Commit();
+    if (!saved) {
+        error = "Cannot save \"" + path + "\": " + file.Error();
         return false;
     }
     SetPathName(path);

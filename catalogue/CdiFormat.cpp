@@ -1,7 +1,9 @@
 #include "catalogue/CdiFormat.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "catalogue/DisplayText.h"
 #include "catalogue/Utf8.h"
@@ -58,48 +60,113 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     return out;
 }
 
-// Reads the archive stream with bounds checks on every step.
-class Reader {
+// The archive stream's bytes with bounds checks on every step: either one buffer, read in place, or a file
+// handed over a chunk at a time. Bytes from the mark on stay in the buffer across refills (only their
+// address changes), so an entry's texts are found again by their distance from the mark.
+class StreamBytes {
 public:
-    explicit Reader(std::span<const char> bytes) : m_bytes(bytes) {}
+    explicit StreamBytes(std::span<const char> whole)
+        : m_start(whole.data()),
+          m_pos(m_start),
+          m_end(m_start + whole.size()),
+          m_mark(m_start),
+          m_total(whole.size()),
+          m_read(whole.size()) {}
+    StreamBytes(std::uint64_t total, const cdi::ChunkSource& source, std::size_t chunk)
+        : m_source(&source), m_chunk(std::max<std::size_t>(chunk, 1)), m_total(total) {}
 
-    std::size_t Offset() const { return m_pos; }
-    std::size_t Remaining() const { return m_bytes.size() - m_pos; }
+    std::uint64_t Offset() const { return m_startOffset + static_cast<std::size_t>(m_pos - m_start); }
+    std::uint64_t Remaining() const { return m_total - Offset(); }
+    // The system's reason when the source failed; empty otherwise.
+    const std::string& ReadError() const { return m_readError; }
+
+    void Mark() { m_mark = m_pos; }
+    std::size_t SinceMark() const { return static_cast<std::size_t>(m_pos - m_mark); }
+    const char* AtMark(std::size_t distance) const { return m_mark + distance; }
 
     bool Get8(std::uint8_t& v) {
-        if (Remaining() < 1) return false;
-        v = static_cast<std::uint8_t>(m_bytes[m_pos++]);
+        if (!Have(1)) return false;
+        v = Byte(0);
+        m_pos += 1;
         return true;
     }
     bool Get16(std::uint16_t& v) {
-        if (Remaining() < 2) return false;
+        if (!Have(2)) return false;
         v = static_cast<std::uint16_t>(Byte(0) | (Byte(1) << 8));
         m_pos += 2;
         return true;
     }
     bool Get32(std::uint32_t& v) {
-        if (Remaining() < 4) return false;
+        if (!Have(4)) return false;
         v = Byte(0) | (Byte(1) << 8) | (Byte(2) << 16) | (Byte(3) << 24);
         m_pos += 4;
         return true;
     }
-    std::string_view Take(std::size_t n) {
-        const std::string_view out(m_bytes.data() + m_pos, n);
+    // Steps over `n` bytes, which the caller has checked against Remaining().
+    bool Skip(std::size_t n) {
+        if (!Have(n)) return false;
         m_pos += n;
-        return out;
+        return true;
     }
 
 private:
-    std::uint32_t Byte(std::size_t k) const { return static_cast<unsigned char>(m_bytes[m_pos + k]); }
+    std::uint32_t Byte(std::size_t k) const { return static_cast<unsigned char>(m_pos[k]); }
+    bool Have(std::size_t n) { return static_cast<std::size_t>(m_end - m_pos) >= n || Refill(n); }
+    bool Refill(std::size_t n);
 
-    std::span<const char> m_bytes;
-    std::size_t m_pos = 0;
+    const cdi::ChunkSource* m_source = nullptr;
+    std::size_t m_chunk = 0;
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_capacity = 0;
+    const char* m_start = nullptr;  // the first byte held, at file offset m_startOffset
+    const char* m_pos = nullptr;
+    const char* m_end = nullptr;
+    const char* m_mark = nullptr;
+    std::uint64_t m_startOffset = 0;
+    std::uint64_t m_total = 0;  // the file's size: nothing past it is read
+    std::uint64_t m_read = 0;   // bytes taken from the source so far
+    std::string m_readError;
 };
+
+bool StreamBytes::Refill(std::size_t n) {
+    const std::size_t missing = n - static_cast<std::size_t>(m_end - m_pos);
+    if (m_source == nullptr || missing > m_total - m_read) return false;
+    const std::size_t kept = static_cast<std::size_t>(m_end - m_mark);
+    const std::size_t needed = static_cast<std::size_t>(m_pos - m_mark) + n;
+    char* buffer = m_buffer.get();
+    // `needed` is bounded by the entry being read, whose texts were checked against the file's size, so a
+    // larger buffer is never larger than the file.
+    if (m_capacity < needed || m_capacity < m_chunk) {
+        const std::size_t capacity = std::max(needed, m_chunk);
+        auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+        if (kept) std::memcpy(grown.get(), m_mark, kept);
+        m_buffer = std::move(grown);
+        m_capacity = capacity;
+        buffer = m_buffer.get();
+    } else if (kept) {
+        std::memmove(buffer, m_mark, kept);
+    }
+    m_startOffset += static_cast<std::size_t>(m_mark - m_start);
+    const std::size_t atMark = static_cast<std::size_t>(m_pos - m_mark);
+    m_start = m_mark = buffer;
+    m_pos = buffer + atMark;
+    m_end = buffer + kept;
+    while (static_cast<std::size_t>(m_end - m_pos) < n) {
+        const std::size_t room = static_cast<std::size_t>(
+            std::min<std::uint64_t>(m_capacity - static_cast<std::size_t>(m_end - buffer), m_total - m_read));
+        const std::int64_t got = (*m_source)(buffer + (m_end - buffer), room, m_readError);
+        if (got < 0 && m_readError.empty()) m_readError = "unknown read error";
+        if (got <= 0) return false;
+        m_end += got;
+        m_read += static_cast<std::uint64_t>(got);
+    }
+    return true;
+}
 
 class Loader {
 public:
-    Loader(std::span<const char> bytes, EntryStore& entries, std::string& error)
-        : m_in(bytes), m_entries(entries), m_error(error) {}
+    Loader(StreamBytes& in, EntryStore& entries, std::string& error)
+        : m_in(in), m_entries(entries), m_error(error) {}
 
     bool Run() {
         std::uint16_t count16 = 0;
@@ -116,15 +183,24 @@ public:
     }
 
 private:
+    // Where a text of the entry being read lies: a distance from the entry's mark, or a converted copy.
+    struct TextAt {
+        std::size_t distance;
+        std::size_t length;
+        const std::string* owned;
+    };
+
     bool Fail(const std::string& what) {
-        m_error = what + " (at byte " + std::to_string(m_in.Offset()) + ")";
+        const std::string where = " (at byte " + std::to_string(m_in.Offset()) + ")";
+        m_error = m_in.ReadError().empty() ? what + where : "reading stopped: " + m_in.ReadError() + where;
         return false;
     }
 
+    static std::string Which(std::uint32_t i) { return "entry " + std::to_string(i); }
+
     bool ReadObjectTag(std::uint32_t i) {
-        const std::string which = "entry " + std::to_string(i);
         std::uint16_t tag = 0;
-        if (!m_in.Get16(tag)) return Fail("the file ends before " + which);
+        if (!m_in.Get16(tag)) return Fail("the file ends before " + Which(i));
         std::uint32_t classNumber = 0;
         if (tag == kNewClassTag) {
             if (!ReadClassDescription()) return false;
@@ -132,18 +208,18 @@ private:
             m_classNumber = classNumber;
         } else if (tag == kBigObjectTag) {
             std::uint32_t big = 0;
-            if (!m_in.Get32(big)) return Fail("the file ends inside the tag of " + which);
-            if (!(big & kBigClassTag)) return Fail(which + " refers back to an earlier entry");
+            if (!m_in.Get32(big)) return Fail("the file ends inside the tag of " + Which(i));
+            if (!(big & kBigClassTag)) return Fail(Which(i) + " refers back to an earlier entry");
             classNumber = big & ~kBigClassTag;
         } else if (tag & kClassTag) {
             classNumber = tag & ~kClassTag;
         } else if (tag == 0) {
-            return Fail(which + " is a null entry");
+            return Fail(Which(i) + " is a null entry");
         } else {
-            return Fail(which + " refers back to an earlier entry");
+            return Fail(Which(i) + " refers back to an earlier entry");
         }
         if (m_classNumber == 0 || classNumber != m_classNumber)
-            return Fail(which + " names an unknown class number " + std::to_string(classNumber));
+            return Fail(Which(i) + " names an unknown class number " + std::to_string(classNumber));
         ++m_nextNumber;  // the object itself takes the next number
         return true;
     }
@@ -154,18 +230,25 @@ private:
             return Fail("the file ends inside a class description");
         if (nameLength >= kMaxClassName) return Fail("a class name is 64 bytes or longer");
         if (m_in.Remaining() < nameLength) return Fail("the file ends inside a class name");
-        const std::string_view name = m_in.Take(nameLength);
+        m_in.Mark();
+        if (!m_in.Skip(nameLength)) return Fail("the file ends inside a class name");
+        const std::string_view name(m_in.AtMark(0), nameLength);
         if (name != kClassName) return Fail("the file holds another class (\"" + ToDisplayUtf8(name) + "\")");
         if (schema != kSchema) return Fail("the entries have schema " + std::to_string(schema) + ", not 1");
         return true;
     }
 
     bool ReadEntry(std::uint32_t i) {
-        std::string_view texts[5];
-        std::string* owned[5] = {&m_scratch[0], &m_scratch[1], &m_scratch[2], &m_scratch[3], &m_scratch[4]};
+        m_in.Mark();
+        TextAt at[5];
         for (int k = 0; k < 5; ++k) {
-            if (!ReadText(texts[k], *owned[k]))
-                return Fail(m_error.empty() ? "entry " + std::to_string(i) + " is cut short" : m_error);
+            if (!ReadText(at[k], m_scratch[k]))
+                return Fail(m_textError.empty() ? Which(i) + " is cut short" : m_textError);
+        }
+        std::string_view texts[5];
+        for (int k = 0; k < 5; ++k) {
+            texts[k] = at[k].owned ? std::string_view(*at[k].owned)
+                                   : std::string_view(m_in.AtMark(at[k].distance), at[k].length);
         }
         m_entries.Append(texts[0], texts[1], texts[2], texts[3], texts[4]);
         return true;
@@ -194,23 +277,23 @@ private:
         return true;
     }
 
-    // Narrow texts are views into the file's bytes; UTF-16 texts are converted into `owned`.
-    bool ReadText(std::string_view& text, std::string& owned) {
+    // Narrow texts stay where they are in the stream; UTF-16 texts are converted into `owned`.
+    bool ReadText(TextAt& at, std::string& owned) {
         std::uint64_t length = 0;
         bool unicode = false;
         if (!ReadLength(length, unicode, true)) return false;
         const std::uint64_t bytes = unicode ? length * 2 : length;
         if (bytes > m_in.Remaining()) {
-            m_error = "a text length (" + std::to_string(length) + ") is larger than the rest of the file";
+            m_textError =
+                "a text length (" + std::to_string(length) + ") is larger than the rest of the file";
             return false;
         }
-        const std::string_view raw = m_in.Take(static_cast<std::size_t>(bytes));
-        if (!unicode) {
-            text = raw;
-            return true;
-        }
+        at = {m_in.SinceMark(), static_cast<std::size_t>(bytes), nullptr};
+        if (!m_in.Skip(static_cast<std::size_t>(bytes))) return false;
+        if (!unicode) return true;
+        const char* raw = m_in.AtMark(at.distance);
         owned.clear();
-        const auto unit = [&](std::size_t k) {
+        const auto unit = [raw](std::size_t k) {
             return static_cast<std::uint32_t>(static_cast<unsigned char>(raw[2 * k]) |
                                               (static_cast<unsigned char>(raw[2 * k + 1]) << 8));
         };
@@ -225,24 +308,54 @@ private:
             }
             AppendUtf8(owned, cp);
         }
-        text = owned;
+        at.owned = &owned;
         return true;
     }
 
-    Reader m_in;
+    StreamBytes& m_in;
     EntryStore& m_entries;
     std::string& m_error;
+    std::string m_textError;          // why a text could not be read, when it is more than "cut short"
     std::uint32_t m_nextNumber = 1;   // what the writer numbered next: classes and objects from 1 on
     std::uint32_t m_classNumber = 0;  // the number of the entry class once described
     std::string m_scratch[5];
 };
+
+// The archive form of the label, kind or path that the previous entry wrote: consecutive entries mostly
+// repeat them, and then they are copied instead of checked and encoded again.
+struct EncodedText {
+    EntryStore::TextId id = EntryStore::kNoId;
+    std::string bytes;
+};
+
+void WriteInterned(EncodedText& last, EntryStore::TextId id, std::string_view text, std::string& out) {
+    if (id != last.id) {
+        last.id = id;
+        last.bytes.clear();
+        cdi::WriteText(text, last.bytes);
+    }
+    out.append(last.bytes);
+}
+
+bool Load(StreamBytes& in, EntryStore& entries, std::string& error) {
+    Loader loader(in, entries, error);
+    if (loader.Run()) return true;
+    entries.Clear();
+    return false;
+}
 
 }  // namespace
 
 namespace cdi {
 
 void WriteText(std::string_view text, std::string& out) {
-    if (!IsAscii(text) && IsValidUtf8(text)) {
+    const bool ascii = IsAscii(text);
+    if (ascii && text.size() < 0xFF) {  // nearly every text: one length byte
+        out.push_back(static_cast<char>(text.size()));
+        out.append(text);
+        return;
+    }
+    if (!ascii && IsValidUtf8(text)) {
         const std::u16string wide = Utf8ToUtf16(text);
         out.push_back(static_cast<char>(0xFF));
         Put16(out, kUnicodeMarker);
@@ -272,6 +385,7 @@ bool WriteTo(const EntryStore& entries, const std::function<bool(std::string_vie
         Put16(buffer, 0xFFFF);
         Put32(buffer, static_cast<std::uint32_t>(n));
     }
+    EncodedText label, kind, path;
     for (std::size_t i = 0; i < n; ++i) {
         if (i == 0) {
             Put16(buffer, kNewClassTag);
@@ -281,10 +395,10 @@ bool WriteTo(const EntryStore& entries, const std::function<bool(std::string_vie
         } else {
             Put16(buffer, kClassTag | 1);
         }
-        WriteText(entries.Label(i), buffer);
+        WriteInterned(label, entries.LabelId(i), entries.Label(i), buffer);
         WriteText(entries.Name(i), buffer);
-        WriteText(entries.Kind(i), buffer);
-        WriteText(entries.Path(i), buffer);
+        WriteInterned(kind, entries.KindId(i), entries.Kind(i), buffer);
+        WriteInterned(path, entries.PathId(i), entries.Path(i), buffer);
         WriteText(entries.SizeText(i), buffer);
         if (buffer.size() >= kChunk) {
             if (!sink(buffer)) return false;
@@ -298,10 +412,17 @@ bool Read(std::span<const char> bytes, EntryStore& entries, std::string& error) 
     entries.Clear();
     error.clear();
     if (bytes.empty()) return true;  // a zero-length file is an empty catalogue
-    Loader loader(bytes, entries, error);
-    if (loader.Run()) return true;
+    StreamBytes in(bytes);
+    return Load(in, entries, error);
+}
+
+bool ReadChunks(std::uint64_t size, const ChunkSource& source, EntryStore& entries, std::string& error,
+                std::size_t chunkBytes) {
     entries.Clear();
-    return false;
+    error.clear();
+    if (size == 0) return true;
+    StreamBytes in(size, source, chunkBytes);
+    return Load(in, entries, error);
 }
 
 }  // namespace cdi

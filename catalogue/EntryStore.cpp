@@ -5,10 +5,9 @@
 #include <string>
 
 namespace {
-// Blocks start small, so a tiny catalogue costs little, and double up to a size at which a million names
-// need few allocations.
+// Blocks start small, so a tiny catalogue costs little, and double up to the size that huge pages back.
 constexpr std::size_t kFirstBlockSize = 4 * 1024;
-constexpr std::size_t kLargestBlockSize = 256 * 1024;
+constexpr std::size_t kLargestBlockSize = bulk::kHugeBlock;
 }  // namespace
 
 std::string_view TextArena::Store(std::string_view first, std::string_view second) {
@@ -17,7 +16,7 @@ std::string_view TextArena::Store(std::string_view first, std::string_view secon
     if (m_blocks.empty() || m_capacity - m_used < length) {
         const std::size_t grown = m_capacity ? std::min(m_capacity * 2, kLargestBlockSize) : kFirstBlockSize;
         const std::size_t size = std::max(grown, length);
-        m_blocks.push_back(std::make_unique<char[]>(size));
+        m_blocks.emplace_back(static_cast<char*>(bulk::Allocate(size)), BlockFree{size});
         m_capacity = size;
         m_used = 0;
         m_reserved += size;
@@ -43,39 +42,46 @@ void EntryStore::Clear() {
     m_names.Clear();
     m_pool.Clear();
     m_texts.assign(1, std::string_view{});
-    m_index.clear();
-    m_index.emplace(std::string_view{}, 0);
-    std::fill(std::begin(m_lastId), std::end(m_lastId), 0);
+    m_index.Clear();
+    m_index.Insert(0, TextIndex::Hash({}));
+    for (auto& recent : m_recent) std::fill(std::begin(recent), std::end(recent), 0);
 }
 
 EntryStore::TextId EntryStore::Intern(std::string_view text) {
     if (text.empty()) return 0;
-    if (const auto found = m_index.find(text); found != m_index.end()) return found->second;
+    const std::uint32_t hash = TextIndex::Hash(text);
+    if (const TextId found = m_index.Find(text, hash, m_texts); found != TextIndex::kNone) return found;
+    // Everything that can run out of memory comes before the first change that must be kept.
+    if (m_texts.size() == m_texts.capacity()) m_texts.reserve(2 * m_texts.size());
     const std::string_view stored = m_pool.Store(text);
     const auto id = static_cast<TextId>(m_texts.size());
+    m_index.Insert(id, hash);
     m_texts.push_back(stored);
-    m_index.emplace(stored, id);
+    return id;
+}
+
+EntryStore::TextId EntryStore::InternRecent(int column, std::string_view text) {
+    TextId* recent = m_recent[column];
+    int k = 0;
+    while (k < kRecent && Text(recent[k]) != text) ++k;
+    const TextId id = k < kRecent ? recent[k] : Intern(text);
+    std::copy_backward(recent, recent + std::min(k, kRecent - 1), recent + std::min(k, kRecent - 1) + 1);
+    recent[0] = id;
     return id;
 }
 
 EntryStore::TextId EntryStore::FindText(std::string_view text) const {
-    const auto found = m_index.find(text);
-    return found == m_index.end() ? kNoId : found->second;
+    const TextId found = m_index.Find(text, TextIndex::Hash(text), m_texts);
+    return found == TextIndex::kNone ? kNoId : found;
 }
 
 std::size_t EntryStore::Append(std::string_view label, std::string_view name, std::string_view kind,
                                std::string_view path, std::string_view size) {
-    // Consecutive entries mostly share label, kind and path: try the previous row's id before hashing,
-    // which keeps loading a large catalogue close to the speed of reading its bytes.
-    const std::string_view texts[3] = {label, kind, path};
-    TextId ids[3];
-    for (int k = 0; k < 3; ++k) {
-        ids[k] = Text(m_lastId[k]) == texts[k] ? m_lastId[k] : Intern(texts[k]);
-    }
-    Row row{nullptr, 0, 0, ids[0], ids[1], ids[2]};
+    // Consecutive entries mostly share label, kind and path: trying the texts just used before hashing
+    // keeps loading a large catalogue close to the speed of reading its bytes.
+    Row row{nullptr, 0, 0, InternRecent(0, label), InternRecent(1, kind), InternRecent(2, path)};
     StoreNameAndSize(row, name, size);
     m_rows.push_back(row);
-    std::copy(std::begin(ids), std::end(ids), std::begin(m_lastId));
     return m_rows.size() - 1;
 }
 
@@ -106,8 +112,6 @@ void EntryStore::SetSize(std::size_t i, std::string_view text) {
 }
 
 std::size_t EntryStore::MemoryBytes() const {
-    // Node-based hash map: roughly a node (key view, id, hash, next) plus a bucket pointer per text.
-    const std::size_t indexBytes = m_index.size() * 48 + m_index.bucket_count() * sizeof(void*);
     return m_rows.capacity() * sizeof(Row) + m_names.BytesReserved() + m_pool.BytesReserved() +
-           m_texts.capacity() * sizeof(std::string_view) + indexBytes;
+           m_texts.capacity() * sizeof(std::string_view) + m_index.MemoryBytes();
 }

@@ -4,8 +4,11 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "catalogue/BulkAllocator.h"
+#include "catalogue/BulkMemory.h"
+#include "catalogue/TextIndex.h"
 
 // Byte storage whose blocks never move, so string_views into it stay valid until Clear().
 class TextArena {
@@ -17,7 +20,11 @@ public:
     std::size_t BytesReserved() const { return m_reserved; }
 
 private:
-    std::vector<std::unique_ptr<char[]>> m_blocks;
+    struct BlockFree {
+        std::size_t bytes;
+        void operator()(char* block) const noexcept { bulk::Free(block, bytes); }
+    };
+    std::vector<std::unique_ptr<char, BlockFree>> m_blocks;
     std::size_t m_used = 0;      // bytes used in the last block
     std::size_t m_capacity = 0;  // size of the last block
     std::size_t m_reserved = 0;
@@ -55,6 +62,7 @@ public:
     // Interned id of the label: equal labels have equal ids, so grouping discs needs no string compare.
     TextId LabelId(std::size_t i) const { return m_rows[i].label; }
     TextId KindId(std::size_t i) const { return m_rows[i].kind; }
+    TextId PathId(std::size_t i) const { return m_rows[i].path; }
     // A deleted entry has all five texts empty.
     bool IsDeleted(std::size_t i) const;
 
@@ -82,12 +90,17 @@ private:
         TextId path;
     };
     TextId Intern(std::string_view text);
+    // Interns a label, kind or path (`column` 0, 1, 2), trying the texts that column took last first.
+    TextId InternRecent(int column, std::string_view text);
     void StoreNameAndSize(Row& row, std::string_view name, std::string_view size);
 
-    std::vector<Row> m_rows;
+    std::vector<Row, BulkAllocator<Row>> m_rows;
     TextArena m_names;  // names and size texts
     TextArena m_pool;
-    std::vector<std::string_view> m_texts;                 // id -> interned text
-    std::unordered_map<std::string_view, TextId> m_index;  // interned text -> id
-    TextId m_lastId[3] = {0, 0, 0};                        // the previous row's label, kind and path
+    std::vector<std::string_view> m_texts;  // id -> interned text
+    TextIndex m_index;                      // interned text -> id
+    // Per column, the ids taken last, most recent first: a disc's entries share a label, a walk alternates
+    // between two kinds and goes back to the folders above the one it left.
+    static constexpr int kRecent = 4;
+    TextId m_recent[3][kRecent] = {};
 };

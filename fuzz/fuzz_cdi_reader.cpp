@@ -1,5 +1,7 @@
 // libFuzzer target for the ".cdi" reader: whatever the bytes, reading must either fail cleanly (empty
-// store, an error text) or give a catalogue that writes back and reads again to the very same texts.
+// store, an error text) or give a catalogue that writes back and reads again to the very same texts; and
+// reading the bytes in small chunks, as files are read, must give the same outcome as reading them whole.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -26,7 +28,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::span<const char> bytes(reinterpret_cast<const char*>(data), size);
     EntryStore first;
     std::string error;
-    if (!cdi::Read(bytes, first, error)) {
+    const bool read = cdi::Read(bytes, first, error);
+
+    std::size_t at = 0;
+    const cdi::ChunkSource source = [&](char* into, std::size_t capacity, std::string&) -> std::int64_t {
+        const std::size_t n = std::min(capacity, size - at);
+        std::copy_n(bytes.data() + at, n, into);
+        at += n;
+        return static_cast<std::int64_t>(n);
+    };
+    EntryStore chunked;
+    std::string chunkedError;
+    const std::size_t chunk = size ? 1 + data[0] % 16 : 1;
+    if (cdi::ReadChunks(size, source, chunked, chunkedError, chunk) != read || chunkedError != error ||
+        !SameTexts(first, chunked)) {
+        std::abort();
+    }
+
+    if (!read) {
         if (first.Size() != 0 || error.empty()) std::abort();
         return 0;
     }

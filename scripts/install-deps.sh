@@ -2,7 +2,7 @@
 # Installs the Debian packages that building, running and testing need; a quick no-op when all are there.
 set -euo pipefail
 packages=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
-          googletest libgtest-dev clang libclang-rt-14-dev ccache fonts-dejavu-core "$@")
+          googletest libgtest-dev clang libclang-rt-14-dev ccache fonts-dejavu-core time "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

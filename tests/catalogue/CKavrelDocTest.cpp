@@ -1,12 +1,18 @@
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "CdiBytes.h"
@@ -25,6 +31,49 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     QFile file(QString::fromStdString(path));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+bool Save(CKavrelDoc& doc, const std::string& path, std::string& error) {
+    return doc.OnSaveDocument(path, error);
+}
+
+// Files may not grow past 1,000 bytes: the write fails with EFBIG, as one fails on a full disc.
+bool SaveWithFilesOf1000Bytes(CKavrelDoc& doc, const std::string& path, std::string& error) {
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 1000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool saved = doc.OnSaveDocument(path, error);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    return saved;
+}
+
+// Saves in a child process that runs as an ordinary user, since root writes into read-only folders.
+bool SaveWithoutRoot(CKavrelDoc& doc, const std::string& path, std::string& error) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return true;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        constexpr gid_t kNobody = 65534;
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
+            _exit(2);
+        std::string childError;
+        const bool saved = doc.OnSaveDocument(path, childError);
+        const ssize_t written = write(pipeEnds[1], childError.data(), childError.size());
+        _exit(saved || written < 0 ? 1 : 0);
+    }
+    close(pipeEnds[1]);
+    error.clear();
+    char buffer[512];
+    for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) error.append(buffer, got);
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return !(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 class CKavrelDocFiles : public ::testing::Test {
@@ -169,48 +218,67 @@ TEST_F(CKavrelDocFiles, AFileThatCannotBeOpenedLeavesTheCatalogueAsItWas) {
     EXPECT_TRUE(doc.IsModified());
 }
 
-TEST_F(CKavrelDocFiles, AFailedSaveKeepsTheOldFileAndTheCatalogueModified) {
-    CKavrelDoc doc;
-    doc.AppendEntry("A", "X.TXT", kKindFile, "\\", "5");
-    std::string error;
-
-    const std::string underMissingFolder = PathOf("no such folder/x.cdi");
-    EXPECT_FALSE(doc.OnSaveDocument(underMissingFolder, error));
-    EXPECT_NE(error.find(underMissingFolder), std::string::npos) << error;
-    EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(doc.GetPathName(), "");
-
+// Every failing step of a save names the system's reason; the old file stays byte for byte, nothing is
+// left beside it, and the catalogue stays modified and keeps its name.
+TEST_F(CKavrelDocFiles, AFailedSaveNamesTheSystemsReasonAndKeepsTheOldFile) {
+    const std::string kept = PathOf("kept.cdi");
+    const std::string oldBytes = SaveTwoDiscs(kept);
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("a folder"));
-    error.clear();
-    EXPECT_FALSE(doc.OnSaveDocument(PathOf("a folder"), error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(doc.GetEntryCount(), 1u);
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("read-only"));
+    const std::string lockedFile = PathOf("read-only/locked.cdi");
+    WriteFile(lockedFile, oldBytes);
+    chmod(PathOf("read-only").c_str(), 0555);
+    chmod(m_dir.path().toLocal8Bit().constData(), 0755);
+
+    const struct {
+        const char* what;
+        std::string path;
+        const char* reason;
+        std::function<bool(CKavrelDoc&, const std::string&, std::string&)> save;
+    } cases[] = {
+        {"a missing folder", PathOf("no such folder/x.cdi"),
+         "No such file or directory (while creating the new file)", Save},
+        {"a file taken for a folder", kept + "/x.cdi", "Not a directory (while creating the new file)", Save},
+        {"a folder in the way", PathOf("a folder"), "Is a directory (while creating the new file)", Save},
+        {"a write the system refuses", kept, "File too large (while writing)", SaveWithFilesOf1000Bytes},
+        {"a read-only folder", lockedFile, "Permission denied (while creating the new file)",
+         SaveWithoutRoot},
+    };
+    for (const auto& c : cases) {
+        CKavrelDoc doc;
+        std::string error;
+        ASSERT_TRUE(doc.OnOpenDocument(kept, error)) << error;
+        for (int i = 0; i < 2000; ++i)
+            doc.AppendEntry("Big", "file " + std::to_string(i), kKindFile, "\\", "1");
+        EXPECT_FALSE(c.save(doc, c.path, error)) << c.what;
+        EXPECT_EQ(error, "Cannot save \"" + c.path + "\": " + c.reason) << c.what;
+        EXPECT_TRUE(doc.IsModified()) << c.what;
+        EXPECT_EQ(doc.GetPathName(), kept) << c.what;
+        EXPECT_EQ(ReadFile(kept), oldBytes) << c.what;
+    }
+    EXPECT_EQ(ReadFile(lockedFile), oldBytes);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).size(), 1) << "no temporary file left behind";
+    EXPECT_EQ(QDir(m_dir.filePath("read-only")).entryList(QDir::Files).size(), 1)
+        << "no temporary file left behind";
 }
 
-TEST_F(CKavrelDocFiles, ASaveThatFailsWhileWritingLeavesTheOldFileIntact) {
-    const std::string path = PathOf("kept.cdi");
-    const std::string oldBytes = SaveTwoDiscs(path);
+TEST_F(CKavrelDocFiles, SavingOverAFileKeepsItsPermissionsAndTheLinkToIt) {
+    const std::string target = PathOf("target.cdi");
+    SaveTwoDiscs(target);
+    chmod(target.c_str(), 0640);
+    const std::string link = PathOf("link.cdi");
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
 
     CKavrelDoc doc;
-    for (int i = 0; i < 2000; ++i) doc.AppendEntry("Big", "file " + std::to_string(i), kKindFile, "\\", "1");
-    // Files may not grow past 1,000 bytes: the write fails with EFBIG as it would on a full disc.
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 1000;
-    setrlimit(RLIMIT_FSIZE, &small);
+    doc.AppendEntry("New", "N.TXT", kKindFile, "\\", "1");
     std::string error;
-    const bool saved = doc.OnSaveDocument(path, error);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_FALSE(saved);
-    EXPECT_FALSE(error.empty());
-    EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(ReadFile(path), oldBytes);
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).size(), 1) << "no temporary file left behind";
+    ASSERT_TRUE(doc.OnSaveDocument(link, error)) << error;
+    EXPECT_EQ(QFileInfo(QString::fromStdString(link)).symLinkTarget(), QString::fromStdString(target));
+    EXPECT_EQ(ReadFile(target),
+              cdibytes::Count(1) + cdibytes::Entry(true, {"New", "N.TXT", "file ", "\\", "1"}));
+    struct stat saved {};
+    ASSERT_EQ(stat(target.c_str(), &saved), 0);
+    EXPECT_EQ(saved.st_mode & 07777, 0640u);
 }
 
 TEST(CKavrelDocDrives, FindCdDrivesFillsSlotsFromZeroInLetterOrder) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <span>
 #include <string>
 #include <vector>
@@ -134,6 +135,33 @@ TEST(CdiWrite, Utf8BeyondAsciiIsWrittenAsUtf16AndEverythingElseAsItsBytes) {
                                   Text("caf\xE9.txt") + Text("file ") + Text("\\") + Text("1") + kLaterTag +
                                   Text("A") + Utf16Text("\x3D\xD8\xBF\xDC") + Text("file ") + Text("\\") +
                                   Text("1"));
+}
+
+TEST(CdiWrite, TheWriterMatchesEncodingEveryTextOfEveryEntry) {
+    // The writer copies a repeated label, kind or path instead of encoding it again; encoding all five
+    // texts of every entry must give the same bytes, across renames that change an interned text.
+    const std::string texts[] = {"A",     "",        "Disc \xC3\xA9",      "caf\xE9", "\\", "\\D\\",
+                                 "file ", "folder ", std::string(300, 'p')};
+    std::mt19937 random(31);
+    for (int round = 0; round < 200; ++round) {
+        EntryStore store;
+        const std::size_t entries = random() % 60;
+        for (std::size_t i = 0; i < entries; ++i) {
+            const auto pick = [&] { return texts[random() % std::size(texts)]; };
+            store.Append(pick(), pick(), pick(), pick(), pick());
+            if (random() % 7 == 0) store.SetLabel(random() % store.Size(), pick());
+            if (random() % 7 == 0) store.SetPath(random() % store.Size(), pick());
+        }
+        std::string expected = Count(static_cast<std::uint32_t>(entries));
+        for (std::size_t i = 0; i < entries; ++i) {
+            expected += i == 0 ? kClassHeader : kLaterTag;
+            for (const std::string_view text :
+                 {store.Label(i), store.Name(i), store.Kind(i), store.Path(i), store.SizeText(i)}) {
+                cdi::WriteText(text, expected);
+            }
+        }
+        ASSERT_EQ(Written(store), expected) << "round " << round;
+    }
 }
 
 // --- Reading ---

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <map>
+#include <random>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "catalogue/CCDContent.h"
 #include "catalogue/EntryStore.h"
@@ -80,4 +85,42 @@ TEST(EntryStore, TruncateAndClearDropEntries) {
     EXPECT_EQ(store.FindText("A"), EntryStore::kNoId);
     store.Append("B", "x", kKindFile, "\\", "1");
     EXPECT_EQ(store.Label(0), "B");
+}
+
+// Append takes the previous row's label, kind and path ids when the texts repeat and hashes otherwise; a
+// plain text-to-id table built beside it must agree on every text and on which entries share an id.
+TEST(EntryStore, InterningByThePreviousRowMatchesAPlainTable) {
+    const std::vector<std::string> labels = {"Disc", "Disc 2", "Disc 20", "", "Disc\xE9", "disc"};
+    const std::vector<std::string> kinds = {"file ", "folder ", "file", "", "folder"};
+    const std::vector<std::string> paths = {"\\", "\\A\\", "\\A\\B\\", "\\A", "", "\\a\\", "\\A\\B\\C\\"};
+    std::mt19937 random(2024);
+    const auto pick = [&random](const std::vector<std::string>& texts, std::size_t& current) {
+        if (random() % 4 == 0) current = random() % texts.size();  // runs, as discs and folders make them
+        return texts[current];
+    };
+    EntryStore store;
+    std::vector<std::array<std::string, 3>> model;
+    std::map<std::string, EntryStore::TextId> firstId;
+    std::size_t label = 0, kind = 0, path = 0;
+    for (int i = 0; i < 20000; ++i) {
+        model.push_back({pick(labels, label), pick(kinds, kind), pick(paths, path)});
+        store.Append(model.back()[0], "n" + std::to_string(i), model.back()[1], model.back()[2], "1");
+        if (random() % 500 == 0) {  // a rename between appends, as the tree makes them
+            const std::size_t row = random() % model.size();
+            model[row][0] = labels[random() % labels.size()];
+            store.SetLabel(row, model[row][0]);
+        }
+    }
+    for (std::size_t i = 0; i < model.size(); ++i) {
+        ASSERT_EQ(store.Label(i), model[i][0]) << i;
+        ASSERT_EQ(store.Kind(i), model[i][1]) << i;
+        ASSERT_EQ(store.Path(i), model[i][2]) << i;
+        ASSERT_EQ(store.FindText(model[i][0]), store.LabelId(i)) << i;
+        ASSERT_EQ(store.FindText(model[i][1]), store.KindId(i)) << i;
+        const auto [at, added] = firstId.emplace(model[i][0], store.LabelId(i));
+        ASSERT_TRUE(added || at->second == store.LabelId(i)) << "two ids for label " << model[i][0];
+    }
+    std::set<EntryStore::TextId> ids;
+    for (const auto& [text, id] : firstId) ids.insert(id);
+    EXPECT_EQ(ids.size(), firstId.size()) << "one id for two labels";
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <string>
 
@@ -135,6 +138,34 @@ TEST_F(Cli, MissingOrMalformedFilesFailNamingTheFileAndTheFault) {
     r = RunCli({"list", bad, "A"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find(bad), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, ASaveTheSystemRefusesNamesItsReasonAndKeepsTheFile) {
+    const std::string file = PathOf("big.cdi");
+    {
+        CKavrelDoc doc;
+        for (int i = 0; i < 300; ++i) doc.AppendEntry("A", "file " + std::to_string(i), "file ", "\\", "1");
+        std::string error;
+        ASSERT_TRUE(doc.OnSaveDocument(file, error)) << error;
+    }
+    QFile before(QString::fromStdString(file));
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray oldBytes = before.readAll();
+    // Files may not grow past 1,024 bytes in the shell that starts the tool: the write fails as on a full
+    // disc.
+    QProcess process;
+    process.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), QStringLiteral("trap '' XFSZ; ulimit -f 2; exec \"$0\" \"$@\""),
+                   QStringLiteral(TAMBEROL_CLI), QStringLiteral("rename"), QString::fromStdString(file),
+                   QStringLiteral("A"), QStringLiteral("B")});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.readAllStandardError().toStdString(),
+              "tamberol-cli: Cannot save \"" + file + "\": File too large (while writing)\n");
+    QFile after(QString::fromStdString(file));
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), oldBytes);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).size(), 1) << "no temporary file left behind";
 }
 
 TEST(CliUsage, WrongUsageExitsWithTwoAndShowsTheUsage) {

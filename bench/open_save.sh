@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Opening and saving a catalogue as a person waits for it: whole processes, warm cache, median of RUNS,
+# each beside reading the same file through a pipe (cat FILE | wc -c) and copying it (cp), in one run.
+# Builds catalogues of each size with bench_generate, then prints for each command its time, its peak
+# memory (/usr/bin/time) and the ratios the goals are stated in. With --old, the same commands of another
+# build (e.g. the commit before a change) are measured in the same rounds, side by side.
+#
+#   bench/open_save.sh [--build DIR] [--old DIR] [--sizes "100000 1000000 10000000"] [--runs 7]
+#                      [--dir /tmp] [--keep]
+#
+# Goals: discs <= 3x cat|wc, peak memory <= 1.1x the file; rename (open, relabel one disc, save) <= 3x
+# (cat|wc + cp); the window on the catalogue, until the tree is painted, <= the window on no catalogue plus
+# the open (discs); the same time per entry at every size. Not part of the tests: minutes per run.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=$here/build
+old=""
+sizes="100000 1000000 10000000"
+runs=7
+dir=/tmp
+keep=0
+while [ $# -gt 0 ]; do
+  case $1 in
+    --build) build=$2; shift 2 ;;
+    --old) old=$2; shift 2 ;;
+    --sizes) sizes=$2; shift 2 ;;
+    --runs) runs=$2; shift 2 ;;
+    --dir) dir=$2; shift 2 ;;
+    --keep) keep=1; shift ;;
+    *) echo "usage: $0 [--build DIR] [--old DIR] [--sizes \"N ...\"] [--runs N] [--dir DIR] [--keep]" >&2
+       exit 2 ;;
+  esac
+done
+[ -x /usr/bin/time ] || { echo "needs /usr/bin/time (apt-get install time)" >&2; exit 1; }
+generate=$build/bench/generate/bench_generate
+for tool in "$generate" "$build/cli/tamberol-cli"; do
+  [ -x "$tool" ] || { echo "missing $tool: build $build first" >&2; exit 1; }
+done
+
+work=$(mktemp -d "$dir/tamberol-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/drive"
+export QT_QPA_PLATFORM=offscreen TAMBEROL_DRIVES="E=$work/drive" XDG_CONFIG_HOME=$work/config
+
+# Which builds to measure: "new" always, "old" with --old.
+builds=(new)
+declare -A cli=([new]=$build/cli/tamberol-cli) window=([new]=$build/bench/window/bench_window_start)
+if [ -n "$old" ]; then
+  builds+=(old)
+  cli[old]=$old/cli/tamberol-cli
+  window[old]=$old/bench/window/bench_window_start
+  [ -x "${cli[old]}" ] || { echo "missing ${cli[old]}" >&2; exit 1; }
+fi
+
+declare -A ms rss
+# run KEY COMMAND...: one timed run; its wall time (ms) and peak memory (KiB) are added to KEY's lists.
+run() {
+  local key=$1 start end
+  shift
+  start=$EPOCHREALTIME
+  /usr/bin/time -f %M -o "$work/rss" "$@" >/dev/null 2>"$work/err" || {
+    echo "failed: $*" >&2
+    cat "$work/err" >&2
+    exit 1
+  }
+  end=$EPOCHREALTIME
+  ms[$key]+="$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.1f", (e - s) * 1000 }') "
+  rss[$key]+="$(tail -n 1 "$work/rss") "
+}
+median() { tr ' ' '\n' | grep . | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+M() { echo "${ms[$1]}" | median; }
+R() { echo "${rss[$1]}" | median; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+labels=("Backup 00000 Documents" "Renamed for the benchmark")
+for n in $sizes; do
+  file=$dir/tamberol-bench-$n.cdi
+  if [ ! -s "$file" ]; then "$generate" "$n" "$file" >/dev/null; fi
+  bytes=$(stat -c %s "$file")
+  cp "$file" "$work/edit.cdi"
+  cp "$file" "$work/copy.cdi"
+  cat "$file" "$work/edit.cdi" >/dev/null
+  ms=()
+  rss=()
+  state=0
+  for ((r = 0; r < runs; r++)); do
+    run cat sh -c 'cat "$0" | wc -c' "$file"
+    # Over the copy of the last round, as a save replaces the catalogue it overwrites.
+    run cp cp "$file" "$work/copy.cdi"
+    for b in "${builds[@]}"; do
+      run "$b.discs" "${cli[$b]}" discs "$file"
+      run "$b.rename" "${cli[$b]}" rename "$work/edit.cdi" "${labels[$state]}" "${labels[$((1 - state))]}"
+      state=$((1 - state))
+      if [ -x "${window[$b]}" ]; then
+        run "$b.empty" "${window[$b]}"
+        run "$b.window" "${window[$b]}" "$file"
+      fi
+    done
+  done
+  [ "$keep" = 1 ] || [ "$n" -lt 10000000 ] || rm -f "$file"
+
+  cat_ms=$(M cat) cp_ms=$(M cp)
+  printf '\n== %s entries, %.1f MiB; median of %d runs\n' "$n" "$(awk -v b="$bytes" 'BEGIN { print b / 1048576 }')" "$runs"
+  printf 'reference: cat FILE | wc -c %s ms, cp FILE %s ms\n' "$cat_ms" "$cp_ms"
+  for b in "${builds[@]}"; do
+    d=$(M "$b.discs") dr=$(R "$b.discs") rn=$(M "$b.rename") rr=$(R "$b.rename")
+    printf '%s discs:  %8s ms = %5sx cat|wc (goal 3), %4s ns/entry; peak %6.1f MiB = %sx file (goal 1.1)\n' \
+      "$b" "$d" "$(ratio "$d" "$cat_ms")" "$(awk -v t="$d" -v n="$n" 'BEGIN { printf "%.0f", t * 1e6 / n }')" \
+      "$(awk -v k="$dr" 'BEGIN { print k / 1024 }')" "$(ratio "$((dr * 1024))" "$bytes")"
+    printf '%s rename: %8s ms = %5sx (cat|wc + cp) (goal 3), %4s ns/entry; peak %6.1f MiB = %sx file\n' \
+      "$b" "$rn" "$(ratio "$rn" "$(awk -v a="$cat_ms" -v c="$cp_ms" 'BEGIN { print a + c }')")" \
+      "$(awk -v t="$rn" -v n="$n" 'BEGIN { printf "%.0f", t * 1e6 / n }')" \
+      "$(awk -v k="$rr" 'BEGIN { print k / 1024 }')" "$(ratio "$((rr * 1024))" "$bytes")"
+    if [ -n "${ms[$b.window]:-}" ]; then
+      w=$(M "$b.window") e=$(M "$b.empty")
+      printf '%s window: %8s ms until the tree is painted; empty catalogue %s ms + discs %s ms = %s ms (goal: at most that)\n' \
+        "$b" "$w" "$e" "$d" "$(awk -v e="$e" -v d="$d" 'BEGIN { printf "%.1f", e + d }')"
+    fi
+  done
+done
