@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need; a quick no-op when all are there.
 set -euo pipefail
-packages=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
+packages=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins libmount-dev
           googletest libgtest-dev clang libclang-rt-14-dev ccache fonts-dejavu-core "$@")
 missing=()
 for p in "${packages[@]}"; do
