@@ -162,6 +162,13 @@ bool ResolveFolder(const std::string& driveText, std::string& nativePath) {
 
 #endif
 
+std::size_t FillDriveSlots(std::span<std::string> table) {
+    const std::vector<OpticalDrive> drives = OpticalDrives();
+    const std::size_t filled = std::min(drives.size(), table.size());
+    for (std::size_t i = 0; i < filled; ++i) table[i] = drives[i].root;
+    return filled;
+}
+
 bool SplitDriveText(const std::string& driveText, std::vector<std::string>& parts) {
     parts.clear();
     if (!IsDriveText(driveText)) return false;
