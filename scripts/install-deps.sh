@@ -7,8 +7,8 @@ packages=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl
           ccache fonts-dejavu-core)
 if [ "${1:-}" = "--tests" ]; then
   shift
-  # GoogleTest, and clang for the fuzzing build.
-  packages+=(googletest libgtest-dev clang libclang-rt-14-dev)
+  # GoogleTest; clang for the fuzzing build; mingw-w64 for the compile check of the Windows-only sources.
+  packages+=(googletest libgtest-dev clang libclang-rt-14-dev g++-mingw-w64-x86-64)
 fi
 packages+=("$@")
 missing=()
