@@ -66,22 +66,29 @@ MountRecord RecordOf(libmnt_fs* fs) {
     return record;
 }
 
-}  // namespace
-
-std::vector<MountRecord> ParseMountInfo(std::string_view text) {
-    std::vector<MountRecord> records;
+// False only when libmount could not read the text at all (out of memory); bad lines are skipped.
+bool Parse(std::string_view text, std::vector<MountRecord>& records) {
+    records.clear();
     const std::string_view lines = FromFirstMountLine(text);
-    if (lines.empty()) return records;
+    if (lines.empty()) return true;
     // A stream opened for reading only never writes to its buffer.
     const std::unique_ptr<std::FILE, FileCloser> stream(
         fmemopen(const_cast<char*>(lines.data()), lines.size(), "r"));
     const std::unique_ptr<libmnt_table, TableDeleter> table(mnt_new_table());
     const std::unique_ptr<libmnt_iter, IterDeleter> iter(mnt_new_iter(MNT_ITER_FORWARD));
-    if (!stream || !table || !iter) return records;
     // Without an error callback libmount skips the lines it cannot parse and keeps going.
-    if (mnt_table_parse_stream(table.get(), stream.get(), "mountinfo") != 0) return records;
+    if (!stream || !table || !iter || mnt_table_parse_stream(table.get(), stream.get(), "mountinfo") != 0)
+        return false;
     libmnt_fs* fs = nullptr;
     while (mnt_table_next_fs(table.get(), iter.get(), &fs) == 0) records.push_back(RecordOf(fs));
+    return true;
+}
+
+}  // namespace
+
+std::vector<MountRecord> ParseMountInfo(std::string_view text) {
+    std::vector<MountRecord> records;
+    if (!Parse(text, records)) records.clear();
     return records;
 }
 
@@ -89,8 +96,11 @@ bool ReadMountInfo(const std::string& path, std::vector<MountRecord>& records) {
     std::ifstream file(path, std::ios::binary);
     if (!file) return false;
     const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (file.bad()) return false;
-    records = ParseMountInfo(text);
+    std::vector<MountRecord> read;
+    // A table that could not be read whole must not pass for one without mounts: every mount would
+    // then arrive again at the next read.
+    if (file.bad() || !Parse(text, read)) return false;
+    records = std::move(read);
     return true;
 }
 
