@@ -59,10 +59,7 @@ std::string CKavrelDoc::GetFirstLabel() const {
 }
 
 bool CKavrelDoc::FindCdDrives() {
-    const auto drives = platform::OpticalDrives();
-    const std::size_t n = std::min(drives.size(), m_strDrives.size());
-    for (std::size_t i = 0; i < n; ++i) m_strDrives[i] = drives[i].root;
-    return n > 0;
+    return platform::FillDriveSlots(m_strDrives) > 0;
 }
 
 void CKavrelDoc::Serialize(std::string& out) const {

@@ -11,7 +11,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+
+#include "platform/MountTable.h"
 #endif
 
 namespace platform {
@@ -61,36 +62,14 @@ std::vector<OpticalDrive> ParseDriveMap(std::string_view map) {
     return drives;
 }
 
-// mountinfo escapes blanks, tabs, newlines and backslashes in paths as three octal digits.
-std::string UnescapeMountPath(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 3 < text.size()) {
-            const std::string_view oct = text.substr(i + 1, 3);
-            if (std::all_of(oct.begin(), oct.end(), [](char c) { return c >= '0' && c <= '7'; })) {
-                out.push_back(static_cast<char>((oct[0] - '0') * 64 + (oct[1] - '0') * 8 + (oct[2] - '0')));
-                i += 3;
-                continue;
-            }
-        }
-        out.push_back(text[i]);
-    }
-    return out;
-}
-
 // Where the device "major:minor" is mounted, or empty when it is not. The first mount of the whole disc
 // wins; a bind mount of one of its folders is taken only when there is nothing better.
-std::string MountPointOf(const std::string& device, const std::string& mountInfo) {
-    std::ifstream mounts(mountInfo);
-    std::string line;
+std::string MountPointOf(const std::string& device, const std::vector<MountRecord>& mounts) {
     std::string partial;
-    while (std::getline(mounts, line)) {
-        std::istringstream fields(line);
-        std::string id, parent, majorMinor, root, mountPoint;
-        if (!(fields >> id >> parent >> majorMinor >> root >> mountPoint) || majorMinor != device) continue;
-        if (root == "/") return UnescapeMountPath(mountPoint);
-        if (partial.empty()) partial = UnescapeMountPath(mountPoint);
+    for (const MountRecord& mount : mounts) {
+        if (mount.device != device) continue;
+        if (mount.root == "/") return mount.mountPoint;
+        if (partial.empty()) partial = mount.mountPoint;
     }
     return partial;
 }
@@ -115,6 +94,8 @@ std::vector<OpticalDrive> DetectOpticalDrives(const std::string& sysBlock, const
         closedir(dir);
     }
     std::sort(numbers.begin(), numbers.end());
+    std::vector<MountRecord> mounts;
+    if (!numbers.empty()) ReadMountInfo(mountInfo, mounts);
     std::vector<OpticalDrive> drives;
     char letter = 'D';
     for (const int n : numbers) {
@@ -122,8 +103,7 @@ std::vector<OpticalDrive> DetectOpticalDrives(const std::string& sysBlock, const
         std::ifstream devFile(sysBlock + "/sr" + std::to_string(n) + "/dev");
         std::string device;
         devFile >> device;
-        drives.push_back(
-            {RootOf(letter++), device.empty() ? std::string{} : MountPointOf(device, mountInfo)});
+        drives.push_back({RootOf(letter++), device.empty() ? std::string{} : MountPointOf(device, mounts)});
     }
     return drives;
 }
@@ -158,7 +138,7 @@ bool ResolveFolder(const std::string& driveText, std::string& nativePath) {
 
 std::vector<OpticalDrive> OpticalDrives() {
     if (const char* map = std::getenv("TAMBEROL_DRIVES")) return ParseDriveMap(map);
-    return DetectOpticalDrives("/sys/block", "/proc/self/mountinfo");
+    return DetectOpticalDrives("/sys/block", kSystemMountTable);
 }
 
 bool ResolveFolder(const std::string& driveText, std::string& nativePath) {
@@ -181,6 +161,13 @@ bool ResolveFolder(const std::string& driveText, std::string& nativePath) {
 }
 
 #endif
+
+std::size_t FillDriveSlots(std::span<std::string> table) {
+    const std::vector<OpticalDrive> drives = OpticalDrives();
+    const std::size_t filled = std::min(drives.size(), table.size());
+    for (std::size_t i = 0; i < filled; ++i) table[i] = drives[i].root;
+    return filled;
+}
 
 bool SplitDriveText(const std::string& driveText, std::vector<std::string>& parts) {
     parts.clear();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,10 @@ struct OpticalDrive {
 // upward in device order, each mapped to its mount point from /proc/self/mountinfo.
 // Windows: every root for which GetDriveTypeA answers DRIVE_CDROM.
 std::vector<OpticalDrive> OpticalDrives();
+
+// Copies the optical drive roots into `table` from slot 0 on, in drive-letter order, and says how many it
+// copied: drives beyond the last slot are left out, and the slots after the last root copied keep their text.
+std::size_t FillDriveSlots(std::span<std::string> table);
 
 #ifndef _WIN32
 // The detection behind OpticalDrives without a drive map, reading the given block-device folder

@@ -1,25 +1,19 @@
 #include "platform/MountWatcher.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <libmount/libmount.h>
 
 #include <QSocketNotifier>
-#include <cerrno>
 
 namespace platform {
 
 MountWatcher::MountWatcher(std::string tablePath) : m_tablePath(std::move(tablePath)) {
-    m_fd = ::open(m_tablePath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0) return;
-    ReadTable(m_mounts);
-    // The mount table is always readable; only the exceptional condition (POLLPRI) means "changed".
-    m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Exception);
-    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { Recheck(); });
+    m_bReadable = ReadMountInfo(m_tablePath, m_mounts);
+    if (m_bReadable && m_tablePath == kSystemMountTable) Monitor();
 }
 
 MountWatcher::~MountWatcher() {
     m_notifier.reset();
-    if (m_fd >= 0) ::close(m_fd);
+    if (m_pMonitor) mnt_unref_monitor(m_pMonitor);
 }
 
 void MountWatcher::SetArrivalHandler(std::function<void()> arrived) {
@@ -28,27 +22,24 @@ void MountWatcher::SetArrivalHandler(std::function<void()> arrived) {
 
 void MountWatcher::Recheck() {
     std::vector<MountRecord> now;
-    if (!ReadTable(now)) return;
+    if (!m_bReadable || !ReadMountInfo(m_tablePath, now)) return;
     const bool arrived = !NewMounts(m_mounts, now).empty();
     m_mounts = std::move(now);
     if (arrived && m_arrived) m_arrived();
 }
 
-bool MountWatcher::ReadTable(std::vector<MountRecord>& records) const {
-    if (m_fd < 0) return false;
-    std::string text;
-    char buffer[16384];
-    off_t offset = 0;
-    for (;;) {
-        const ssize_t got = ::pread(m_fd, buffer, sizeof buffer, offset);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return false;
-        if (got == 0) break;
-        text.append(buffer, static_cast<std::size_t>(got));
-        offset += got;
-    }
-    records = ParseMountInfo(text);
-    return true;
+// Without a monitor (no /proc mounted, say) the program runs on and only hears of no arrival.
+void MountWatcher::Monitor() {
+    m_pMonitor = mnt_new_monitor();
+    if (!m_pMonitor || mnt_monitor_enable_kernel(m_pMonitor, 1) != 0) return;
+    const int fd = mnt_monitor_get_fd(m_pMonitor);
+    if (fd < 0) return;
+    m_notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] {
+        // The event must be taken off the monitor, or its descriptor stays readable.
+        mnt_monitor_event_cleanup(m_pMonitor);
+        Recheck();
+    });
 }
 
 }  // namespace platform

@@ -1,8 +1,18 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need; a quick no-op when all are there.
+# Installs the Debian packages that building and running need, with --tests also those that testing needs;
+# a quick no-op when all are there.
+#   scripts/install-deps.sh [--tests] [more packages...]
 set -euo pipefail
-packages=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
-          googletest libgtest-dev clang libclang-rt-14-dev ccache fonts-dejavu-core time "$@")
+packages=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins libmount-dev
+          ccache fonts-dejavu-core)
+if [ "${1:-}" = "--tests" ]; then
+  shift
+  # GoogleTest; clang for the fuzzing build; mingw-w64 for the compile check of the Windows-only sources.
+  packages+=(googletest libgtest-dev clang libclang-rt-14-dev g++-mingw-w64-x86-64)
+  # GNU time for the whole-process benchmarks in bench/.
+  packages+=(time)
+fi
+packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

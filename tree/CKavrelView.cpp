@@ -86,13 +86,9 @@ void CKavrelView::OnUpdate(CView*, int hintNumber) {
 }
 
 void CKavrelView::ScanCdDrives() {
+    // Unlike the document's table, the tree's keeps no root of an earlier scan.
     m_strDriveRoots.fill({});
-    m_nDriveRootCount = 0;
-    // Only ten drives fit the table; further ones are left out rather than overrunning it.
-    for (const platform::OpticalDrive& drive : platform::OpticalDrives()) {
-        if (m_nDriveRootCount == static_cast<int>(m_strDriveRoots.size())) break;
-        m_strDriveRoots[static_cast<std::size_t>(m_nDriveRootCount++)] = drive.root;
-    }
+    m_nDriveRootCount = static_cast<int>(platform::FillDriveSlots(m_strDriveRoots));
 }
 
 void CKavrelView::AddDiscNodes() {

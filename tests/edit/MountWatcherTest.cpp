@@ -4,8 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "platform/MountTable.h"
 #include "platform/MountWatcher.h"
-#include "platform/MountWatcherTable.h"
 
 using platform::MountRecord;
 using platform::NewMounts;
@@ -36,6 +36,20 @@ TEST(ParseMountInfo, ReadsFieldsAroundOptionalTagsAndDecodesEscapes) {
     EXPECT_EQ(disc.mountPoint, "/media/user/My Disc");
     EXPECT_EQ(disc.fsType, "udf");
     EXPECT_EQ(disc.source, "/dev/sr0");
+}
+
+TEST(ParseMountInfo, DecodesEveryEscapeAFieldCanHoldEvenAtItsEnd) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/media/cd\\040", "/media/cd "},
+        {"/media/\\040cd", "/media/ cd"},
+        {"/media/a\\011b\\012c\\134", "/media/a\tb\nc\\"},
+        {"/media/cd\\04", "/media/cd\\04"},  // not three digits: no escape
+    };
+    for (const auto& [field, decoded] : cases) {
+        const auto records = ParseMountInfo(std::string("41 22 11:0 / ") + field + " ro - udf /dev/sr0 ro\n");
+        ASSERT_EQ(records.size(), 1u) << field;
+        EXPECT_EQ(records[0].mountPoint, decoded) << field;
+    }
 }
 
 TEST(ParseMountInfo, SkipsMalformedAndTruncatedLines) {

@@ -94,3 +94,26 @@ TEST(DetectOpticalDrivesTest, DevicesAreLetteredInNumericOrderAndMappedToTheirMo
     // No disc in sr1: the drive is there, but there is nothing to list.
     EXPECT_EQ(Listed(drives), (std::vector<std::string>{"D:\\=/media/my cd", "E:\\=", "F:\\=/mnt/ten"}));
 }
+
+TEST(FillDriveSlotsTest, RootsFillTheTableFromSlotZeroAndLaterSlotsKeepTheirText) {
+    std::string eleven;
+    for (char letter = 'P'; letter <= 'Z'; ++letter)
+        eleven += std::string(1, letter) + "=/srv/" + letter + ";";
+    const struct {
+        std::string drives;
+        std::size_t filled;
+        std::vector<std::string> table;
+    } cases[] = {
+        {"", 0, {"old", "old", "old"}},
+        {"F=/b;D=/a", 2, {"D:\\", "F:\\", "old"}},
+        // Eleven drives: only what fits the table.
+        {eleven, 3, {"P:\\", "Q:\\", "R:\\"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.drives);
+        const DriveEnv env(c.drives);
+        std::vector<std::string> table(3, "old");
+        EXPECT_EQ(platform::FillDriveSlots(table), c.filled);
+        EXPECT_EQ(table, c.table);
+    }
+}
