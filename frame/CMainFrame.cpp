@@ -19,11 +19,11 @@
 #include "platform/DeviceNotices.h"
 #include "res/Skin.h"
 #include "res/Texts.h"
+#include "scan/LiveListing.h"
 #include "scan/WalkRunner.h"
 #include "search/CFindDlg.h"
 #include "search/SearchEngine.h"
 #include "tree/CKavrelView.h"
-#include "tree/DriveListing.h"
 
 namespace {
 constexpr const char* kStopWalkQuestion = "Stop cataloguing the disc?";
@@ -273,7 +273,7 @@ void CMainFrame::SetDeviceNotices(std::unique_ptr<platform::DeviceNotices> notic
 }
 
 void CMainFrame::RefreshDriveListing(const std::string& root) {
-    BroadcastDriveListing(*m_pDoc, root);
+    scan::BroadcastDriveListing(*m_pDoc, root);
 }
 
 void CMainFrame::OnFind() {

@@ -65,7 +65,7 @@ void BuildCatalogue(CKavrelDoc& doc) {
             doc.AppendEntry(label, name, kKindFolder, path, "0");
             path = random() % 4 == 0 ? "\\" : path + name + "\\";
         } else {
-            doc.AppendEntry(label, name, kKindFile, path, FormatSize(random() % 5'000'000));
+            doc.AppendEntry(label, name, kKindFile, path, catalogue::FormatSize(random() % 5'000'000));
         }
     }
 }
