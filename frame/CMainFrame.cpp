@@ -280,5 +280,5 @@ void CMainFrame::OnFind() {
     CFindDlg dlg(this);
     if (dlg.exec() != QDialog::Accepted) return;
     if (dlg.m_strFind.empty()) return;
-    search::Find(*m_pDoc, *m_pMessages, *this, dlg.m_strFind, dlg.OptionCode());
+    search::Find(*m_pDoc, *m_pMessages, *this, dlg.m_strFind, dlg.SearchOptions());
 }
