@@ -45,18 +45,21 @@ CMainFrame::CMainFrame(CKavrelDoc* doc, IMessages* messages, QWidget* parent)
     m_pTreeView->TrackEditActions(Action(cmd::kDeleteItem), Action(cmd::kItemRename));
     BindCommand(cmd::kDeleteItem, [this] { m_pTreeView->OnDeleteItem(); });
     BindCommand(cmd::kItemRename, [this] { m_pTreeView->OnRenameItem(); });
-    connect(m_pTreeView, &CKavrelView::catalogueEdited, this, &CMainFrame::UpdateTitle);
-    connect(m_pWalks, &WalkRunner::discAdded, this, &CMainFrame::UpdateTitle);
     // Printing is the tree's command too: Ctrl+P prints the selected disc only while the tree is active.
     connect(Action(cmd::kDeleteItem), &QAction::enabledChanged, Action(cmd::kFilePrint),
             &QAction::setEnabled);
     SetDeviceNotices(platform::CreateSystemDeviceNotices());
     resize(1024, 680);
+    // Whatever changes the catalogue's name or whether it is saved (an edit, a walk, New, Open, Save), the
+    // document says so, and the title follows.
+    m_pDoc->SetStateListener([this] { UpdateTitle(); });
     UpdateTitle();
     skin::ApplySkin(this);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    m_pDoc->SetStateListener(nullptr);
+}
 
 QAction* CMainFrame::AddAction(int commandId, const QString& text, const QKeySequence& key) {
     auto* action = new QAction(text, this);

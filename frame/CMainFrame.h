@@ -59,8 +59,6 @@ public:
     // Hides the results pane; its rows stay and the contents list takes the whole column.
     void HideResultsPane() override;
 
-    // Shows the document's title, " - Tamberol", and whether it has unsaved changes.
-    void UpdateTitle();
     // Asked before the window closes (Exit, the close box); returning false keeps it open.
     void SetCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
 
@@ -94,6 +92,8 @@ private:
     void CreateClient();
     QAction* AddAction(int commandId, const QString& text, const QKeySequence& key = {});
     void MoveFocusToPane(int step);
+    // Shows the document's title, " - Tamberol", and whether it has unsaved changes.
+    void UpdateTitle();
 
     CKavrelDoc* m_pDoc;
     IMessages* m_pMessages;

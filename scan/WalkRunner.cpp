@@ -54,7 +54,6 @@ void WalkRunner::OnCreateImage() {
     if (!Walk(walker, dlg.m_strDrive, walked)) return;
     if (walker.RanOutOfMemory()) m_messages.Tell("Out of memory", msg::Icon::Stop);
     scan::FinishCreateImage(m_doc, m_messages, m_strDiscLabel, walked);
-    emit discAdded();
 }
 
 bool WalkRunner::Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked) {

@@ -48,10 +48,6 @@ public:
     // How long a walk runs before its progress window shows; half a second unless a test says otherwise.
     void SetProgressDelay(std::chrono::milliseconds delay) { m_progressDelay = delay; }
 
-signals:
-    // A walk added a disc: the catalogue has unsaved changes.
-    void discAdded();
-
 private:
     bool Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked);
 

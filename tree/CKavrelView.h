@@ -68,10 +68,6 @@ public:
     // True while `node` is one of the tree's nodes (a stale handle is never dereferenced).
     bool HoldsNode(const QTreeWidgetItem* node) const;
 
-signals:
-    // A Delete or Rename changed the catalogue (the window's title shows it has unsaved changes).
-    void catalogueEdited();
-
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void commitData(QWidget* editor) override;

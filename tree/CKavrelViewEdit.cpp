@@ -92,7 +92,6 @@ void CKavrelView::OnDeleteItem() {
     const std::string text = NodeText(m_hCurItem);
     if (catalogue::IsCatalogueRoot(text) || catalogue::IsDriveNode(text)) return;
     catalogue::DeleteDisc(*m_pDoc, text);
-    emit catalogueEdited();
     m_pDoc->UpdateAllViews(nullptr, hint::kLiveListing);
     // Without a current node the view has no neighbour to move the selection to, so no other disc
     // replaces the emptied contents list.
@@ -132,5 +131,4 @@ void CKavrelView::OnEndLabelEdit(QTreeWidgetItem* node, const QString& typed) {
 
 void CKavrelView::RelabelEntries(std::string oldLabel, std::string newLabel) {
     catalogue::RelabelEntries(*m_pDoc, oldLabel, newLabel);
-    emit catalogueEdited();
 }

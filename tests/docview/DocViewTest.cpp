@@ -125,3 +125,29 @@ TEST(CDocument, TitleIsTheFileNameOfThePath) {
     EXPECT_EQ(doc.GetPathName(), "");
     EXPECT_EQ(doc.GetTitle(), "Untitled");
 }
+
+// The window's title follows the document through this listener alone, so every change must reach it, and
+// the millions of entries a walk appends (each marking the document modified) must not.
+TEST(CDocument, TheStateListenerHearsEachChangeOfTheFlagOrThePathOnce) {
+    CDocument doc;
+    std::vector<std::string> heard;
+    doc.SetStateListener([&] { heard.push_back(doc.GetTitle() + (doc.IsModified() ? "*" : "")); });
+    const std::vector<std::pair<std::function<void()>, std::vector<std::string>>> steps = {
+        {[&] { doc.SetModifiedFlag(); }, {"Untitled*"}},
+        {[&] { doc.SetModifiedFlag(true); }, {}},
+        {[&] { doc.SetPathName("/discs/a.cdi"); }, {"a.cdi*"}},
+        {[&] { doc.SetPathName("/discs/a.cdi"); }, {}},
+        {[&] { doc.SetModifiedFlag(false); }, {"a.cdi"}},
+        {[&] { doc.SetPathName("/other/a.cdi"); }, {"a.cdi"}},
+        {[&] { doc.ClearPathName(); }, {"Untitled"}},
+        {[&] { doc.ClearPathName(); }, {}},
+    };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        heard.clear();
+        steps[i].first();
+        EXPECT_EQ(heard, steps[i].second) << "step " << i;
+    }
+    doc.SetStateListener(nullptr);
+    doc.SetModifiedFlag();
+    EXPECT_TRUE(doc.IsModified());
+}
