@@ -243,8 +243,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         // Asked once; after a Yes the close waits for the walk to unwind, then asks about saving as usual.
         if (m_bCloseWaiting) return;
-        const msg::Answer answer = m_pMessages->Show(
-            {kStopWalkQuestion, IMessages::kAppTitle, msg::Buttons::YesNo, msg::Icon::Exclamation});
+        const msg::Answer answer =
+            m_pMessages->Show({kStopWalkQuestion, {}, msg::Buttons::YesNo, msg::Icon::Exclamation});
         if (answer != msg::Answer::Yes) return;
         m_pWalks->Cancel();
         m_bCloseWaiting = true;

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "docview/IResultsPane.h"
+#include "search/IResultsPane.h"
 
 class CKavrelDoc;
 class CKavrelView;

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "docview/IResultsPane.h"
+#include "search/IResultsPane.h"
 #include "search/SearchOptions.h"
 
 class CKavrelDoc;

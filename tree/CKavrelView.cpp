@@ -7,10 +7,10 @@
 #include "catalogue/Discs.h"
 #include "catalogue/Hints.h"
 #include "catalogue/NodeTexts.h"
-#include "docview/IResultsPane.h"
 #include "platform/Drives.h"
 #include "res/Texts.h"
 #include "scan/LiveListing.h"
+#include "search/IResultsPane.h"
 
 CKavrelView::CKavrelView(CKavrelDoc* doc, IResultsPane* pane, QWidget* parent)
     : QTreeWidget(parent), m_pDoc(doc), m_pPane(pane) {
