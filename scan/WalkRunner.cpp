@@ -47,7 +47,7 @@ void WalkRunner::OnCreateImage() {
         return;
     }
     // Held until the disc is in and the views are told: a catalogue opened meanwhile would get the disc,
-    // and hint 51 would give its tree a node it has no entries for.
+    // and hint::kDiscAdded would give its tree a node it has no entries for.
     const DocumentGate::Holder hold(m_gate);
     scan::DiscWalker walker(m_strDiscLabel);
     EntryStore walked;

@@ -47,7 +47,7 @@ TEST(CDocument, UpdateAllViewsReachesEveryViewButTheSenderInOrderAndNestsSynchro
     doc.UpdateAllViews(nullptr, 13);
     EXPECT_EQ(log, (std::vector<std::string>{"tree:13", "list:13", "results:13"}));
     log.clear();
-    // The tree answers hint 31 with hint 12, as the real one does.
+    // The tree answers hint::kPickDisc with hint::kShowPickedDisc, as the real one does.
     tree.ReactWith([&](int hint) {
         if (hint == 31) doc.UpdateAllViews(&tree, 12);
     });
