@@ -26,7 +26,6 @@
 #include "tree/CKavrelView.h"
 
 namespace {
-constexpr const char* kStopWalkQuestion = "Stop cataloguing the disc?";
 constexpr int kTreeWidth = 200;
 constexpr int kContentsHeight = 260;
 constexpr int kResultsHeight = 100;
@@ -239,22 +238,7 @@ void CMainFrame::BindCommand(int commandId, std::function<void()> handler) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (m_pWalks->IsWalking()) {
-        event->ignore();
-        // Asked once; after a Yes the close waits for the walk to unwind, then asks about saving as usual.
-        if (m_bCloseWaiting) return;
-        const msg::Answer answer =
-            m_pMessages->Show({kStopWalkQuestion, {}, msg::Buttons::YesNo, msg::Icon::Exclamation});
-        if (answer != msg::Answer::Yes) return;
-        m_pWalks->Cancel();
-        m_bCloseWaiting = true;
-        Request([this] {
-            m_bCloseWaiting = false;
-            close();
-        });
-        return;
-    }
-    if (m_closeGuard && !m_closeGuard()) {
+    if (m_pWalks->HoldsClose([this] { close(); }) || (m_closeGuard && !m_closeGuard())) {
         event->ignore();
         return;
     }

@@ -47,8 +47,6 @@ public:
     CSecView* ContentsView() const { return m_pContentsView; }
     // The search results list (lower right pane).
     CThirdView* ResultsView() const { return m_pResultsView; }
-    // The splitter between the tree and the right column.
-    CRowSplitter* OuterSplitter() const { return m_wndSplitter; }
     // The splitter between the contents list and the results list.
     CRowSplitter* RightSplitter() const { return m_wndSplitter2; }
 
@@ -98,7 +96,6 @@ private:
     CKavrelDoc* m_pDoc;
     IMessages* m_pMessages;
     WalkRunner* m_pWalks;
-    bool m_bCloseWaiting = false;  // a close the user confirmed during a walk runs once the walk has ended
     int m_bResultsHidden = 0;
     CRowSplitter* m_wndSplitter = nullptr;   // tree | right column
     CRowSplitter* m_wndSplitter2 = nullptr;  // contents over results

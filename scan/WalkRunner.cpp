@@ -16,6 +16,7 @@
 #include "scan/DiscWalker.h"
 
 namespace {
+constexpr const char* kStopWalkQuestion = "Stop cataloguing the disc?";
 constexpr int kProgressPollMs = 100;
 constexpr int kProgressTextWidth = 480;
 }  // namespace
@@ -31,6 +32,22 @@ void WalkRunner::Request(std::function<void()> request) {
 
 void WalkRunner::Cancel() {
     if (m_bWalking) m_cancel = true;
+}
+
+bool WalkRunner::HoldsClose(std::function<void()> close) {
+    if (!m_bWalking) return false;
+    // Asked once; after a Yes the close waits for the walk to unwind, then goes on as usual.
+    if (m_bCloseWaiting) return true;
+    const msg::Answer answer =
+        m_messages.Show({kStopWalkQuestion, {}, msg::Buttons::YesNo, msg::Icon::Exclamation});
+    if (answer != msg::Answer::Yes) return true;
+    Cancel();
+    m_bCloseWaiting = true;
+    Request([this, close = std::move(close)] {
+        m_bCloseWaiting = false;
+        close();
+    });
+    return true;
 }
 
 void WalkRunner::OnCreateImage() {
