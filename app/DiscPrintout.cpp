@@ -5,7 +5,7 @@
 #include <QTextDocument>
 
 #include "catalogue/CKavrelDoc.h"
-#include "catalogue/Discs.h"
+#include "catalogue/Disc.h"
 #include "res/Texts.h"
 
 namespace printout {

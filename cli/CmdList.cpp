@@ -1,7 +1,7 @@
 #include <string>
 
 #include "catalogue/CKavrelDoc.h"
-#include "catalogue/Discs.h"
+#include "catalogue/Disc.h"
 #include "cli/CliSupport.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"

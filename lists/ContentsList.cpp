@@ -1,7 +1,7 @@
 #include "lists/ContentsList.h"
 
 #include "catalogue/CKavrelDoc.h"
-#include "catalogue/Discs.h"
+#include "catalogue/Disc.h"
 #include "docview/Messages.h"
 #include "scan/LiveListing.h"
 

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <string>
 
-#include "search/SearchOptions.h"
+#include "search/Options.h"
 
 class QCheckBox;
 class QLineEdit;

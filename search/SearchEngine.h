@@ -5,7 +5,7 @@
 #include <string>
 
 #include "search/IResultsPane.h"
-#include "search/SearchOptions.h"
+#include "search/Options.h"
 
 class CKavrelDoc;
 class IMessages;

@@ -4,7 +4,7 @@
 #include <QStyle>
 
 #include "catalogue/CKavrelDoc.h"
-#include "catalogue/Discs.h"
+#include "catalogue/Disc.h"
 #include "catalogue/Hints.h"
 #include "catalogue/NodeTexts.h"
 #include "platform/Drives.h"

@@ -16,7 +16,7 @@
 
 #include "Stopwatch.h"
 #include "catalogue/CKavrelDoc.h"
-#include "catalogue/Discs.h"
+#include "catalogue/Disc.h"
 #include "tree/CKavrelView.h"
 
 namespace {

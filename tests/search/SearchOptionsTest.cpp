@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "search/SearchOptions.h"
+#include "search/Options.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "res/Skin.h"
 #include "search/CFindDlg.h"
-#include "search/SearchOptions.h"
+#include "search/Options.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "catalogue/Discs.h"
+#include "catalogue/Disc.h"
 
 namespace catalogue {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/Discs.h"
+#include "catalogue/Disc.h"
 #include "catalogue/EntryStore.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "search/SearchOptions.h"
+#include "search/Options.h"
 
 namespace search {
 
