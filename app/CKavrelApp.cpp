@@ -111,7 +111,6 @@ bool CKavrelApp::InitInstance(const QStringList& arguments) {
     } else {
         m_doc.SendInitialUpdate();
     }
-    m_pFrame->UpdateTitle();
     UpdateRecentMenu();
     m_pFrame->show();
     m_pFrame->raise();
@@ -156,10 +155,7 @@ void CKavrelApp::CreateMainFrame() {
     m_pFrame->SetCloseGuard([this] { return m_pFiles->SaveModified(); });
     m_pFrame->setAcceptDrops(true);
     m_pFrame->installEventFilter(this);
-    m_pFiles->SetOnChanged([this] {
-        m_pFrame->UpdateTitle();
-        UpdateRecentMenu();
-    });
+    m_pFiles->SetOnChanged([this] { UpdateRecentMenu(); });
     ConnectCommands();
 }
 
@@ -169,14 +165,8 @@ void CKavrelApp::ConnectCommands() {
     // The file commands replace or rename the catalogue: they wait for a disc walk like every such request.
     frame->BindCommand(cmd::kFileNew, [files] { files->FileNew(); });
     frame->BindCommand(cmd::kFileOpen, [files] { files->FileOpen(); });
-    frame->BindCommand(cmd::kFileSave, [files, frame] {
-        files->FileSave();
-        frame->UpdateTitle();
-    });
-    frame->BindCommand(cmd::kFileSaveAs, [files, frame] {
-        files->FileSaveAs();
-        frame->UpdateTitle();
-    });
+    frame->BindCommand(cmd::kFileSave, [files] { files->FileSave(); });
+    frame->BindCommand(cmd::kFileSaveAs, [files] { files->FileSaveAs(); });
     // Exit is closing the window, which has its own question during a walk; the rest leave the catalogue be.
     const auto bind = [frame, this](int command, auto handler) {
         if (QAction* action = frame->Action(command)) connect(action, &QAction::triggered, this, handler);
@@ -234,7 +224,6 @@ void CKavrelApp::OpenNow(const QString& path) {
     m_pFrame->raise();
     m_pFrame->activateWindow();
     m_pFiles->OpenDocumentFile(FromPath(path));
-    m_pFrame->UpdateTitle();
 }
 
 void CKavrelApp::OpenPending() {

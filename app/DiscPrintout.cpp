@@ -5,7 +5,7 @@
 #include <QTextDocument>
 
 #include "catalogue/CKavrelDoc.h"
-#include "lists/DiscRun.h"
+#include "catalogue/Disc.h"
 #include "res/Texts.h"
 
 namespace printout {
@@ -24,16 +24,15 @@ std::string_view Trimmed(std::string_view kind) {
 
 QString DiscTableHtml(const CKavrelDoc& doc, std::string_view label) {
     const EntryStore& entries = doc.Entries();
-    // Deleted entries carry the empty label, so an empty label names no disc.
-    const DiscRun disc = label.empty() ? DiscRun{} : FindDiscRun(entries, label);
+    const catalogue::Disc disc = catalogue::FirstRun(entries, label);
     QString rows;
-    for (std::size_t i = disc.first; i < disc.first + disc.count; ++i) {
+    for (std::size_t i = disc.first; i < disc.end; ++i) {
         rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td align=\"right\">%4</td></tr>\n")
                     .arg(Cell(entries.Name(i)), Cell(Trimmed(entries.Kind(i))), Cell(entries.Path(i)),
                          Cell(entries.SizeText(i)));
     }
     const QString count =
-        disc.count == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(disc.count);
+        disc.entries == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(disc.entries);
     return QStringLiteral(
                "<html><head><meta charset=\"utf-8\"><title>%1</title></head><body>\n"
                "<h2>%1</h2>\n<p>%2</p>\n"

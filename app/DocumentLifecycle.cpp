@@ -37,8 +37,8 @@ bool DocumentLifecycle::SaveModified() {
     const std::string name = m_doc.GetPathName().empty()
                                  ? m_doc.GetTitle()
                                  : FromPath(QDir::toNativeSeparators(ToPath(m_doc.GetPathName())));
-    const msg::Answer answer = m_messages.Show({"Save changes to " + name + "?", IMessages::kAppTitle,
-                                                msg::Buttons::YesNoCancel, msg::Icon::Exclamation});
+    const msg::Answer answer = m_messages.Show(
+        {"Save changes to " + name + "?", {}, msg::Buttons::YesNoCancel, msg::Icon::Exclamation});
     switch (answer) {
         case msg::Answer::Yes:
             return FileSave();

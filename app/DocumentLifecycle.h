@@ -17,7 +17,8 @@ public:
 
     DocumentLifecycle(CKavrelDoc& doc, IMessages& messages, IFileDialogs& dialogs, RecentFileList& recent);
 
-    // Called whenever the catalogue became another one or got another name, so the window can retitle.
+    // Called after New, Open and Save, whose file the recent-file list may have taken up (the document
+    // itself tells the window's title of a new name or state).
     void SetOnChanged(std::function<void()> onChanged) { m_onChanged = std::move(onChanged); }
 
     // Asks whether to save a modified catalogue; true when the caller may go on and drop it.

@@ -21,21 +21,21 @@ public:
     // Where "Out of memory" is shown; may be null (then nothing is shown).
     void SetMessages(IMessages* messages) { m_pMessages = messages; }
 
-    // --- Exchange fields ---
-    std::string m_strDriveRoot;               // hint 13
-    std::string m_strFoundKind;               // hint 15
-    std::int32_t m_nListRow = 0;              // hint 14
-    std::array<std::string, 4> m_strListRow;  // hint 14: name, kind word, size text, "1" file / "0" folder
-    std::string m_strLastLabel;               // hint 51
-    std::int32_t m_bResultRow = 0;            // hint 15
-    std::string m_strFoundName;               // hint 15
-    std::string m_strFoundLabel;              // hint 15
-    std::string m_strFoundPath;               // hint 15
-    std::string m_strFoundSize;               // hint 15
-    std::string m_strPickLabel;               // hints 31, 12
-    std::string m_strPickName;                // hint 12: the picked hit's name, so its row can be selected
-    std::string m_strPickPath;                // hint 12: the picked hit's path
-    std::string m_strSelText;                 // hint 11
+    // --- Exchange fields, by the hint (Hints.h) that carries them ---
+    std::string m_strDriveRoot;               // kLiveListing
+    std::string m_strFoundKind;               // kResultRow
+    std::int32_t m_nListRow = 0;              // kLiveRow
+    std::array<std::string, 4> m_strListRow;  // kLiveRow: name, kind word, size text, "1" file / "0" folder
+    std::string m_strLastLabel;               // kDiscAdded
+    std::int32_t m_bResultRow = 0;            // kResultRow
+    std::string m_strFoundName;               // kResultRow
+    std::string m_strFoundLabel;              // kResultRow
+    std::string m_strFoundPath;               // kResultRow
+    std::string m_strFoundSize;               // kResultRow
+    std::string m_strPickLabel;               // kPickDisc, kShowPickedDisc
+    std::string m_strPickName;                // kShowPickedDisc: the picked hit's name, to select its row
+    std::string m_strPickPath;                // kShowPickedDisc: the picked hit's path
+    std::string m_strSelText;                 // kShowDisc
     std::array<std::string, 10> m_strDrives;  // optical drive roots from FindCdDrives; " " when unused
 
     // --- Entries ---

@@ -48,7 +48,7 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
     char32_t cp = 0;
-    for (std::size_t pos = 0; pos < text.size() && NextCodePoint(text, pos, cp);) {
+    for (std::size_t pos = 0; pos < text.size() && catalogue::NextCodePoint(text, pos, cp);) {
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
@@ -233,7 +233,8 @@ private:
         m_in.Mark();
         if (!m_in.Skip(nameLength)) return Fail("the file ends inside a class name");
         const std::string_view name(m_in.AtMark(0), nameLength);
-        if (name != kClassName) return Fail("the file holds another class (\"" + ToDisplayUtf8(name) + "\")");
+        if (name != kClassName)
+            return Fail("the file holds another class (\"" + catalogue::ToDisplayUtf8(name) + "\")");
         if (schema != kSchema) return Fail("the entries have schema " + std::to_string(schema) + ", not 1");
         return true;
     }
@@ -306,7 +307,7 @@ private:
             } else if (cp >= 0xD800 && cp <= 0xDFFF) {
                 cp = 0xFFFD;  // a lone surrogate has no UTF-8 form
             }
-            AppendUtf8(owned, cp);
+            catalogue::AppendUtf8(owned, cp);
         }
         at.owned = &owned;
         return true;
@@ -349,13 +350,13 @@ bool Load(StreamBytes& in, EntryStore& entries, std::string& error) {
 namespace cdi {
 
 void WriteText(std::string_view text, std::string& out) {
-    const bool ascii = IsAscii(text);
+    const bool ascii = catalogue::IsAscii(text);
     if (ascii && text.size() < 0xFF) {  // nearly every text: one length byte
         out.push_back(static_cast<char>(text.size()));
         out.append(text);
         return;
     }
-    if (!ascii && IsValidUtf8(text)) {
+    if (!ascii && catalogue::IsValidUtf8(text)) {
         const std::u16string wide = Utf8ToUtf16(text);
         out.push_back(static_cast<char>(0xFF));
         Put16(out, kUnicodeMarker);

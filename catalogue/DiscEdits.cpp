@@ -2,6 +2,8 @@
 
 #include "catalogue/CKavrelDoc.h"
 
+namespace catalogue {
+
 namespace {
 
 // Labels are interned: comparing ids avoids a string compare per entry on catalogues of millions.
@@ -42,3 +44,5 @@ std::size_t RelabelEntries(CKavrelDoc& doc, std::string_view oldLabel, std::stri
     doc.SetModifiedFlag(true);
     return relabelled;
 }
+
+}  // namespace catalogue

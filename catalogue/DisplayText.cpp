@@ -5,6 +5,8 @@
 
 #include "catalogue/Utf8.h"
 
+namespace catalogue {
+
 namespace {
 
 // Windows-1252 code points for bytes 0x80..0x9F; the five undefined bytes map to the C1 controls, as
@@ -51,3 +53,5 @@ std::string ToDisplayUtf8(std::string_view bytes) {
     }
     return out;
 }
+
+}  // namespace catalogue

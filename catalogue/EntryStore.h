@@ -47,8 +47,6 @@ public:
     // Appends one entry; returns its index.
     std::size_t Append(std::string_view label, std::string_view name, std::string_view kind,
                        std::string_view path, std::string_view size);
-    // Removes the last entry (used to undo a partial append).
-    void PopBack() { m_rows.pop_back(); }
     // Cuts the store back to `rows` entries (used to roll back a cancelled walk).
     void Truncate(std::size_t rows);
 

@@ -1,5 +1,7 @@
 #include "catalogue/FormatSize.h"
 
+namespace catalogue {
+
 std::string FormatSize(std::uint64_t bytes) {
     const std::string digits = std::to_string(bytes);
     const std::size_t n = digits.size();
@@ -11,3 +13,5 @@ std::string FormatSize(std::uint64_t bytes) {
     }
     return result;
 }
+
+}  // namespace catalogue

@@ -1,5 +1,7 @@
 #include "catalogue/Utf8.h"
 
+namespace catalogue {
+
 bool NextCodePoint(std::string_view text, std::size_t& pos, char32_t& cp) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[pos + k]); };
     const unsigned char lead = byte(0);
@@ -48,3 +50,5 @@ void AppendUtf8(std::string& out, char32_t cp) {
         out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
 }
+
+}  // namespace catalogue

@@ -92,7 +92,7 @@ void WriteFields(std::initializer_list<std::string_view> fields) {
 }
 
 std::string JsonString(std::string_view bytes) {
-    const std::string text = ToDisplayUtf8(bytes);
+    const std::string text = catalogue::ToDisplayUtf8(bytes);
     std::string out;
     out.reserve(text.size() + 2);
     for (const char c : text) {

@@ -17,7 +17,7 @@ int CmdDelete(int argc, char** argv) {
     const std::string& label = args.Positional()[1];
     CKavrelDoc doc;
     if (!cli::OpenCatalogue(path, doc)) return cli::kExitFailed;
-    const std::size_t blanked = DeleteDisc(doc, label);
+    const std::size_t blanked = catalogue::DeleteDisc(doc, label);
     // Rewriting the file for a label that names nothing would only hide a typing error.
     if (blanked == 0) return cli::Fail("no disc is labelled \"" + label + "\" in " + path);
     if (!cli::SaveCatalogue(path, doc)) return cli::kExitFailed;

@@ -15,11 +15,9 @@ int CmdFind(int argc, char** argv) {
     const std::string& path = args.Positional()[0];
     const std::string& text = args.Positional()[1];
     if (text.empty()) return cli::UsageError("find", "the text to find is empty");
-    const int code = (args.Has("--case") ? search::kCaseSensitive : 0) +
-                     (args.Has("--files-only") ? 0 : search::kFileAndFolder) +
-                     (args.Has("--whole") ? search::kWholeWord : 0);
+    const search::Options options{args.Has("--case"), !args.Has("--files-only"), args.Has("--whole")};
     // The refusal comes before the catalogue is read, as in the window.
-    if ((code % 10) == search::kWholeWord && text.find('*') != std::string::npos) {
+    if (options.wholeName && text.find('*') != std::string::npos) {
         std::cerr << search::kStarWarning << '\n';
         return cli::kExitFailed;
     }
@@ -27,7 +25,7 @@ int CmdFind(int argc, char** argv) {
     CKavrelDoc doc;
     if (!cli::OpenCatalogue(path, doc)) return cli::kExitFailed;
     const EntryStore& entries = doc.Entries();
-    const std::size_t hits = search::Scan(doc, text, code, [&entries](std::size_t i) {
+    const std::size_t hits = search::Scan(doc, text, options, [&entries](std::size_t i) {
         cli::WriteFields(
             {entries.Label(i), entries.Name(i), entries.Kind(i), entries.Path(i), entries.SizeText(i)});
     });

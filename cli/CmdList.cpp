@@ -1,6 +1,7 @@
 #include <string>
 
 #include "catalogue/CKavrelDoc.h"
+#include "catalogue/Disc.h"
 #include "cli/CliSupport.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
@@ -15,15 +16,9 @@ int CmdList(int argc, char** argv) {
     CKavrelDoc doc;
     if (!cli::OpenCatalogue(path, doc)) return cli::kExitFailed;
     const EntryStore& entries = doc.Entries();
-    bool matched = false;
-    for (std::size_t i = 0; i < entries.Size() && !label.empty(); ++i) {
-        if (entries.Label(i) == label) {
-            cli::WriteFields({entries.Name(i), entries.Kind(i), entries.Path(i), entries.SizeText(i)});
-            matched = true;
-        } else if (matched) {
-            break;
-        }
-    }
-    if (!matched) return cli::Fail("no disc is labelled \"" + label + "\" in " + path);
+    const catalogue::Disc disc = catalogue::FirstRun(entries, label);
+    if (disc.entries == 0) return cli::Fail("no disc is labelled \"" + label + "\" in " + path);
+    for (std::size_t i = disc.first; i < disc.end; ++i)
+        cli::WriteFields({entries.Name(i), entries.Kind(i), entries.Path(i), entries.SizeText(i)});
     return cli::kExitOk;
 }

@@ -20,7 +20,7 @@ int CmdRename(int argc, char** argv) {
     if (newLabel.empty()) return cli::Fail("the new label must not be empty");
     CKavrelDoc doc;
     if (!cli::OpenCatalogue(path, doc)) return cli::kExitFailed;
-    const std::size_t relabelled = RelabelEntries(doc, oldLabel, newLabel);
+    const std::size_t relabelled = catalogue::RelabelEntries(doc, oldLabel, newLabel);
     if (relabelled == 0) return cli::Fail("no disc is labelled \"" + oldLabel + "\" in " + path);
     if (!cli::SaveCatalogue(path, doc)) return cli::kExitFailed;
     std::cout << relabelled << (relabelled == 1 ? " entry relabelled\n" : " entries relabelled\n");

@@ -55,12 +55,21 @@ void CDocument::SendInitialUpdate() {
 }
 
 void CDocument::SetPathName(const std::string& path) {
-    m_strPathName = path;
     const auto cut = path.find_last_of("/\\");
-    m_strTitle = cut == std::string::npos ? path : path.substr(cut + 1);
+    SetPathAndTitle(path, cut == std::string::npos ? path : path.substr(cut + 1));
 }
 
 void CDocument::ClearPathName() {
-    m_strPathName.clear();
-    m_strTitle = "Untitled";
+    SetPathAndTitle({}, "Untitled");
+}
+
+void CDocument::SetPathAndTitle(std::string path, std::string title) {
+    if (path == m_strPathName && title == m_strTitle) return;
+    m_strPathName = std::move(path);
+    m_strTitle = std::move(title);
+    StateChanged();
+}
+
+void CDocument::StateChanged() {
+    if (m_stateListener) m_stateListener();
 }

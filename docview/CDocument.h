@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,17 @@ public:
     // Runs OnInitialUpdate on every view, in order (after New and Open).
     void SendInitialUpdate();
 
+    // True while the document has changes that are not saved.
     bool IsModified() const { return m_bModified; }
-    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    // Marks the document modified or saved; the state listener hears of it when the flag changes.
+    void SetModifiedFlag(bool modified = true) {
+        if (m_bModified == modified) return;
+        m_bModified = modified;
+        StateChanged();
+    }
+    // Called after every change of the modified flag or of the path and its title, which the window's
+    // title shows; one listener at a time, none when empty.
+    void SetStateListener(std::function<void()> listener) { m_stateListener = std::move(listener); }
 
     // Full path of the file the document was opened from or saved to; empty when untitled.
     const std::string& GetPathName() const { return m_strPathName; }
@@ -34,14 +44,17 @@ public:
     void SetPathName(const std::string& path);
     // Clears the path and sets the title to the untitled name.
     void ClearPathName();
+    // The name people know the document by: its file name, or the untitled name.
     const std::string& GetTitle() const { return m_strTitle; }
-    void SetTitle(const std::string& title) { m_strTitle = title; }
 
     // Empties the document's data; documents override it.
     virtual void DeleteContents() {}
 
 private:
     bool IsAttached(const CView* view) const;
+    void StateChanged();
+    // Sets the path and the title, telling the state listener when either changed.
+    void SetPathAndTitle(std::string path, std::string title);
     // Calls `visit` on each attached view, in order, over a snapshot taken before the first call.
     template <typename Visit>
     void ForEachView(Visit visit);
@@ -50,4 +63,5 @@ private:
     bool m_bModified = false;
     std::string m_strPathName;
     std::string m_strTitle = "Untitled";
+    std::function<void()> m_stateListener;
 };

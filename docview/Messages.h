@@ -11,7 +11,7 @@ enum class Answer { Ok, Yes, No, Cancel };
 
 struct Request {
     std::string text;     // the message, as bytes (UTF-8 or Windows-1252 for shown labels)
-    std::string caption;  // "Kavrel" unless a message has its own
+    std::string caption;  // a caption of the message's own; empty: the program's title, as most boxes show
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::None;
 };
@@ -22,12 +22,11 @@ struct Request {
 class IMessages {
 public:
     virtual ~IMessages() = default;
+    // Shows the box modally and returns the button pressed (Cancel or Ok for a box closed otherwise).
     virtual msg::Answer Show(const msg::Request& request) = 0;
 
-    // A plain box with the application title as caption and an OK button.
+    // A plain box with the program's title as caption and an OK button.
     void Tell(const std::string& text, msg::Icon icon = msg::Icon::None) {
-        Show({text, kAppTitle, msg::Buttons::Ok, icon});
+        Show({text, {}, msg::Buttons::Ok, icon});
     }
-
-    static constexpr const char* kAppTitle = "Kavrel";
 };

@@ -19,14 +19,13 @@
 #include "platform/DeviceNotices.h"
 #include "res/Skin.h"
 #include "res/Texts.h"
+#include "scan/LiveListing.h"
 #include "scan/WalkRunner.h"
 #include "search/CFindDlg.h"
 #include "search/SearchEngine.h"
 #include "tree/CKavrelView.h"
-#include "tree/DriveListing.h"
 
 namespace {
-constexpr const char* kStopWalkQuestion = "Stop cataloguing the disc?";
 constexpr int kTreeWidth = 200;
 constexpr int kContentsHeight = 260;
 constexpr int kResultsHeight = 100;
@@ -45,18 +44,21 @@ CMainFrame::CMainFrame(CKavrelDoc* doc, IMessages* messages, QWidget* parent)
     m_pTreeView->TrackEditActions(Action(cmd::kDeleteItem), Action(cmd::kItemRename));
     BindCommand(cmd::kDeleteItem, [this] { m_pTreeView->OnDeleteItem(); });
     BindCommand(cmd::kItemRename, [this] { m_pTreeView->OnRenameItem(); });
-    connect(m_pTreeView, &CKavrelView::catalogueEdited, this, &CMainFrame::UpdateTitle);
-    connect(m_pWalks, &WalkRunner::discAdded, this, &CMainFrame::UpdateTitle);
     // Printing is the tree's command too: Ctrl+P prints the selected disc only while the tree is active.
     connect(Action(cmd::kDeleteItem), &QAction::enabledChanged, Action(cmd::kFilePrint),
             &QAction::setEnabled);
     SetDeviceNotices(platform::CreateSystemDeviceNotices());
     resize(1024, 680);
+    // Whatever changes the catalogue's name or whether it is saved (an edit, a walk, New, Open, Save), the
+    // document says so, and the title follows.
+    m_pDoc->SetStateListener([this] { UpdateTitle(); });
     UpdateTitle();
     skin::ApplySkin(this);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    m_pDoc->SetStateListener(nullptr);
+}
 
 QAction* CMainFrame::AddAction(int commandId, const QString& text, const QKeySequence& key) {
     auto* action = new QAction(text, this);
@@ -236,22 +238,7 @@ void CMainFrame::BindCommand(int commandId, std::function<void()> handler) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (m_pWalks->IsWalking()) {
-        event->ignore();
-        // Asked once; after a Yes the close waits for the walk to unwind, then asks about saving as usual.
-        if (m_bCloseWaiting) return;
-        const msg::Answer answer = m_pMessages->Show(
-            {kStopWalkQuestion, IMessages::kAppTitle, msg::Buttons::YesNo, msg::Icon::Exclamation});
-        if (answer != msg::Answer::Yes) return;
-        m_pWalks->Cancel();
-        m_bCloseWaiting = true;
-        Request([this] {
-            m_bCloseWaiting = false;
-            close();
-        });
-        return;
-    }
-    if (m_closeGuard && !m_closeGuard()) {
+    if (m_pWalks->HoldsClose([this] { close(); }) || (m_closeGuard && !m_closeGuard())) {
         event->ignore();
         return;
     }
@@ -273,12 +260,12 @@ void CMainFrame::SetDeviceNotices(std::unique_ptr<platform::DeviceNotices> notic
 }
 
 void CMainFrame::RefreshDriveListing(const std::string& root) {
-    BroadcastDriveListing(*m_pDoc, root);
+    scan::BroadcastDriveListing(*m_pDoc, root);
 }
 
 void CMainFrame::OnFind() {
     CFindDlg dlg(this);
     if (dlg.exec() != QDialog::Accepted) return;
     if (dlg.m_strFind.empty()) return;
-    search::Find(*m_pDoc, *m_pMessages, *this, dlg.m_strFind, dlg.OptionCode());
+    search::Find(*m_pDoc, *m_pMessages, *this, dlg.m_strFind, dlg.SearchOptions());
 }

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "docview/IResultsPane.h"
+#include "search/IResultsPane.h"
 
 class CKavrelDoc;
 class CKavrelView;
@@ -47,8 +47,6 @@ public:
     CSecView* ContentsView() const { return m_pContentsView; }
     // The search results list (lower right pane).
     CThirdView* ResultsView() const { return m_pResultsView; }
-    // The splitter between the tree and the right column.
-    CRowSplitter* OuterSplitter() const { return m_wndSplitter; }
     // The splitter between the contents list and the results list.
     CRowSplitter* RightSplitter() const { return m_wndSplitter2; }
 
@@ -59,8 +57,6 @@ public:
     // Hides the results pane; its rows stay and the contents list takes the whole column.
     void HideResultsPane() override;
 
-    // Shows the document's title, " - Tamberol", and whether it has unsaved changes.
-    void UpdateTitle();
     // Asked before the window closes (Exit, the close box); returning false keeps it open.
     void SetCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
 
@@ -94,11 +90,12 @@ private:
     void CreateClient();
     QAction* AddAction(int commandId, const QString& text, const QKeySequence& key = {});
     void MoveFocusToPane(int step);
+    // Shows the document's title, " - Tamberol", and whether it has unsaved changes.
+    void UpdateTitle();
 
     CKavrelDoc* m_pDoc;
     IMessages* m_pMessages;
     WalkRunner* m_pWalks;
-    bool m_bCloseWaiting = false;  // a close the user confirmed during a walk runs once the walk has ended
     int m_bResultsHidden = 0;
     CRowSplitter* m_wndSplitter = nullptr;   // tree | right column
     CRowSplitter* m_wndSplitter2 = nullptr;  // contents over results

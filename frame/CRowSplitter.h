@@ -17,8 +17,6 @@ public:
     // Shows the last row's widget again, the rows above it at the sizes they had when it was dropped.
     // Does nothing when it is not dropped.
     void RestoreLastRow();
-    // True while the last row is dropped.
-    bool IsLastRowDropped() const { return m_bDropped; }
 
 private:
     QList<int> m_savedSizes;

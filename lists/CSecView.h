@@ -11,7 +11,8 @@ class CKavrelDoc;
 class IMessages;
 
 // The contents list: the entries of one disc of the catalogue, or a live folder of a drive whose
-// folders the user walks by double-click or Enter. Driven by hints 11 to 14.
+// folders the user walks by double-click or Enter. Driven by the hints kShowDisc, kShowPickedDisc,
+// kLiveListing and kLiveRow.
 class CSecView : public CReportView, public CView {
     Q_OBJECT
 
@@ -24,8 +25,8 @@ public:
 
     // Shows the catalogue's first disc, or the first optical drive's root when the catalogue is empty.
     void OnInitialUpdate() override;
-    // Hints 11 to 14: show a disc, show the picked disc with its hit selected, start a live listing,
-    // add a live row.
+    // hint::kShowDisc, kShowPickedDisc, kLiveListing, kLiveRow: show a disc, show the picked disc with its
+    // hit selected, start a live listing, add a live row.
     void OnUpdate(CView* sender, int hint) override;
 
     // The list's content and live-listing position.

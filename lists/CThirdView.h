@@ -7,7 +7,7 @@
 class CKavrelDoc;
 
 // The results list: the hits of the last search, newest on top, with grid lines. Double-click or
-// Enter on a hit asks the tree, through hint 31, to show the hit's disc.
+// Enter on a hit asks the tree, through hint::kPickDisc, to show the hit's disc.
 class CThirdView : public CReportView, public CView {
     Q_OBJECT
 
@@ -17,7 +17,7 @@ public:
 
     // Empties the list and installs its columns (a new or opened catalogue has no search yet).
     void OnInitialUpdate() override;
-    // Hint 15: clears the rows or adds the offered hit on top.
+    // hint::kResultRow: clears the rows or adds the offered hit on top.
     void OnUpdate(CView* sender, int hint) override;
 
     // The list's hits.

@@ -1,9 +1,9 @@
 #include "lists/ContentsList.h"
 
 #include "catalogue/CKavrelDoc.h"
+#include "catalogue/Disc.h"
 #include "docview/Messages.h"
-#include "lists/DiscRun.h"
-#include "platform/DirectoryListing.h"
+#include "scan/LiveListing.h"
 
 ContentsList::ContentsList(CKavrelDoc* doc) : m_pDoc(doc) {}
 
@@ -54,7 +54,7 @@ int ContentsList::OnUpdate(int hint) {
 
 bool ContentsList::Activate(int row) {
     // Catalogue kinds carry a trailing blank, so only live folder rows match.
-    if (m_model.Text(row, 1) != kLiveKindFolder) return false;
+    if (m_model.Text(row, 1) != scan::kLiveKindFolder) return false;
     const std::string_view name = m_model.Text(row, 0);
     // ".." is kept as it is: the folder text then names the parent through it, as the drive resolves it.
     if (name == ".")
@@ -67,23 +67,19 @@ bool ContentsList::Activate(int row) {
 
 void ContentsList::ListDirectory(const std::string& folder) {
     ClearRows();
-    std::string pattern = folder;
-    if (pattern.empty() || pattern.back() != '\\') pattern += '\\';
-    int row = 0;
-    platform::ListFolder(pattern, [&](const platform::DirItem& item) {
-        m_model.InsertLiveRow(row++, LiveRow::FromItem(item));
-    });
+    int at = 0;
+    scan::ListLiveRows(folder, [&](scan::LiveRow row) { m_model.InsertLiveRow(at++, std::move(row)); });
 }
 
 void ContentsList::AddDirectoryRow(std::int32_t row) {
-    m_model.InsertLiveRow(row, LiveRow::FromTexts(m_pDoc->m_strListRow));
+    m_model.InsertLiveRow(row, scan::LiveRow::FromTexts(m_pDoc->m_strListRow));
 }
 
 void ContentsList::ListDiscEntries(std::string_view label) {
     if (label.empty()) return;
     const EntryStore& store = m_pDoc->Entries();
-    const DiscRun run = FindDiscRun(store, label);
-    m_model.ShowEntries(&store, run.first, run.count);
+    const catalogue::Disc disc = catalogue::FirstRun(store, label);
+    m_model.ShowEntries(&store, disc.first, disc.end - disc.first);
 }
 
 void ContentsList::ShowLiveColumns() {

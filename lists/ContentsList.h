@@ -30,7 +30,8 @@ public:
 
     // A new or opened catalogue: its first disc, else the first optical drive's root (or the message).
     void OnInitialUpdate(IMessages* messages);
-    // Hints 11 to 14; every other hint is ignored. Returns the row to select and show, or -1.
+    // hint::kShowDisc, kShowPickedDisc, kLiveListing and kLiveRow; every other hint is ignored. Returns the
+    // row to select and show, or -1.
     int OnUpdate(int hint);
     // Double-click or Enter with `row` the topmost selected row (-1 for none): walks into a live folder.
     // Returns true when a folder was listed.

@@ -54,7 +54,7 @@ void DetailListModel::ShowEntries(const EntryStore* store, std::size_t first, st
     endInsertRows();
 }
 
-void DetailListModel::InsertLiveRow(int row, LiveRow liveRow) {
+void DetailListModel::InsertLiveRow(int row, scan::LiveRow liveRow) {
     SwitchRows(Rows::Live);
     row = std::clamp(row, 0, m_rowCount);
     beginInsertRows({}, row, row);
@@ -93,7 +93,7 @@ std::string_view DetailListModel::Text(int row, int column) const {
             return {};
         }
         case Rows::Live: {
-            const LiveRow& live = m_live[static_cast<std::size_t>(row)];
+            const scan::LiveRow& live = m_live[static_cast<std::size_t>(row)];
             switch (column) {
                 case 0:
                     return live.name;

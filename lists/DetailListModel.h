@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "catalogue/EntryStore.h"
-#include "lists/LiveRow.h"
+#include "scan/LiveRow.h"
 
 // One column of a detail list: heading, alignment of heading and cells, initial width in pixels.
 struct ListColumn {
@@ -41,7 +41,7 @@ public:
     // Shows the entries first .. first + count - 1 of `store`, read from it whenever they are drawn.
     void ShowEntries(const EntryStore* store, std::size_t first, std::size_t count);
     // Inserts a live row before `row` (the end when `row` is past it); other kinds of rows are dropped.
-    void InsertLiveRow(int row, LiveRow liveRow);
+    void InsertLiveRow(int row, scan::LiveRow liveRow);
     // Adds a search hit above every present row; other kinds of rows are dropped.
     void AddHitOnTop(std::string_view label, std::string_view name, std::string_view kind,
                      std::string_view path, std::string_view size);
@@ -75,7 +75,7 @@ private:
     int m_rowCount = 0;
     const EntryStore* m_store = nullptr;  // Entries: borrowed from the document
     std::size_t m_first = 0;              // Entries: index of the first shown entry
-    std::vector<LiveRow> m_live;          // Live
+    std::vector<scan::LiveRow> m_live;    // Live
     EntryStore m_hits;                    // Hits, in the order they came; row r is hit n - 1 - r
     QIcon m_folderIcon;
     QIcon m_fileIcon;

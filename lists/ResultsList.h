@@ -17,7 +17,7 @@ public:
 
     // Empties the rows and installs the four result columns.
     void OnInitialUpdate();
-    // Hint 15: clears the rows, or adds the offered hit on top; every other hint is ignored.
+    // hint::kResultRow: clears the rows, or adds the offered hit on top; every other hint is ignored.
     void OnUpdate(int hint);
     // Double-click or Enter with `row` the topmost selected row (-1 for none): asks, as `sender`, for
     // the hit's disc to be shown. Returns true when it asked.

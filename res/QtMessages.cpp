@@ -2,12 +2,13 @@
 
 #include <QMessageBox>
 
+#include "res/AppTitle.h"
 #include "res/Skin.h"
 #include "res/Texts.h"
 
 msg::Answer QtMessages::Show(const msg::Request& request) {
     QMessageBox box(m_owner);
-    box.setWindowTitle(ToQString(request.caption));
+    box.setWindowTitle(ToQString(request.caption.empty() ? kAppTitle : request.caption));
     box.setText(ToQString(request.text));
     switch (request.icon) {
         case msg::Icon::None:

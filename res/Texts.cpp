@@ -3,9 +3,9 @@
 #include "catalogue/DisplayText.h"
 
 QString ToQString(std::string_view bytes) {
-    if (IsAscii(bytes) || IsValidUtf8(bytes))
+    if (catalogue::IsAscii(bytes) || catalogue::IsValidUtf8(bytes))
         return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    const std::string utf8 = ToDisplayUtf8(bytes);
+    const std::string utf8 = catalogue::ToDisplayUtf8(bytes);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 

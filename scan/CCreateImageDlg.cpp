@@ -6,8 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
-#include <algorithm>
-#include <vector>
 
 #include "platform/Drives.h"
 #include "res/DialogUnitLayout.h"
@@ -75,12 +73,9 @@ CCreateImageDlg::CCreateImageDlg(QWidget* parent) : QDialog(parent) {
 }
 
 std::string CCreateImageDlg::ListCdDrives() {
-    m_nDrives = 0;
+    // Each scan starts from empty slots, so no root of an earlier scan is left behind.
     m_strDrives.fill({});
-    for (const platform::OpticalDrive& drive : platform::OpticalDrives()) {
-        if (m_nDrives == static_cast<int>(m_strDrives.size())) break;
-        m_strDrives[static_cast<std::size_t>(m_nDrives++)] = drive.root;
-    }
+    m_nDrives = static_cast<int>(platform::FillDriveSlots(m_strDrives));
     return m_nDrives > 0 ? m_strDrives[0] : std::string("NULL");
 }
 

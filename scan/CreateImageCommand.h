@@ -19,7 +19,8 @@ inline constexpr const char* kNoDriveMessage = "CD/DVD Driver error!";
 bool IsLabelAccepted(std::string_view label);
 
 // After a completed walk: appends `walked` to the document (marking it modified when anything was added),
-// shows "Search finished!!!", stores the label in m_strLastLabel and sends hint 51 to every view.
+// shows "Search finished!!!", stores the label in m_strLastLabel and sends hint::kDiscAdded to every
+// view.
 void FinishCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& label,
                        const EntryStore& walked);
 

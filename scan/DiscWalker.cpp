@@ -94,7 +94,7 @@ void DiscWalker::WalkLevel(const std::string& listing, std::size_t depth, EntryS
         const std::string_view name(level.names.data() + item.offset, item.length);
         const bool isFolder = platform::IsFolder(item.attributes);
         out.Append(m_strDiscLabel, name, isFolder ? kKindFolder : kKindFile, m_strPath,
-                   FormatSize(item.size));
+                   catalogue::FormatSize(item.size));
         if (!isFolder) continue;
         m_strNative.append(name).push_back(kNativeSeparator);
         m_strPath.append(name).push_back('\\');

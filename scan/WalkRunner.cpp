@@ -16,6 +16,7 @@
 #include "scan/DiscWalker.h"
 
 namespace {
+constexpr const char* kStopWalkQuestion = "Stop cataloguing the disc?";
 constexpr int kProgressPollMs = 100;
 constexpr int kProgressTextWidth = 480;
 }  // namespace
@@ -33,6 +34,22 @@ void WalkRunner::Cancel() {
     if (m_bWalking) m_cancel = true;
 }
 
+bool WalkRunner::HoldsClose(std::function<void()> close) {
+    if (!m_bWalking) return false;
+    // Asked once; after a Yes the close waits for the walk to unwind, then goes on as usual.
+    if (m_bCloseWaiting) return true;
+    const msg::Answer answer =
+        m_messages.Show({kStopWalkQuestion, {}, msg::Buttons::YesNo, msg::Icon::Exclamation});
+    if (answer != msg::Answer::Yes) return true;
+    Cancel();
+    m_bCloseWaiting = true;
+    Request([this, close = std::move(close)] {
+        m_bCloseWaiting = false;
+        close();
+    });
+    return true;
+}
+
 void WalkRunner::OnCreateImage() {
     CCreateImageDlg dlg(m_pWindow);
     // A drive may have gone since start-up; refusing the command is enough, the catalogue stays usable.
@@ -47,14 +64,13 @@ void WalkRunner::OnCreateImage() {
         return;
     }
     // Held until the disc is in and the views are told: a catalogue opened meanwhile would get the disc,
-    // and hint 51 would give its tree a node it has no entries for.
+    // and hint::kDiscAdded would give its tree a node it has no entries for.
     const DocumentGate::Holder hold(m_gate);
     scan::DiscWalker walker(m_strDiscLabel);
     EntryStore walked;
     if (!Walk(walker, dlg.m_strDrive, walked)) return;
     if (walker.RanOutOfMemory()) m_messages.Tell("Out of memory", msg::Icon::Stop);
     scan::FinishCreateImage(m_doc, m_messages, m_strDiscLabel, walked);
-    emit discAdded();
 }
 
 bool WalkRunner::Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked) {

@@ -36,10 +36,12 @@ public:
 
     // Asks for a label and a drive, walks the disc and adds it to the catalogue ("Search finished!!!").
     void OnCreateImage();
-    // True from the start of a walk until its worker thread has ended.
-    bool IsWalking() const { return m_bWalking; }
     // Stops the running walk; nothing of it reaches the catalogue.
     void Cancel();
+    // Asked when the window is to close: false when no walk runs, so it may close now. During a walk it asks
+    // once whether to stop cataloguing; after a Yes the walk is stopped and `close` runs once it has ended.
+    // True while the window must stay open.
+    bool HoldsClose(std::function<void()> close);
 
     // Told, on the walking thread, of every folder a walk enters and of the entry count so far.
     void SetWalkListener(std::function<void(std::string_view folder, std::size_t entries)> listener) {
@@ -48,10 +50,6 @@ public:
     // How long a walk runs before its progress window shows; half a second unless a test says otherwise.
     void SetProgressDelay(std::chrono::milliseconds delay) { m_progressDelay = delay; }
 
-signals:
-    // A walk added a disc: the catalogue has unsaved changes.
-    void discAdded();
-
 private:
     bool Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked);
 
@@ -59,8 +57,9 @@ private:
     IMessages& m_messages;
     QWidget* m_pWindow;
     DocumentGate m_gate;
-    std::string m_strDiscLabel;  // the label of the disc being catalogued
-    bool m_bWalking = false;
+    std::string m_strDiscLabel;    // the label of the disc being catalogued
+    bool m_bWalking = false;       // from the start of a walk until its worker thread has ended
+    bool m_bCloseWaiting = false;  // a close the user confirmed during a walk runs once the walk has ended
     std::atomic<bool> m_cancel{false};
     std::chrono::milliseconds m_progressDelay{500};
     std::function<void(std::string_view, std::size_t)> m_walkListener;

@@ -10,7 +10,6 @@
 #include "res/DialogUnitLayout.h"
 #include "res/Skin.h"
 #include "res/Texts.h"
-#include "search/SearchEngine.h"
 
 CFindDlg::CFindDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Gold find"));
@@ -61,10 +60,8 @@ CFindDlg::CFindDlg(QWidget* parent) : QDialog(parent) {
     picture->setPixmap(icon.pixmap(std::min(picture->width(), picture->height())));
 }
 
-int CFindDlg::OptionCode() const {
-    return (m_bCaseSensitive == 1 ? search::kCaseSensitive : 0) +
-           (m_bFileAndFolder == 1 ? search::kFileAndFolder : 0) +
-           (m_bWholeWord == 1 ? search::kWholeWord : 0);
+search::Options CFindDlg::SearchOptions() const {
+    return {m_bCaseSensitive == 1, m_bFileAndFolder == 1, m_bWholeWord == 1};
 }
 
 void CFindDlg::accept() {

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <string>
 
+#include "search/Options.h"
+
 class QCheckBox;
 class QLineEdit;
 
@@ -12,8 +14,8 @@ class CFindDlg : public QDialog {
 public:
     explicit CFindDlg(QWidget* parent = nullptr);
 
-    // The option code of the boxes: 100 case sensitive + 10 include file and folder + 1 whole word.
-    int OptionCode() const;
+    // The options the boxes were left at when Search was pressed (a member counts as set when it is 1).
+    search::Options SearchOptions() const;
 
     int m_bCaseSensitive = 0;
     int m_bFileAndFolder = 1;

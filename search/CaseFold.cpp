@@ -70,8 +70,8 @@ bool FoldUtf8(std::string_view text, std::string& out) {
         if (lead < 0x80) {
             out.push_back(AsciiLower(lead));
             ++pos;
-        } else if (NextCodePoint(text, pos, cp)) {
-            AppendUtf8(out, Lower(cp));
+        } else if (catalogue::NextCodePoint(text, pos, cp)) {
+            catalogue::AppendUtf8(out, Lower(cp));
         } else {
             return false;
         }

@@ -161,7 +161,7 @@ NameMatcher::NameMatcher(std::string_view text, bool caseSensitive, bool wholeNa
         // few lead bytes. A text beyond ASCII needs every name beyond ASCII folded per character.
         for (const auto& [character, lower] : casefold::FoldsToAscii()) {
             std::string utf8;
-            AppendUtf8(utf8, character);
+            catalogue::AppendUtf8(utf8, character);
             if (m_text.find(lower) != std::string::npos) m_foldWhen[Byte(utf8[0])] = true;
         }
         if (HasNonAscii(m_text)) std::fill(m_foldWhen.begin() + 0x80, m_foldWhen.end(), true);

@@ -8,16 +8,6 @@ namespace search {
 
 namespace {
 
-bool IsWholeName(int code) {
-    return code % 10 == kWholeWord;
-}
-bool IncludesFolders(int code) {
-    return code / 10 % 10 == 1;
-}
-bool IsCaseSensitive(int code) {
-    return code / 100 % 10 == 1;
-}
-
 void ReportHit(CKavrelDoc& doc, std::size_t index) {
     const EntryStore& entries = doc.Entries();
     doc.m_bResultRow = 1;
@@ -32,8 +22,9 @@ void ReportHit(CKavrelDoc& doc, std::size_t index) {
 
 }  // namespace
 
-void Find(CKavrelDoc& doc, IMessages& messages, IResultsPane& pane, const std::string& text, int code) {
-    const bool whole = IsWholeName(code);
+void Find(CKavrelDoc& doc, IMessages& messages, IResultsPane& pane, const std::string& text,
+          const Options& options) {
+    const bool whole = options.wholeName;
     if (whole && text.find('*') != std::string::npos) {
         messages.Tell(kStarWarning);
         return;
@@ -48,20 +39,20 @@ void Find(CKavrelDoc& doc, IMessages& messages, IResultsPane& pane, const std::s
     if (pane.IsResultsHidden()) pane.ShowResultsPane();
     doc.m_bResultRow = 0;
     doc.UpdateAllViews(nullptr, hint::kResultRow);
-    const std::size_t hits = Scan(doc, text, code, [&doc](std::size_t index) { ReportHit(doc, index); });
+    const std::size_t hits = Scan(doc, text, options, [&doc](std::size_t index) { ReportHit(doc, index); });
     if (hits == 0) {
         messages.Tell(kNotFoundMessage);
         pane.HideResultsPane();
     }
 }
 
-std::size_t Scan(const CKavrelDoc& doc, const std::string& text, int code,
+std::size_t Scan(const CKavrelDoc& doc, const std::string& text, const Options& options,
                  const std::function<void(std::size_t index)>& hit) {
     const EntryStore& entries = doc.Entries();
-    const NameMatcher matcher(text, IsCaseSensitive(code), IsWholeName(code));
+    const NameMatcher matcher(text, options.caseSensitive, options.wholeName);
     // Comparing interned ids keeps the kind test off the text; kNoId skips nothing.
     const EntryStore::TextId skippedKind =
-        IncludesFolders(code) ? EntryStore::kNoId : entries.FindText(kKindFolder);
+        options.fileAndFolder ? EntryStore::kNoId : entries.FindText(kKindFolder);
     return matcher.ScanEntries(entries, skippedKind, hit);
 }
 

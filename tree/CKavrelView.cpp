@@ -4,12 +4,13 @@
 #include <QStyle>
 
 #include "catalogue/CKavrelDoc.h"
+#include "catalogue/Disc.h"
 #include "catalogue/Hints.h"
-#include "docview/IResultsPane.h"
+#include "catalogue/NodeTexts.h"
 #include "platform/Drives.h"
 #include "res/Texts.h"
-#include "tree/DriveListing.h"
-#include "tree/TreeRules.h"
+#include "scan/LiveListing.h"
+#include "search/IResultsPane.h"
 
 CKavrelView::CKavrelView(CKavrelDoc* doc, IResultsPane* pane, QWidget* parent)
     : QTreeWidget(parent), m_pDoc(doc), m_pPane(pane) {
@@ -68,9 +69,9 @@ void CKavrelView::OnInitialUpdate() {
     clear();
     QList<QTreeWidgetItem*> top;
     for (int i = 0; i < m_nDriveRootCount; ++i)
-        top.append(MakeNode(treerules::DriveNodeText(m_strDriveRoots[static_cast<std::size_t>(i)]),
+        top.append(MakeNode(catalogue::DriveNodeText(m_strDriveRoots[static_cast<std::size_t>(i)]),
                             NodeKind::Drive));
-    m_hImageRoot = MakeNode(treerules::kImageRootText, NodeKind::CatalogueRoot);
+    m_hImageRoot = MakeNode(catalogue::kImageRootText, NodeKind::CatalogueRoot);
     top.append(m_hImageRoot);
     addTopLevelItems(top);
     m_bRebuilding = false;
@@ -93,10 +94,12 @@ void CKavrelView::ScanCdDrives() {
 
 void CKavrelView::AddDiscNodes() {
     if (!m_hImageRoot) return;
-    const std::vector<std::string_view> labels = treerules::DiscRuns(m_pDoc->Entries());
+    const EntryStore& entries = m_pDoc->Entries();
+    const std::vector<catalogue::Disc> discs = catalogue::DiscNodes(entries);
     QList<QTreeWidgetItem*> nodes;
-    nodes.reserve(static_cast<qsizetype>(labels.size()));
-    for (std::string_view label : labels) nodes.append(MakeNode(label, NodeKind::Disc));
+    nodes.reserve(static_cast<qsizetype>(discs.size()));
+    for (const catalogue::Disc& disc : discs)
+        nodes.append(MakeNode(entries.Text(disc.label), NodeKind::Disc));
     // One insertion for all discs: inserting node by node re-lays out the view each time.
     m_hImageRoot->addChildren(nodes);
     m_hImageRoot->setExpanded(true);
@@ -136,8 +139,8 @@ void CKavrelView::OnSelChanged() {
     if (m_bPicking) return;
 
     const std::string text = NodeText(m_hCurItem);
-    if (treerules::IsDriveNode(text)) {
-        ListDriveRoot(treerules::DriveOfNode(text));
+    if (catalogue::IsDriveNode(text)) {
+        ListDriveRoot(catalogue::DriveOfNode(text));
         return;
     }
     m_pDoc->m_strSelText = text;
@@ -145,5 +148,5 @@ void CKavrelView::OnSelChanged() {
 }
 
 void CKavrelView::ListDriveRoot(const std::string& root) {
-    BroadcastDriveListing(*m_pDoc, root);
+    scan::BroadcastDriveListing(*m_pDoc, root);
 }

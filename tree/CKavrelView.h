@@ -28,7 +28,8 @@ public:
 
     // Rebuilds the whole tree from the drives and the catalogue (start-up, New, Open); selects nothing.
     void OnInitialUpdate() override;
-    // Hint 31 selects the picked disc, hint 51 appends the catalogued disc; every other hint is ignored.
+    // hint::kPickDisc selects the picked disc, hint::kDiscAdded appends the catalogued disc; every other hint
+    // is ignored.
     void OnUpdate(CView* sender, int hint) override;
 
     // Fills m_strDriveRoots with the optical drives present now (the first ten).
@@ -37,9 +38,10 @@ public:
     void AddDiscNodes();
     // Appends one disc node under the catalogue root, whatever the other nodes are called.
     void AddDiscNode(std::string label);
-    // Selects the first disc node carrying m_strPickLabel and sends hint 12; nothing when there is none.
+    // Selects the first disc node carrying m_strPickLabel and sends hint::kShowPickedDisc; nothing when there
+    // is none.
     void SelectPickedDisc();
-    // Acts on the node the selection moved to: lists a drive, or sends hint 11 with the node text.
+    // Acts on the node the selection moved to: lists a drive, or sends hint::kShowDisc with the node text.
     void OnSelChanged();
     // Broadcasts the live listing of a drive's root to the views.
     void ListDriveRoot(const std::string& root);
@@ -68,10 +70,6 @@ public:
     // True while `node` is one of the tree's nodes (a stale handle is never dereferenced).
     bool HoldsNode(const QTreeWidgetItem* node) const;
 
-signals:
-    // A Delete or Rename changed the catalogue (the window's title shows it has unsaved changes).
-    void catalogueEdited();
-
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void commitData(QWidget* editor) override;
@@ -96,7 +94,7 @@ private:
     CKavrelDoc* m_pDoc;
     IResultsPane* m_pPane;
     bool m_bRebuilding = false;  // clearing the tree is not a selection
-    bool m_bPicking = false;     // SelectPickedDisc sends hint 12 itself, not hint 11
+    bool m_bPicking = false;     // SelectPickedDisc sends kShowPickedDisc itself, not kShowDisc
     QIcon m_iconDrive;
     QIcon m_iconRoot;
     QIcon m_iconDisc;

@@ -8,16 +8,16 @@
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/DiscEdits.h"
 #include "catalogue/Hints.h"
+#include "catalogue/NodeTexts.h"
 #include "docview/Messages.h"
 #include "res/Texts.h"
 #include "tree/CKavrelView.h"
-#include "tree/TreeRules.h"
 
 namespace {
 
 // A label edit keeps the old text of the catalogue root and of a drive node that ends in a drive root.
 bool KeepsItsText(std::string_view text) {
-    return treerules::IsCatalogueRoot(text) || (treerules::IsDriveNode(text) && text.ends_with(":\\"));
+    return catalogue::IsCatalogueRoot(text) || (catalogue::IsDriveNode(text) && text.ends_with(":\\"));
 }
 
 }  // namespace
@@ -74,7 +74,7 @@ void CKavrelView::contextMenuEvent(QContextMenuEvent* event) {
 
 void CKavrelView::OnRClick(const QPoint& pos, const QPoint& globalPos) {
     QTreeWidgetItem* node = itemAt(pos);
-    if (!node || treerules::IsCatalogueRoot(NodeText(node))) return;
+    if (!node || catalogue::IsCatalogueRoot(NodeText(node))) return;
     // Selecting it first shows the node in the contents list, as a left click would.
     setCurrentItem(node);
     m_hCurItem = currentItem();
@@ -90,9 +90,8 @@ void CKavrelView::OnDeleteItem() {
     if (answer == msg::Answer::No || !HoldsNode(m_hCurItem)) return;
 
     const std::string text = NodeText(m_hCurItem);
-    if (treerules::IsCatalogueRoot(text) || treerules::IsDriveNode(text)) return;
-    DeleteDisc(*m_pDoc, text);
-    emit catalogueEdited();
+    if (catalogue::IsCatalogueRoot(text) || catalogue::IsDriveNode(text)) return;
+    catalogue::DeleteDisc(*m_pDoc, text);
     m_pDoc->UpdateAllViews(nullptr, hint::kLiveListing);
     // Without a current node the view has no neighbour to move the selection to, so no other disc
     // replaces the emptied contents list.
@@ -131,6 +130,5 @@ void CKavrelView::OnEndLabelEdit(QTreeWidgetItem* node, const QString& typed) {
 }
 
 void CKavrelView::RelabelEntries(std::string oldLabel, std::string newLabel) {
-    ::RelabelEntries(*m_pDoc, oldLabel, newLabel);
-    emit catalogueEdited();
+    catalogue::RelabelEntries(*m_pDoc, oldLabel, newLabel);
 }

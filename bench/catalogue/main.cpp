@@ -51,7 +51,7 @@ void AddDisc(std::mt19937& random, const std::string& label, EntryStore& store) 
         const std::size_t files = std::uniform_int_distribution<std::size_t>(5, 25)(random);
         for (std::size_t i = 0; i < files && budget > 0; ++i, --budget) {
             const auto size = std::uniform_int_distribution<std::uint64_t>(0, 8'000'000)(random);
-            store.Append(label, RandomName(random, false), kKindFile, path, FormatSize(size));
+            store.Append(label, RandomName(random, false), kKindFile, path, catalogue::FormatSize(size));
         }
         const std::size_t folders = depth < 3 ? std::uniform_int_distribution<std::size_t>(1, 4)(random) : 0;
         for (std::size_t i = 0; i < folders && budget > 0; ++i) {

@@ -60,7 +60,7 @@ private:
         const std::size_t files = std::uniform_int_distribution<std::size_t>(3, 30)(m_random);
         for (std::size_t i = 0; i < files && m_discLeft > 0; ++i) {
             const auto size = std::uniform_int_distribution<std::uint32_t>(0, 40'000'000)(m_random);
-            Add(RandomName(m_random, false), kKindFile, path, FormatSize(size));
+            Add(RandomName(m_random, false), kKindFile, path, catalogue::FormatSize(size));
         }
         const std::size_t folders =
             depth < 5 ? std::uniform_int_distribution<std::size_t>(1, 5)(m_random) : 0;

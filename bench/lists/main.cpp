@@ -1,13 +1,13 @@
 // Speed of the two detail lists on the offscreen platform, as ratios to references measured in the same
 // run, so the numbers mean the same on a slow shared machine and a fast one.
 //
-// 1. Showing a disc of 200,000 entries in the contents list (hint 11, the view's layout and one paint),
-//    against copying the disc's 200,000 names into a std::vector<std::string>: the least any list that
-//    held its own rows would have to do. Target: about 150 ms.
-// 2. 500,000 search hits added one by one on top of the results list (hint 15), against appending the
-//    same hits' four texts to a std::vector: the least any list that keeps its rows must do. The first and
-//    the last 100,000 hits are timed apart: a cost that grows with the rows already there shows as a ratio
-//    well above 1. Target: about a second in all.
+// 1. Showing a disc of 200,000 entries in the contents list (hint::kShowDisc, the view's layout and one
+//    paint), against copying the disc's 200,000 names into a std::vector<std::string>: the least any list
+//    that held its own rows would have to do. Target: about 150 ms.
+// 2. 500,000 search hits added one by one on top of the results list (hint::kResultRow), against
+//    appending the same hits' four texts to a std::vector: the least any list that keeps its rows must do.
+//    The first and the last 100,000 hits are timed apart: a cost that grows with the rows already there shows
+//    as a ratio well above 1. Target: about a second in all.
 
 #include <QApplication>
 #include <algorithm>

@@ -65,7 +65,7 @@ void BuildCatalogue(CKavrelDoc& doc) {
             doc.AppendEntry(label, name, kKindFolder, path, "0");
             path = random() % 4 == 0 ? "\\" : path + name + "\\";
         } else {
-            doc.AppendEntry(label, name, kKindFile, path, FormatSize(random() % 5'000'000));
+            doc.AppendEntry(label, name, kKindFile, path, catalogue::FormatSize(random() % 5'000'000));
         }
     }
 }
@@ -134,14 +134,15 @@ double RunGrep(const std::vector<std::string>& options, const std::string& text,
 }
 
 // Times one search and its grep; false, with the reason on stderr, when the scan is too slow or wrong.
-bool Compare(const CKavrelDoc& doc, const std::string& text, const std::string& file, int code,
-             const std::vector<std::string>& grepOptions) {
+bool Compare(const CKavrelDoc& doc, const std::string& text, const std::string& file,
+             const search::Options& searchOptions, const std::vector<std::string>& grepOptions) {
+    const int code = searchOptions.Code();
     long grepHits = 0;
     const Cost grep = Best([&] { return RunGrep(grepOptions, text, file, grepHits); });
     std::size_t hits = 0;
     const Cost scan = Best([&] {
         const double start = ThreadCpuMs();
-        hits = search::Scan(doc, text, code, [](std::size_t) {});
+        hits = search::Scan(doc, text, searchOptions, [](std::size_t) {});
         return ThreadCpuMs() - start;
     });
     std::string options;
@@ -189,8 +190,8 @@ int main(int argc, char** argv) {
     }
     std::printf("%zu entries, text \"%s\"\n", doc.GetEntryCount(), text.c_str());
 
-    bool good = Compare(doc, text, file, search::kCaseSensitive + search::kFileAndFolder, {"-F", "-c"});
-    good = Compare(doc, text, file, search::kFileAndFolder, {"-F", "-i", "-c"}) && good;
+    bool good = Compare(doc, text, file, {.caseSensitive = true}, {"-F", "-c"});
+    good = Compare(doc, text, file, {.caseSensitive = false}, {"-F", "-i", "-c"}) && good;
     std::remove(file);
     return good ? 0 : 1;
 }

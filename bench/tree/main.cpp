@@ -16,8 +16,8 @@
 
 #include "Stopwatch.h"
 #include "catalogue/CKavrelDoc.h"
+#include "catalogue/Disc.h"
 #include "tree/CKavrelView.h"
-#include "tree/TreeRules.h"
 
 namespace {
 
@@ -54,13 +54,14 @@ int main(int argc, char** argv) {
         nodes = static_cast<std::size_t>(view.m_hImageRoot->childCount());
 
         watch.Restart();
-        const std::vector<std::string_view> labels = treerules::DiscRuns(doc.Entries());
+        const std::vector<catalogue::Disc> discs = catalogue::DiscNodes(doc.Entries());
         runs.push_back(watch.Ms());
 
         watch.Restart();
         std::vector<QTreeWidgetItem*> detached;
-        detached.reserve(labels.size());
-        for (std::string_view label : labels) {
+        detached.reserve(discs.size());
+        for (const catalogue::Disc& disc : discs) {
+            const std::string_view label = doc.Entries().Text(disc.label);
             auto* item = new QTreeWidgetItem;
             item->setText(0, QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())));
             detached.push_back(item);

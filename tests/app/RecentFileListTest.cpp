@@ -38,6 +38,13 @@ TEST_F(RecentFileListTest, SurvivesARestartUnderTheFrameworkKeys) {
     EXPECT_EQ(again.Paths(), QStringList{P("b.cdi")});
 }
 
+TEST_F(RecentFileListTest, ARestartReloadsAFullListInItsOrder) {
+    for (const char* name : {"1.cdi", "2.cdi", "3.cdi", "4.cdi"}) recent.Add(P(name));
+    QSettings reread(ini, QSettings::IniFormat);
+    RecentFileList again(reread);
+    EXPECT_EQ(again.Paths(), (QStringList{P("4.cdi"), P("3.cdi"), P("2.cdi"), P("1.cdi")}));
+}
+
 TEST_F(RecentFileListTest, MenuTextsAreNumberedAndShowThePathOnlyWhenNamesClash) {
     recent.Add(P("x/cat.cdi"));
     recent.Add(P("Tom & Jerry.cdi"));

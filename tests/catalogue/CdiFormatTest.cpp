@@ -8,6 +8,7 @@
 #include "CdiBytes.h"
 #include "catalogue/CCDContent.h"
 #include "catalogue/CdiFormat.h"
+#include "catalogue/DisplayText.h"
 #include "catalogue/EntryStore.h"
 
 using namespace cdibytes;
@@ -204,6 +205,33 @@ TEST(CdiRead, Utf16TextsBecomeUtf8AndTheirLengthCountsUnits) {
     EXPECT_EQ(back.store.Label(0), "L");
     EXPECT_EQ(back.store.Name(0), expected300);
     EXPECT_EQ(back.store.Path(0), "\xF0\x9F\x92\xBF");
+}
+
+// Other programs may write UTF-16 with a surrogate that has no partner; it has no UTF-8 form, and a reader
+// that wrote it as three bytes anyway would store text that is not UTF-8.
+TEST(CdiRead, ALoneSurrogateReadsAsTheReplacementCharacter) {
+    struct Case {
+        const char* what;
+        std::string utf16le;
+        std::string utf8;
+    };
+    const std::string fffd = "\xEF\xBF\xBD";
+    const Case cases[] = {
+        {"high surrogate then a letter", std::string("\x00\xD8\x41\x00", 4), fffd + "A"},
+        {"high surrogate as the last unit", std::string("\x41\x00\x3D\xD8", 4), "A" + fffd},
+        {"low surrogate alone", std::string("\x00\xDC", 2), fffd},
+        {"low surrogate before a high one", std::string("\x00\xDC\x00\xD8", 4), fffd + fffd},
+        {"two high surrogates, then a low one", std::string("\x3D\xD8\x3D\xD8\xBF\xDC", 6),
+         fffd + "\xF0\x9F\x92\xBF"},
+    };
+    for (const Case& c : cases) {
+        const std::string bytes = Count(1) + kClassHeader + Text("L") + Utf16Text(c.utf16le) + Text("file ") +
+                                  Text("\\") + Text("0");
+        const Loaded back = Load(bytes);
+        ASSERT_TRUE(back.ok) << c.what << ": " << back.error;
+        EXPECT_EQ(back.store.Name(0), c.utf8) << c.what;
+        EXPECT_TRUE(catalogue::IsValidUtf8(back.store.Name(0))) << c.what;
+    }
 }
 
 TEST(CdiRead, BytesAfterTheLastEntryAreNotRead) {

@@ -21,7 +21,7 @@ TEST(DisplayText, IsAsciiAgreesWithAByteByByteLook) {
         // Views that start anywhere, so that the eight-byte words fall across every alignment.
         const std::size_t from = text.empty() ? 0 : random() % text.size();
         const std::string part = text.substr(from);
-        ASSERT_EQ(IsAscii(std::string_view(text).substr(from)), naive(part)) << round;
-        ASSERT_EQ(IsAscii(text), naive(text)) << round;
+        ASSERT_EQ(catalogue::IsAscii(std::string_view(text).substr(from)), naive(part)) << round;
+        ASSERT_EQ(catalogue::IsAscii(text), naive(text)) << round;
     }
 }

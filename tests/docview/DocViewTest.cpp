@@ -47,7 +47,7 @@ TEST(CDocument, UpdateAllViewsReachesEveryViewButTheSenderInOrderAndNestsSynchro
     doc.UpdateAllViews(nullptr, 13);
     EXPECT_EQ(log, (std::vector<std::string>{"tree:13", "list:13", "results:13"}));
     log.clear();
-    // The tree answers hint 31 with hint 12, as the real one does.
+    // The tree answers hint::kPickDisc with hint::kShowPickedDisc, as the real one does.
     tree.ReactWith([&](int hint) {
         if (hint == 31) doc.UpdateAllViews(&tree, 12);
     });
@@ -124,4 +124,30 @@ TEST(CDocument, TitleIsTheFileNameOfThePath) {
     doc.ClearPathName();
     EXPECT_EQ(doc.GetPathName(), "");
     EXPECT_EQ(doc.GetTitle(), "Untitled");
+}
+
+// The window's title follows the document through this listener alone, so every change must reach it, and
+// the millions of entries a walk appends (each marking the document modified) must not.
+TEST(CDocument, TheStateListenerHearsEachChangeOfTheFlagOrThePathOnce) {
+    CDocument doc;
+    std::vector<std::string> heard;
+    doc.SetStateListener([&] { heard.push_back(doc.GetTitle() + (doc.IsModified() ? "*" : "")); });
+    const std::vector<std::pair<std::function<void()>, std::vector<std::string>>> steps = {
+        {[&] { doc.SetModifiedFlag(); }, {"Untitled*"}},
+        {[&] { doc.SetModifiedFlag(true); }, {}},
+        {[&] { doc.SetPathName("/discs/a.cdi"); }, {"a.cdi*"}},
+        {[&] { doc.SetPathName("/discs/a.cdi"); }, {}},
+        {[&] { doc.SetModifiedFlag(false); }, {"a.cdi"}},
+        {[&] { doc.SetPathName("/other/a.cdi"); }, {"a.cdi"}},
+        {[&] { doc.ClearPathName(); }, {"Untitled"}},
+        {[&] { doc.ClearPathName(); }, {}},
+    };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        heard.clear();
+        steps[i].first();
+        EXPECT_EQ(heard, steps[i].second) << "step " << i;
+    }
+    doc.SetStateListener(nullptr);
+    doc.SetModifiedFlag();
+    EXPECT_TRUE(doc.IsModified());
 }

@@ -125,10 +125,13 @@ TEST_F(TreeEdit, DeleteAsksButKeepsTheRootDriveNodesAndLabelsTakenForDrives) {
     Build(doc);
     const std::vector<std::string> before = TopLevel();
     for (QTreeWidgetItem* node : {DriveNode(), m_tree->m_hImageRoot, Disc(0), Disc(1)}) {
+        // Read first: should the guard fail, the node is gone after the delete and must not be read.
+        const std::string text = CKavrelView::NodeText(node);
         Select(node);
         m_messages.answers = {msg::Answer::Yes};
         m_tree->OnDeleteItem();
-        EXPECT_TRUE(m_recorder.Hints().empty()) << CKavrelView::NodeText(node);
+        EXPECT_TRUE(m_recorder.Hints().empty()) << text;
+        ASSERT_TRUE(m_tree->HoldsNode(node)) << "the node \"" << text << "\" was deleted";
     }
     EXPECT_EQ(m_messages.shown.size(), 4u);
     EXPECT_EQ(TopLevel(), before);

@@ -5,9 +5,6 @@
 #include "ListsTestSupport.h"
 #include "catalogue/EntryStore.h"
 #include "lists/DetailListModel.h"
-#include "lists/DiscRun.h"
-#include "lists/LiveRow.h"
-#include "platform/DirectoryListing.h"
 
 namespace {
 
@@ -25,35 +22,6 @@ void SetFourColumns(DetailListModel& model) {
                       {"B", Qt::AlignHCenter, 20},
                       {"C", Qt::AlignLeft, 30},
                       {"D", Qt::AlignHCenter, 40}});
-}
-
-TEST(DiscRunTest, ComparesLabelsExactly) {
-    const EntryStore store = StoreWithLabels({"Disc", "Disc ", "disc"});
-    EXPECT_EQ(FindDiscRun(store, "Disc").count, 1u);
-    EXPECT_EQ(FindDiscRun(store, "DISC").count, 0u);
-    EXPECT_EQ(FindDiscRun(store, "CD Image files").count, 0u);
-    // Texts interned for other columns ("file ", "\\") are no labels.
-    EXPECT_EQ(FindDiscRun(store, "file ").count, 0u);
-    EXPECT_EQ(FindDiscRun(store, "\\").count, 0u);
-}
-
-TEST(LiveRowTest, FolderIsToldByTheDirectoryBitAlone) {
-    // Optical folders 0x11, disk folders 0x10, hidden 0x12; files 0x01 on a disc, 0x20 elsewhere.
-    for (const std::uint32_t attributes : {0x11u, 0x10u, 0x12u}) {
-        const LiveRow row = LiveRow::FromItem({"D", attributes, 0});
-        EXPECT_EQ(row.kind + row.flag, "folder0") << attributes;
-        EXPECT_TRUE(row.IsFolder());
-    }
-    for (const std::uint32_t attributes : {0x01u, 0x20u, 0x00u}) {
-        const LiveRow row = LiveRow::FromItem({"F", attributes, 1234});
-        EXPECT_EQ(row.kind + row.flag, "file1") << attributes;
-        EXPECT_EQ(row.size, "1,234");
-    }
-}
-
-TEST(LiveRowTest, SizesOfFourGibibytesAndMoreAreShownInFull) {
-    EXPECT_EQ(LiveRow::FromItem({"BIG.ISO", 0x01, 4294967296ull}).size, "4,294,967,296");
-    EXPECT_EQ(LiveRow::FromItem({"BIG.ISO", 0x01, 4294967301ull}).size, "4,294,967,301");
 }
 
 TEST(DetailListModelTest, EntriesAreReadInPlaceFromTheStore) {

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStringList>
+#include <optional>
 
 #include "DriveEnv.h"
 #include "res/Skin.h"
@@ -91,6 +92,21 @@ TEST_F(CreateImageDlgTest, DrivesAreListedInLetterOrderAndAtMostTenAreKept) {
             EXPECT_EQ(dlg.m_strDrives[i], listed.value(qsizetype(i)).toStdString()) << i;
         EXPECT_EQ(dlg.ListCdDrives(), listed.isEmpty() ? "NULL" : listed[0].toStdString());
     }
+}
+
+// Unlike the document's drive table, the dialog's keeps no root of an earlier scan.
+TEST_F(CreateImageDlgTest, ARescanClearsTheSlotsOfDrivesThatWentAway) {
+    std::optional<DriveEnv> env;  // emplace puts the old map back before it sets the next
+    env.emplace("D=/a;E=/b");
+    CCreateImageDlg dlg;
+    ASSERT_EQ(dlg.m_nDrives, 2);
+    env.emplace("F=/c");
+    EXPECT_EQ(dlg.ListCdDrives(), "F:\\");
+    EXPECT_EQ(dlg.m_nDrives, 1);
+    EXPECT_EQ(dlg.m_strDrives[1], "");
+    env.emplace("");
+    EXPECT_EQ(dlg.ListCdDrives(), "NULL");
+    EXPECT_EQ(dlg.m_strDrives[0], "");
 }
 
 TEST_F(CreateImageDlgTest, CreateReturnsTheLabelAndATypedFolder) {

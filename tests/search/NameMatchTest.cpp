@@ -20,7 +20,8 @@ protected:
     Names Found(const std::string& text, int code) const {
         Names names;
         const std::size_t count =
-            search::Scan(doc, text, code, [&](std::size_t i) { names.emplace_back(doc.Entries().Name(i)); });
+            search::Scan(doc, text, search::Options::FromCode(code).value(),
+                         [&](std::size_t i) { names.emplace_back(doc.Entries().Name(i)); });
         EXPECT_EQ(count, names.size());
         return names;
     }

@@ -73,7 +73,7 @@ protected:
     // Runs one search and returns what it did, starting from an empty log.
     Log Run(const std::string& text, int code) {
         log.clear();
-        search::Find(doc, messages, pane, text, code);
+        search::Find(doc, messages, pane, text, search::Options::FromCode(code).value());
         return log;
     }
     std::vector<std::string> RowNames() const {

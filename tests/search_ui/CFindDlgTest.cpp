@@ -9,6 +9,7 @@
 
 #include "res/Skin.h"
 #include "search/CFindDlg.h"
+#include "search/Options.h"
 
 namespace {
 
@@ -65,11 +66,11 @@ TEST_F(FindDlgTest, OpensWithTheDefaultsEveryTime) {
     {
         CFindDlg first;
         Search(first, "abc", true, false, true);
-        EXPECT_EQ(first.OptionCode(), 101);
+        EXPECT_EQ(first.SearchOptions(), (search::Options{true, false, true}));
     }
     CFindDlg dlg;
     EXPECT_EQ(dlg.m_strFind, "");
-    EXPECT_EQ(dlg.OptionCode(), 10);
+    EXPECT_EQ(dlg.SearchOptions(), search::Options{});
     EXPECT_TRUE(dlg.m_editFind->text().isEmpty());
     EXPECT_FALSE(dlg.m_checkCase->isChecked());
     EXPECT_TRUE(dlg.m_checkFileAndFolder->isChecked());
@@ -83,7 +84,7 @@ TEST_F(FindDlgTest, CancelLeavesTheMembersAlone) {
     Button(dlg, "Cancel")->click();
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
     EXPECT_EQ(dlg.m_strFind, "");
-    EXPECT_EQ(dlg.OptionCode(), 10);
+    EXPECT_EQ(dlg.SearchOptions(), search::Options{});
 }
 
 TEST_F(FindDlgTest, SearchTakesTheTextAsTyped) {
@@ -91,7 +92,7 @@ TEST_F(FindDlgTest, SearchTakesTheTextAsTyped) {
     Search(empty, "", false, true, false);
     EXPECT_EQ(empty.result(), QDialog::Accepted);
     EXPECT_EQ(empty.m_strFind, "");
-    EXPECT_EQ(empty.OptionCode(), 10);
+    EXPECT_EQ(empty.SearchOptions(), search::Options{});
 
     CFindDlg blank;
     Search(blank, " ", false, true, false);
@@ -118,15 +119,22 @@ TEST_F(FindDlgTest, OnlyMembersEqualToOneCount) {
     dlg.m_bCaseSensitive = 2;
     dlg.m_bFileAndFolder = -1;
     dlg.m_bWholeWord = 1;
-    EXPECT_EQ(dlg.OptionCode(), 1);
+    EXPECT_EQ(dlg.SearchOptions(), (search::Options{false, false, true}));
 }
 
-// What each code finds is the search engine's to test; the dialog must only give the right code.
-TEST_F(FindDlgTest, EveryCombinationOfBoxesGivesItsOptionCode) {
-    for (const int code : {0, 1, 10, 11, 100, 101, 110, 111}) {
+// What the options find is the search engine's to test; each box must set its own option and no other,
+// whatever the other two are left at.
+TEST_F(FindDlgTest, EachBoxSetsItsOwnOption) {
+    for (int ticked = 0; ticked < 8; ++ticked) {
+        const bool caseBox = (ticked & 4) != 0;
+        const bool folderBox = (ticked & 2) != 0;
+        const bool wholeBox = (ticked & 1) != 0;
         CFindDlg dlg;
-        Search(dlg, "doc", code / 100 == 1, code / 10 % 10 == 1, code % 10 == 1);
-        EXPECT_EQ(dlg.OptionCode(), code);
+        Search(dlg, "doc", caseBox, folderBox, wholeBox);
+        const search::Options options = dlg.SearchOptions();
+        EXPECT_EQ(options.caseSensitive, caseBox) << ticked;
+        EXPECT_EQ(options.fileAndFolder, folderBox) << ticked;
+        EXPECT_EQ(options.wholeName, wholeBox) << ticked;
     }
 }
 

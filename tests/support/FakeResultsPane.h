@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "docview/IResultsPane.h"
+#include "search/IResultsPane.h"
 
 // A results pane that keeps its flag, counts hides and optionally logs "show pane"/"hide pane".
 class FakeResultsPane : public IResultsPane {

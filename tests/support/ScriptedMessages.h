@@ -5,9 +5,10 @@
 #include <vector>
 
 #include "docview/Messages.h"
+#include "res/AppTitle.h"
 
-// Answers message boxes from a queue (then `whenEmpty`) and keeps every request, optionally also in a shared
-// log.
+// Answers message boxes from a queue (then `whenEmpty`) and keeps every request with the caption people
+// would see (the program's title when it has none of its own), optionally also in a shared log.
 class ScriptedMessages : public IMessages {
 public:
     ScriptedMessages() = default;
@@ -16,6 +17,7 @@ public:
 
     msg::Answer Show(const msg::Request& request) override {
         shown.push_back(request);
+        if (request.caption.empty()) shown.back().caption = kAppTitle;
         if (m_log) m_log->push_back("message: " + request.text);
         if (answers.empty()) return whenEmpty;
         const msg::Answer answer = answers.front();

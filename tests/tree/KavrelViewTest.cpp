@@ -184,7 +184,8 @@ TEST_F(KavrelViewTest, PickedDiscIsSelectedAndShownOnce) {
     doc.m_strPickLabel = "B";
     doc.UpdateAllViews(&others, hint::kPickDisc);
 
-    // The picked disc is found under a collapsed root too, and only hint 12 follows (no hint 11).
+    // The picked disc is found under a collapsed root too, and only hint::kShowPickedDisc follows (no
+    // hint::kShowDisc).
     EXPECT_EQ(view.currentItem(), view.m_hImageRoot->child(1));
     EXPECT_TRUE(view.m_hImageRoot->isExpanded());
     EXPECT_EQ(view.m_hCurItem, view.m_hImageRoot->child(1));

@@ -3,13 +3,35 @@
 #include <algorithm>
 
 #include "DriveEnv.h"
-#include "FakeResultsPane.h"
 #include "RecordingView.h"
 #include "TempFolder.h"
 #include "catalogue/Hints.h"
-#include "tree/DriveListing.h"
+#include "platform/DirectoryListing.h"
+#include "scan/LiveListing.h"
 
 namespace {
+
+using scan::BroadcastDriveListing;
+using scan::LiveRow;
+
+TEST(LiveRowTest, FolderIsToldByTheDirectoryBitAlone) {
+    // Optical folders 0x11, disk folders 0x10, hidden 0x12; files 0x01 on a disc, 0x20 elsewhere.
+    for (const std::uint32_t attributes : {0x11u, 0x10u, 0x12u}) {
+        const LiveRow row = LiveRow::FromItem({"D", attributes, 0});
+        EXPECT_EQ(row.kind + row.flag, "folder0") << attributes;
+        EXPECT_TRUE(row.IsFolder());
+    }
+    for (const std::uint32_t attributes : {0x01u, 0x20u, 0x00u}) {
+        const LiveRow row = LiveRow::FromItem({"F", attributes, 1234});
+        EXPECT_EQ(row.kind + row.flag, "file1") << attributes;
+        EXPECT_EQ(row.size, "1,234");
+    }
+}
+
+TEST(LiveRowTest, SizesOfFourGibibytesAndMoreAreShownInFull) {
+    EXPECT_EQ(LiveRow::FromItem({"BIG.ISO", 0x01, 4294967296ull}).size, "4,294,967,296");
+    EXPECT_EQ(LiveRow::FromItem({"BIG.ISO", 0x01, 4294967301ull}).size, "4,294,967,301");
+}
 
 TEST(DriveListing, ListsTheRootOnceWithRowsNumberedFromZero) {
     TempFolder disc;

@@ -2,13 +2,10 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
-class EntryStore;
-
-// What a tree node stands for is read from its text alone; these are the rules, and the disc runs that
-// become the nodes under the catalogue root.
-namespace treerules {
+// What a node of the catalogue tree stands for is read from its text alone: the catalogue root, a drive,
+// or else the disc whose label the text is. A label that reads like the root or a drive is taken for it.
+namespace catalogue {
 
 inline constexpr std::string_view kImageRootText = "CD Image files";
 inline constexpr std::string_view kDrivePrefix = "CD/DVD Driver:";
@@ -22,8 +19,4 @@ std::string DriveOfNode(std::string_view text);
 // The text of the drive node for a drive root ("E:\" gives "CD/DVD Driver:E:\").
 std::string DriveNodeText(std::string_view root);
 
-// The labels of the disc nodes, in catalogue order: a node starts at every non-empty label that differs
-// from the last non-empty label before it. The views stay valid as long as the store's texts do.
-std::vector<std::string_view> DiscRuns(const EntryStore& entries);
-
-}  // namespace treerules
+}  // namespace catalogue

@@ -1,10 +1,18 @@
-#include "tree/DriveListing.h"
+#include "scan/LiveListing.h"
 
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Hints.h"
-#include "lists/LiveRow.h"
 #include "platform/DirectoryListing.h"
 #include "platform/Drives.h"
+
+namespace scan {
+
+bool ListLiveRows(const std::string& folder, const std::function<void(LiveRow row)>& row) {
+    std::string pattern = folder;
+    if (pattern.empty() || pattern.back() != '\\') pattern += '\\';
+    return platform::ListFolder(pattern,
+                                [&row](const platform::DirItem& item) { row(LiveRow::FromItem(item)); });
+}
 
 void BroadcastDriveListing(CKavrelDoc& doc, const std::string& root) {
     doc.m_strDriveRoot = root;
@@ -13,8 +21,7 @@ void BroadcastDriveListing(CKavrelDoc& doc, const std::string& root) {
     // Only a drive is listed live: a node text that merely looks like a drive node must not reach a folder
     // of the machine by its path.
     if (!platform::IsDriveText(root)) return;
-    platform::ListFolder(root, [&doc](const platform::DirItem& item) {
-        LiveRow row = LiveRow::FromItem(item);
+    ListLiveRows(root, [&doc](LiveRow row) {
         doc.m_strListRow = {std::move(row.name), std::move(row.kind), std::move(row.size),
                             std::move(row.flag)};
         doc.UpdateAllViews(nullptr, hint::kLiveRow);
@@ -22,3 +29,5 @@ void BroadcastDriveListing(CKavrelDoc& doc, const std::string& root) {
     });
     doc.m_nListRow = 0;
 }
+
+}  // namespace scan

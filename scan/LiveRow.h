@@ -6,6 +6,11 @@ namespace platform {
 struct DirItem;
 }
 
+namespace scan {
+
+inline constexpr const char* kLiveKindFile = "file";
+inline constexpr const char* kLiveKindFolder = "folder";
+
 // One row of a live folder listing, as the texts the contents list shows and navigates by.
 struct LiveRow {
     std::string name;  // as the file system gives it, "." and ".." included
@@ -24,5 +29,4 @@ struct LiveRow {
     bool IsFolder() const { return flag == "0"; }
 };
 
-inline constexpr const char* kLiveKindFile = "file";
-inline constexpr const char* kLiveKindFolder = "folder";
+}  // namespace scan

@@ -1,6 +1,7 @@
 #pragma once
 
-// The main frame's results pane as the tree and the search see it: hidden while no results are on display.
+// Where a search shows its hits, as the search and the tree see it: the main window's results pane, hidden
+// while no results are on display. The window implements it; the tree hides it for a new catalogue.
 class IResultsPane {
 public:
     virtual ~IResultsPane() = default;

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/EntryStore.h"
+
+// Which entries make a disc. A disc is named by its label and its entries lie together in the catalogue,
+// as one walk appended them; labels are compared as interned ids, never as texts.
+namespace catalogue {
+
+// One disc: the rows [first, end) of the entry store, from its first entry to its last. A row in the range
+// whose label is not `label` (a deleted entry between two of its entries) is not the disc's.
+struct Disc {
+    EntryStore::TextId label = EntryStore::kNoId;
+    std::size_t first = 0;
+    std::size_t end = 0;
+    std::size_t entries = 0;  // the rows in the range that carry the label
+
+    // True when row `row` of `store` is one of the disc's entries.
+    bool Holds(const EntryStore& store, std::size_t row) const {
+        return row >= first && row < end && store.LabelId(row) == label;
+    }
+};
+
+// The discs as the tree shows them, one per node under the catalogue root, in catalogue order: a disc
+// starts at every non-empty label that differs from the last non-empty label before it, so entries
+// without a label never split a disc, and the same label apart from itself gives two discs.
+std::vector<Disc> DiscNodes(const EntryStore& store);
+
+// The disc that the contents list shows for a label: the first unbroken run of entries carrying it, in
+// catalogue order; an entry with another label, even an empty one, ends the run. No entries when no entry
+// carries the label; the empty label, which deleted entries carry, names no disc.
+Disc FirstRun(const EntryStore& store, std::string_view label);
+// The same for an interned label id (kNoId and the empty text's id name no disc).
+Disc FirstRun(const EntryStore& store, EntryStore::TextId label);
+
+}  // namespace catalogue
