@@ -21,8 +21,13 @@
 #include "app/InstanceServer.h"
 #include "app/QtFileDialogs.h"
 #include "app/RecentFileList.h"
+#include "catalogue/AtomicFile.h"
+#include "catalogue/DisplayText.h"
 #include "frame/CMainFrame.h"
 #include "frame/CommandIds.h"
+#include "lists/CSecView.h"
+#include "lists/CThirdView.h"
+#include "lists/ListExport.h"
 #include "platform/Drives.h"
 #include "res/QtMessages.h"
 #include "res/Skin.h"
@@ -41,6 +46,21 @@ constexpr const char* kSkinFile = "Metallic.skn";
 constexpr const char* kNoSkinHostMessage =
     "Can't create a Skin control. Make sure ActiveSkin is installed properly.";
 constexpr int kModalRetryMs = 300;
+// What an export is called when the list names nothing itself.
+constexpr const char* kResultsTitle = "Search results";
+constexpr const char* kContentsTitle = "Contents";
+
+// A name the file dialog can propose for a list's title: its display form, without the characters that
+// separate folders or that some systems refuse in a file name.
+std::string FileNameFor(std::string_view title) {
+    std::string name = catalogue::ToDisplayUtf8(title);
+    for (char& c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 ||
+            std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
+            c = '_';
+    }
+    return name;
+}
 
 std::string FromPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -175,6 +195,7 @@ void CKavrelApp::ConnectCommands() {
     bind(cmd::kAppAbout, [this] { OnAppAbout(); });
     bind(cmd::kHelpTopics, [this] { OnHelpTopics(); });
     bind(cmd::kFilePrint, [this] { OnFilePrint(); });
+    bind(cmd::kExportList, [this] { OnExportList(); });
 }
 
 void CKavrelApp::OnAppAbout() {
@@ -204,6 +225,28 @@ void CKavrelApp::OnFilePrint() {
         return;
     }
     printout::PrintDisc(m_pFrame.get(), m_doc, label);
+}
+
+void CKavrelApp::OnExportList() {
+    const CThirdView* results = m_pFrame->ResultsView();
+    const CSecView* contents = m_pFrame->ContentsView();
+    // The results list only while a person works in it; every other focus means the list above it, which
+    // shows what the tree has selected.
+    const bool fromResults = !m_pFrame->IsResultsHidden() && results->hasFocus();
+    std::string title = kResultsTitle;
+    if (!fromResults) {
+        title = contents->Contents().IsCatalogueLayout() ? SelectedDisc() : contents->Contents().CurrentDir();
+        if (title.empty()) title = kContentsTitle;
+    }
+    const DetailListModel& model = fromResults ? results->Results().Model() : contents->Contents().Model();
+    const std::optional<listexport::Target> target = m_options.dialogs->AskExportPath(FileNameFor(title));
+    if (!target) return;
+    const std::string bytes = target->format == listexport::Format::Csv ? listexport::ToCsv(model)
+                                                                        : listexport::ToHtml(model, title);
+    AtomicFile file(target->path);
+    if (file.Open() && file.Write(bytes) && file.Commit()) return;
+    m_options.messages->Tell("Cannot export the list to \"" + target->path + "\": " + file.Error(),
+                             msg::Icon::Error);
 }
 
 void CKavrelApp::OpenFromOutside(const QString& path) {

@@ -62,6 +62,9 @@ public:
     void OnHelpTopics();
     // File > Print: the entries of the disc selected in the tree, through the print dialog.
     void OnFilePrint();
+    // File > Export List...: the results list when it has the focus, else the contents list, written as CSV
+    // or HTML where the person says; a failure is shown with the system's reason.
+    void OnExportList();
     // Opens a catalogue dropped on the window or sent by a second start, after the save prompt; during a
     // disc walk, or while a question is on screen, it waits.
     void OpenFromOutside(const QString& path);

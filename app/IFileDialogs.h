@@ -3,7 +3,9 @@
 #include <optional>
 #include <string>
 
-// The open and save-as file dialogs as the document lifecycle sees them, so that tests can answer them.
+#include "lists/ListExport.h"
+
+// The open, save-as and export file dialogs as the commands see them, so that tests can answer them.
 class IFileDialogs {
 public:
     virtual ~IFileDialogs() = default;
@@ -11,4 +13,7 @@ public:
     virtual std::optional<std::string> AskOpenPath() = 0;
     // Asks where to save, proposing `suggested`; nothing when the person cancels.
     virtual std::optional<std::string> AskSavePath(const std::string& suggested) = 0;
+    // Asks where to export a list and in which form (CSV or HTML), proposing the name `suggested`; nothing
+    // when the person cancels.
+    virtual std::optional<listexport::Target> AskExportPath(const std::string& suggested) = 0;
 };

@@ -27,3 +27,17 @@ std::optional<std::string> QtFileDialogs::AskSavePath(const std::string& suggest
     dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(suggested)));
     return Ask(dialog);
 }
+
+std::optional<listexport::Target> QtFileDialogs::AskExportPath(const std::string& suggested) {
+    const QString csv = QString::fromLatin1(kCsvFilter);
+    const QString html = QString::fromLatin1(kHtmlFilter);
+    QFileDialog dialog(m_owner, QStringLiteral("Export List"), QString(), csv + QStringLiteral(";;") + html);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(suggested)));
+    const std::optional<std::string> path = Ask(dialog);
+    if (!path) return std::nullopt;
+    const auto chosen =
+        dialog.selectedNameFilter() == html ? listexport::Format::Html : listexport::Format::Csv;
+    return listexport::TargetFor(*path, chosen);
+}

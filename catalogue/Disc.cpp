@@ -36,4 +36,10 @@ Disc FirstRun(const EntryStore& store, EntryStore::TextId label) {
     return {label, first, end, end - first};
 }
 
+Disc NodeDisc(const EntryStore& store, std::size_t node, std::string_view label) {
+    const std::vector<Disc> discs = DiscNodes(store);
+    if (node < discs.size() && store.Text(discs[node].label) == label) return discs[node];
+    return FirstRun(store, label);
+}
+
 }  // namespace catalogue

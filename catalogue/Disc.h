@@ -36,4 +36,9 @@ Disc FirstRun(const EntryStore& store, std::string_view label);
 // The same for an interned label id (kNoId and the empty text's id name no disc).
 Disc FirstRun(const EntryStore& store, EntryStore::TextId label);
 
+// The disc that the node at place `node` under the catalogue root (0 first) stands for, given its text: the
+// disc the tree built there when that one carries the text; else (the tree was edited since it was built)
+// the first run of the text, the disc the contents list shows for it.
+Disc NodeDisc(const EntryStore& store, std::size_t node, std::string_view label);
+
 }  // namespace catalogue

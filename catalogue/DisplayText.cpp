@@ -33,6 +33,8 @@ bool IsAscii(std::string_view bytes) {
 }
 
 bool IsValidUtf8(std::string_view bytes) {
+    // Most names are ASCII, which a word at a time settles.
+    if (IsAscii(bytes)) return true;
     char32_t cp;
     for (std::size_t pos = 0; pos < bytes.size();) {
         if (!NextCodePoint(bytes, pos, cp)) return false;

@@ -1,11 +1,9 @@
 #include "cli/CliSupport.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
 
 #include "catalogue/CKavrelDoc.h"
-#include "catalogue/DisplayText.h"
 #include "cli/CommandLine.h"
 #include "cli/CommandTable.h"
 
@@ -22,9 +20,13 @@ std::string UsageLine(const CommandInfo& command) {
 }  // namespace
 
 int Fail(std::string_view message) {
+    Warn(message);
+    return kExitFailed;
+}
+
+void Warn(std::string_view message) {
     std::cout.flush();
     std::cerr << kProgram << ": " << message << '\n';
-    return kExitFailed;
 }
 
 int UsageError(std::string_view command, std::string_view problem) {
@@ -41,8 +43,11 @@ void PrintHelp(std::ostream& out) {
     for (const CommandInfo& command : Commands()) {
         out << "  " << UsageLine(command) << "\n      " << command.summary << '\n';
     }
-    out << "\nEvery command takes --help. Texts are printed as the catalogue stores them; --json output\n"
-        << "is UTF-8 (texts that are not UTF-8 are read as Windows-1252).\n"
+    out << "\nEvery command takes --help. Texts are shown as the window shows them: UTF-8, or read as\n"
+        << "Windows-1252 when they are not UTF-8. Listings print one line per record, tab-separated; a text\n"
+        << "holding a control character (or beginning with '\"') is printed in double quotes with C escapes\n"
+        << "(\\t, \\n, \\\\, ...). With --json: one JSON object a line (a text that is not UTF-8 also as\n"
+        << "KEY_hex, its exact bytes in hex). With --csv: CSV (RFC 4180) with a header row.\n"
         << "Exit codes: 0 done, 1 failed (the reason is on stderr), 2 wrong usage.\n";
 }
 
@@ -55,6 +60,8 @@ std::optional<int> CheckArguments(const CommandLine& args, std::string_view comm
         return kExitOk;
     }
     if (!args.Ok()) return UsageError(command, args.Error());
+    if (args.Has("--json") && args.Has("--csv"))
+        return UsageError(command, "--json and --csv exclude each other");
     const std::size_t count = args.Positional().size();
     if (count < minimum) return UsageError(command, "missing arguments");
     if (count > maximum) return UsageError(command, "too many arguments");
@@ -79,56 +86,6 @@ bool SaveCatalogue(const std::string& path, CKavrelDoc& doc) {
     if (doc.OnSaveDocument(path, error)) return true;
     Fail(error);
     return false;
-}
-
-void WriteFields(std::initializer_list<std::string_view> fields) {
-    bool first = true;
-    for (std::string_view field : fields) {
-        if (!first) std::cout.put('\t');
-        std::cout.write(field.data(), static_cast<std::streamsize>(field.size()));
-        first = false;
-    }
-    std::cout.put('\n');
-}
-
-std::string JsonString(std::string_view bytes) {
-    const std::string text = catalogue::ToDisplayUtf8(bytes);
-    std::string out;
-    out.reserve(text.size() + 2);
-    for (const char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\b':
-                out += "\\b";
-                break;
-            case '\f':
-                out += "\\f";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                    out += escaped;
-                } else {
-                    out.push_back(c);
-                }
-        }
-    }
-    return out;
 }
 
 }  // namespace cli

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <initializer_list>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -10,7 +9,7 @@
 class CKavrelDoc;
 
 // What every tamberol-cli command shares: exit codes, error and usage reports, opening and saving a
-// catalogue, and the two output forms (tab-separated bytes and JSON lines).
+// catalogue. The output forms of the listings are in Listing.h.
 namespace cli {
 
 class CommandLine;
@@ -21,13 +20,16 @@ inline constexpr int kExitUsage = 2;
 
 // Prints "tamberol-cli: <message>" to stderr and returns kExitFailed.
 int Fail(std::string_view message);
+// Prints "tamberol-cli: <message>" to stderr; the command goes on.
+void Warn(std::string_view message);
 // Prints the problem and the command's usage line to stderr and returns kExitUsage.
 int UsageError(std::string_view command, std::string_view problem);
 // Prints the general help (every command) to `out`.
 void PrintHelp(std::ostream& out);
 
 // The exit code when the command must stop before doing anything: its help was asked for (0), an option
-// was wrong or the number of positional arguments is outside [minimum, maximum] (2). Else nullopt.
+// was wrong, --json came with --csv, or the number of positional arguments is outside [minimum, maximum]
+// (2). Else nullopt.
 std::optional<int> CheckArguments(const CommandLine& args, std::string_view command, std::size_t minimum,
                                   std::size_t maximum);
 
@@ -36,11 +38,5 @@ std::optional<int> CheckArguments(const CommandLine& args, std::string_view comm
 bool OpenCatalogue(const std::string& path, CKavrelDoc& doc, bool missingIsEmpty = false);
 // Saves `doc` to `path` atomically; on failure prints why and returns false (the old file is intact).
 bool SaveCatalogue(const std::string& path, CKavrelDoc& doc);
-
-// Writes the fields to stdout separated by tabs, ending the line; the bytes go out unchanged.
-void WriteFields(std::initializer_list<std::string_view> fields);
-// The text as the inside of a JSON string: catalogue bytes shown as UTF-8 (Windows-1252 when not valid
-// UTF-8), with quotes, backslashes and control characters escaped.
-std::string JsonString(std::string_view bytes);
 
 }  // namespace cli

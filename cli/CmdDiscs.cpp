@@ -1,21 +1,68 @@
 #include <string>
+#include <vector>
 
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Disc.h"
+#include "catalogue/DiscTotals.h"
+#include "catalogue/FormatSize.h"
 #include "cli/CliSupport.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/Listing.h"
 
 // The discs as the tree lists them, each with the number of its entries: equal labels apart from each other
-// are separate discs, as in the tree.
+// are separate discs, as in the tree. With --sizes also how full each disc is, and a line over all of them.
 int CmdDiscs(int argc, char** argv) {
-    const cli::CommandLine args(argc, argv, {});
+    const cli::CommandLine args(argc, argv, {"--sizes", "--json", "--csv"});
     if (const auto stop = cli::CheckArguments(args, "discs", 1, 1)) return *stop;
 
     CKavrelDoc doc;
     if (!cli::OpenCatalogue(args.Positional()[0], doc)) return cli::kExitFailed;
     const EntryStore& entries = doc.Entries();
-    for (const catalogue::Disc& disc : catalogue::DiscNodes(entries))
-        cli::WriteFields({entries.Text(disc.label), std::to_string(disc.entries)});
+    const std::vector<catalogue::Disc> discs = catalogue::DiscNodes(entries);
+    if (!args.Has("--sizes")) {
+        cli::Listing listing(cli::FormOf(args), {{"index", false}, {"label"}, {"entries"}});
+        for (const catalogue::Disc& disc : discs)
+            listing.Row({std::uint64_t{disc.first}, entries.Text(disc.label), std::uint64_t{disc.entries}});
+        return cli::kExitOk;
+    }
+
+    // The line over all discs has no label, which no disc can lack, and says how many discs it adds up.
+    cli::Listing listing(cli::FormOf(args), {{"index", false},
+                                             {"label"},
+                                             {"discs", false},
+                                             {"entries"},
+                                             {"files"},
+                                             {"folders"},
+                                             {"bytes"},
+                                             {"size"}});
+    catalogue::DiscTotals all;
+    std::size_t allEntries = 0;
+    for (const catalogue::Disc& disc : discs) {
+        const catalogue::DiscTotals totals = catalogue::TotalsOf(entries, disc);
+        const std::string_view label = entries.Text(disc.label);
+        if (totals.unreadableSizes > 0) {
+            cli::Warn("disc \"" + std::string(label) + "\": " + std::to_string(totals.unreadableSizes) +
+                      " file size(s) are not numbers and count as 0 bytes");
+        }
+        listing.Row({std::uint64_t{disc.first},
+                     label,
+                     {},
+                     std::uint64_t{disc.entries},
+                     std::uint64_t{totals.files},
+                     std::uint64_t{totals.folders},
+                     totals.bytes,
+                     catalogue::FormatSize(totals.bytes)});
+        all += totals;
+        allEntries += disc.entries;
+    }
+    listing.Row({{},
+                 {},
+                 std::uint64_t{discs.size()},
+                 std::uint64_t{allEntries},
+                 std::uint64_t{all.files},
+                 std::uint64_t{all.folders},
+                 all.bytes,
+                 catalogue::FormatSize(all.bytes)});
     return cli::kExitOk;
 }

@@ -5,11 +5,12 @@
 #include "cli/CliSupport.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/Listing.h"
 #include "search/SearchEngine.h"
 
 // The Find command without a window: the same options, the same matches, the hits in catalogue order.
 int CmdFind(int argc, char** argv) {
-    const cli::CommandLine args(argc, argv, {"--case", "--files-only", "--whole"});
+    const cli::CommandLine args(argc, argv, {"--case", "--files-only", "--whole", "--json", "--csv"});
     if (const auto stop = cli::CheckArguments(args, "find", 2, 2)) return *stop;
 
     const std::string& path = args.Positional()[0];
@@ -25,9 +26,11 @@ int CmdFind(int argc, char** argv) {
     CKavrelDoc doc;
     if (!cli::OpenCatalogue(path, doc)) return cli::kExitFailed;
     const EntryStore& entries = doc.Entries();
-    const std::size_t hits = search::Scan(doc, text, options, [&entries](std::size_t i) {
-        cli::WriteFields(
-            {entries.Label(i), entries.Name(i), entries.Kind(i), entries.Path(i), entries.SizeText(i)});
+    cli::Listing listing(cli::FormOf(args),
+                         {{"index", false}, {"label"}, {"name"}, {"kind"}, {"path"}, {"size"}});
+    const std::size_t hits = search::Scan(doc, text, options, [&](std::size_t i) {
+        listing.Row({std::uint64_t{i}, entries.Label(i), entries.Name(i), entries.Kind(i), entries.Path(i),
+                     entries.SizeText(i)});
     });
     if (hits == 0) {
         std::cout.flush();

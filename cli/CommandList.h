@@ -2,16 +2,23 @@
 // Adding a command is one Cmd<Name>.cpp defining `int Cmd<Name>(int argc, char** argv)` plus one line here;
 // the CMakeLists picks up every Cmd*.cpp by itself. Lines appear in --help in this order.
 // No include guard: the file is included once per use with TAMBEROL_COMMAND defined differently.
-TAMBEROL_COMMAND("dump", CmdDump, "FILE [--json]", "every entry in file order, deleted ones included")
-TAMBEROL_COMMAND("discs", CmdDiscs, "FILE", "the discs as the tree shows them, with entry counts")
-TAMBEROL_COMMAND("list", CmdList, "FILE LABEL", "the entries of one disc as the contents list shows them")
-TAMBEROL_COMMAND("drives", CmdDrives, "", "the optical drives and the folders they map to")
+TAMBEROL_COMMAND("dump", CmdDump, "FILE [--json|--csv]", "every entry in file order, deleted ones included")
+TAMBEROL_COMMAND(
+    "discs", CmdDiscs, "FILE [--sizes] [--json|--csv]",
+    "the discs as the tree shows them, with entry counts; --sizes: files, folders and bytes of each "
+    "disc, and a last line (no label) over all of them")
+TAMBEROL_COMMAND("list", CmdList, "FILE LABEL [--json|--csv]",
+                 "the entries of one disc as the contents list shows them")
+TAMBEROL_COMMAND("drives", CmdDrives, "[--json|--csv]", "the optical drives and the folders they map to")
 TAMBEROL_COMMAND("scan", CmdScan, "FILE --label LABEL DRIVE",
                  "catalogues the disc in DRIVE (or a folder) under LABEL into FILE")
 TAMBEROL_COMMAND("rename", CmdRename, "FILE OLD NEW",
                  "gives the disc labelled OLD the label NEW (exact bytes)")
 TAMBEROL_COMMAND("delete", CmdDelete, "FILE LABEL",
                  "deletes the disc labelled LABEL (its entries are blanked)")
-TAMBEROL_COMMAND("find", CmdFind, "FILE TEXT [--case] [--files-only] [--whole]",
+TAMBEROL_COMMAND("find", CmdFind, "FILE TEXT [--case] [--files-only] [--whole] [--json|--csv]",
                  "entries whose name matches TEXT ('*' is a wildcard unless --whole); exit 1: none found, or "
                  "'*' with --whole")
+TAMBEROL_COMMAND("dupes", CmdDupes, "FILE [--min-size BYTES] [--json|--csv]",
+                 "files on more than one disc (same name, any case, and same size), biggest first, each copy "
+                 "with its disc and folder")

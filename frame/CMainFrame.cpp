@@ -80,6 +80,7 @@ void CMainFrame::CreateActions() {
     AddAction(cmd::kFileSave, tr("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S))
         ->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
     AddAction(cmd::kFileSaveAs, tr("Save &As..."));
+    AddAction(cmd::kExportList, tr("&Export List..."));
     AddAction(cmd::kCreateImage, tr("&Create Image file"), QKeySequence(Qt::CTRL | Qt::Key_B))
         ->setIcon(look->standardIcon(QStyle::SP_DriveCDIcon));
     QAction* recent = AddAction(cmd::kRecentFile, tr("Recent File"));
@@ -129,6 +130,7 @@ void CMainFrame::CreateMenus() {
     m_pFileMenu->addAction(Action(cmd::kFileOpen));
     m_pFileMenu->addAction(Action(cmd::kFileSave));
     m_pFileMenu->addAction(Action(cmd::kFileSaveAs));
+    m_pFileMenu->addAction(Action(cmd::kExportList));
     m_pFileMenu->addSeparator();
     m_pFileMenu->addAction(Action(cmd::kCreateImage));
     m_pFileMenu->addSeparator();

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/DisplayText.h"
 #include "catalogue/Utf8.h"
 
 namespace casefold {
@@ -46,6 +47,23 @@ char AsciiLower(unsigned char c) {
     return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
 }
 
+// Appends the lower-case form of valid UTF-8; false, with part of it appended, when the text is not UTF-8.
+bool AppendFoldedUtf8(std::string_view text, std::string& out) {
+    char32_t cp = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        if (lead < 0x80) {
+            out.push_back(AsciiLower(lead));
+            ++pos;
+        } else if (catalogue::NextCodePoint(text, pos, cp)) {
+            catalogue::AppendUtf8(out, Lower(cp));
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 char32_t Lower(char32_t cp) {
@@ -64,26 +82,23 @@ const std::vector<std::pair<char32_t, char>>& FoldsToAscii() {
 
 bool FoldUtf8(std::string_view text, std::string& out) {
     out.clear();
-    char32_t cp = 0;
-    for (std::size_t pos = 0; pos < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[pos]);
-        if (lead < 0x80) {
-            out.push_back(AsciiLower(lead));
-            ++pos;
-        } else if (catalogue::NextCodePoint(text, pos, cp)) {
-            catalogue::AppendUtf8(out, Lower(cp));
-        } else {
-            return false;
-        }
+    return AppendFoldedUtf8(text, out);
+}
+
+void AppendFolded(std::string_view text, std::string& out) {
+    const std::size_t start = out.size();
+    // ASCII, as most names are, and text that is not UTF-8 lower only their ASCII letters, byte for byte.
+    if (catalogue::IsAscii(text) || !AppendFoldedUtf8(text, out)) {
+        out.resize(start);
+        out.append(text);
+        for (auto at = out.begin() + static_cast<std::ptrdiff_t>(start); at != out.end(); ++at)
+            *at = AsciiLower(static_cast<unsigned char>(*at));
     }
-    return true;
 }
 
 std::string FoldText(std::string_view text) {
     std::string folded;
-    if (FoldUtf8(text, folded)) return folded;
-    folded.assign(text);
-    for (char& c : folded) c = AsciiLower(static_cast<unsigned char>(c));
+    AppendFolded(text, folded);
     return folded;
 }
 

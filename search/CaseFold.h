@@ -17,5 +17,7 @@ const std::vector<std::pair<char32_t, char>>& FoldsToAscii();
 bool FoldUtf8(std::string_view text, std::string& out);
 // The lower-case form of a text: every character of valid UTF-8, only the ASCII letters of anything else.
 std::string FoldText(std::string_view text);
+// Appends FoldText(text) to `out`, so that folding many names into one buffer does not allocate for each.
+void AppendFolded(std::string_view text, std::string& out);
 
 }  // namespace casefold

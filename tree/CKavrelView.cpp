@@ -1,10 +1,14 @@
 #include "tree/CKavrelView.h"
 
 #include <QByteArray>
+#include <QHelpEvent>
 #include <QStyle>
+#include <QToolTip>
 
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Disc.h"
+#include "catalogue/DiscTotals.h"
+#include "catalogue/FormatSize.h"
 #include "catalogue/Hints.h"
 #include "catalogue/NodeTexts.h"
 #include "platform/Drives.h"
@@ -149,4 +153,35 @@ void CKavrelView::OnSelChanged() {
 
 void CKavrelView::ListDriveRoot(const std::string& root) {
     scan::BroadcastDriveListing(*m_pDoc, root);
+}
+
+QString CKavrelView::DiscToolTip(QTreeWidgetItem* item) const {
+    if (!item || !m_hImageRoot || item->parent() != m_hImageRoot) return {};
+    const EntryStore& entries = m_pDoc->Entries();
+    const auto node = static_cast<std::size_t>(m_hImageRoot->indexOfChild(item));
+    const catalogue::DiscTotals totals =
+        catalogue::TotalsOf(entries, catalogue::NodeDisc(entries, node, NodeText(item)));
+    const auto count = [](std::size_t n, const char* one, const char* many) {
+        return QStringLiteral("%1 %2").arg(QString::fromStdString(catalogue::FormatSize(n)),
+                                           QLatin1String(n == 1 ? one : many));
+    };
+    QString tip = count(totals.files, "file", "files") + QStringLiteral(", ") +
+                  count(totals.folders, "folder", "folders") + QStringLiteral(", ") +
+                  QString::fromStdString(catalogue::FormatSize(totals.bytes)) + QStringLiteral(" bytes");
+    if (totals.unreadableSizes > 0)
+        tip += QStringLiteral(" (%1 of unknown size)").arg(count(totals.unreadableSizes, "file", "files"));
+    return tip;
+}
+
+bool CKavrelView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        QTreeWidgetItem* item = itemAt(help->pos());
+        const QString tip = DiscToolTip(item);
+        if (!tip.isEmpty()) {
+            QToolTip::showText(help->globalPos(), tip, viewport(), visualItemRect(item));
+            return true;
+        }
+    }
+    return QTreeWidget::viewportEvent(event);
 }

@@ -46,6 +46,10 @@ public:
     // Broadcasts the live listing of a drive's root to the views.
     void ListDriveRoot(const std::string& root);
 
+    // What a disc node's tooltip says: its files, folders and the bytes of its files, counted when asked, so
+    // that big catalogues cost nothing until a person hovers. Empty for any other node.
+    QString DiscToolTip(QTreeWidgetItem* item) const;
+
     // The node's text as the catalogue's bytes.
     static std::string NodeText(const QTreeWidgetItem* item);
     // Sets a node's text; the bytes are kept exactly, the shown text is their display form.
@@ -71,6 +75,7 @@ public:
     bool HoldsNode(const QTreeWidgetItem* node) const;
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void commitData(QWidget* editor) override;
 

@@ -1,8 +1,10 @@
 // Writes a made-up catalogue of a given number of entries for the open and save benchmarks, through the
 // real writer: discs of 500 to 20,000 entries in walk order (a folder's entry, then what it holds), folders
 // up to five deep, sizes as the walker writes them, and now and then a name beyond ASCII (stored as UTF-16).
-// The same count gives the same file on every machine.
-//   bench_generate ENTRIES FILE
+// The same count gives the same file on every machine. With --copies every third disc is a backup of the
+// disc before it (the same files under another label, now and then a name in capitals), so that the
+// duplicates benchmark has copies to find.
+//   bench_generate ENTRIES FILE [--copies]
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -37,13 +39,19 @@ std::string RandomName(std::mt19937& random, bool folder) {
 
 class Generator {
 public:
-    Generator(std::size_t entries, EntryStore& store) : m_left(entries), m_store(store) {}
+    Generator(std::size_t entries, EntryStore& store, bool copies)
+        : m_left(entries), m_store(store), m_copies(copies) {}
 
     void Run() {
         for (std::size_t disc = 0; m_left > 0; ++disc) {
             char label[48];
             std::snprintf(label, sizeof label, "Backup %05zu %s", disc, disc % 3 ? "Photos" : "Documents");
             m_label = label;
+            if (m_copies && disc % 3 == 2) {
+                CopyDisc(m_discFirst);
+                continue;
+            }
+            m_discFirst = m_store.Size();
             m_discLeft = std::min(m_left, std::uniform_int_distribution<std::size_t>(500, 20000)(m_random));
             while (m_discLeft > 0) AddFolder("\\", 0);
         }
@@ -54,6 +62,18 @@ private:
         m_store.Append(m_label, name, kind, path, size);
         --m_left;
         --m_discLeft;
+    }
+
+    // The disc that starts at row `first` again under the current label.
+    void CopyDisc(std::size_t first) {
+        const std::size_t end = m_store.Size();
+        m_discLeft = std::min(m_left, end - first);
+        for (std::size_t row = first; row < end && m_discLeft > 0; ++row) {
+            std::string name(m_store.Name(row));
+            if (row % 5 == 0)
+                for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            Add(name, m_store.Kind(row), std::string(m_store.Path(row)), std::string(m_store.SizeText(row)));
+        }
     }
 
     void AddFolder(const std::string& path, int depth) {
@@ -76,19 +96,22 @@ private:
     std::size_t m_discLeft = 0;
     std::string m_label;
     EntryStore& m_store;
+    bool m_copies;
+    std::size_t m_discFirst = 0;  // the first row of the last disc made up rather than copied
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: bench_generate ENTRIES FILE\n");
+    const bool copies = argc == 4 && std::string_view(argv[3]) == "--copies";
+    if (argc != 3 && !copies) {
+        std::fprintf(stderr, "usage: bench_generate ENTRIES FILE [--copies]\n");
         return 2;
     }
     const std::size_t entries = std::strtoull(argv[1], nullptr, 10);
     EntryStore store;
     store.Reserve(entries);
-    Generator(entries, store).Run();
+    Generator(entries, store, copies).Run();
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
     std::size_t bytes = 0;
     const bool written = cdi::WriteTo(store, [&](std::string_view chunk) {

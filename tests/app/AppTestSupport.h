@@ -17,9 +17,11 @@ class ScriptedDialogs : public IFileDialogs {
 public:
     std::optional<std::string> openPath;
     std::optional<std::string> savePath;
+    std::optional<listexport::Target> exportTarget;
     std::string lastSuggestion;
     int openAsked = 0;
     int saveAsked = 0;
+    int exportAsked = 0;
 
     std::optional<std::string> AskOpenPath() override {
         ++openAsked;
@@ -29,6 +31,11 @@ public:
         ++saveAsked;
         lastSuggestion = suggested;
         return savePath;
+    }
+    std::optional<listexport::Target> AskExportPath(const std::string& suggested) override {
+        ++exportAsked;
+        lastSuggestion = suggested;
+        return exportTarget;
     }
 };
 

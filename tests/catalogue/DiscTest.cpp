@@ -155,4 +155,27 @@ TEST(Discs, Seed20261213Cases2000MatchThePlainTextComparison) {
     }
 }
 
+// A node stands for the disc the tree built at its place; once edits have moved the catalogue on, for the
+// first run of its text, as the contents list shows it.
+TEST(NodeDisc, IsTheDiscBuiltAtItsPlaceElseTheFirstRun) {
+    const EntryStore store = StoreOf({"A", "A", "B", "A", "", "A"});
+    const struct {
+        std::size_t node;
+        const char* label;
+        std::size_t first, end, entries;
+    } cases[] = {
+        {0, "A", 0, 2, 2}, {1, "B", 2, 3, 1},
+        {2, "A", 3, 6, 2},  // the second "A" node: a deleted entry does not split it
+        {1, "A", 0, 2, 2},  // renamed in the tree since the build: the first run of its text
+        {3, "A", 0, 2, 2},  // past the built nodes (a disc added since)
+        {0, "C", 0, 0, 0},  // a text no entry carries
+    };
+    for (const auto& c : cases) {
+        const catalogue::Disc disc = catalogue::NodeDisc(store, c.node, c.label);
+        EXPECT_EQ(disc.first, c.first) << c.node << c.label;
+        EXPECT_EQ(disc.end, c.end) << c.node << c.label;
+        EXPECT_EQ(disc.entries, c.entries) << c.node << c.label;
+    }
+}
+
 }  // namespace

@@ -45,10 +45,11 @@ TEST_F(Cli, DumpPrintsEveryEntryInFileOrderDeletedOnesIncluded) {
         {{"A", "X.TXT", "file ", "\\", "5"}, kDeleted, {"Disc \xE9", "caf\xE9", "folder ", "\\DOCS\\", "0"}});
     const CliRun r = RunCli({"dump", file});
     EXPECT_EQ(r.exitCode, 0) << r.err;
+    // Windows-1252 bytes are shown as the window shows them.
     EXPECT_EQ(r.out,
               "0\tA\tX.TXT\tfile \t\\\t5\n"
               "1\t\t\t\t\t\n"
-              "2\tDisc \xE9\tcaf\xE9\tfolder \t\\DOCS\\\t0\n");
+              "2\tDisc \xC3\xA9\tcaf\xC3\xA9\tfolder \t\\DOCS\\\t0\n");
     EXPECT_EQ(r.err, "");
 }
 
@@ -58,13 +59,14 @@ TEST_F(Cli, DumpJsonIsOneEscapedUtf8ObjectPerLine) {
                                                  kDeleted});
     const CliRun r = RunCli({"dump", "--json", file});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(
-        r.out,
-        "{\"index\":0,\"label\":\"Say \\\"hi\\\"\",\"name\":\"tab\\there\",\"kind\":\"file \","
-        "\"path\":\"\\\\a\\\\\",\"size\":\"1,024\"}\n"
-        "{\"index\":1,\"label\":\"caf\xC3\xA9\",\"name\":\"\xC3\xA9t\xC3\xA9\\u0001\",\"kind\":\"file \","
-        "\"path\":\"\\\\\",\"size\":\"0\"}\n"
-        "{\"index\":2,\"label\":\"\",\"name\":\"\",\"kind\":\"\",\"path\":\"\",\"size\":\"\"}\n");
+    EXPECT_EQ(r.out,
+              "{\"index\":0,\"label\":\"Say \\\"hi\\\"\",\"name\":\"tab\\there\",\"kind\":\"file \","
+              "\"path\":\"\\\\a\\\\\",\"size\":\"1,024\"}\n"
+              "{\"index\":1,\"label\":\"caf\xC3\xA9\",\"label_hex\":\"636166e9\",\"name\":"
+              "\"\xC3\xA9t\xC3\xA9\\u0001\","
+              "\"kind\":\"file \","
+              "\"path\":\"\\\\\",\"size\":\"0\"}\n"
+              "{\"index\":2,\"label\":\"\",\"name\":\"\",\"kind\":\"\",\"path\":\"\",\"size\":\"\"}\n");
 }
 
 TEST_F(Cli, DiscsStartAtEveryNonEmptyLabelThatDiffersFromTheLastOne) {
@@ -181,25 +183,29 @@ TEST(CliUsage, WrongUsageExitsWithTwoAndShowsTheUsage) {
 
     r = RunCli({"dump"});
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(r.err, "tamberol-cli dump: missing arguments\nusage: tamberol-cli dump FILE [--json]\n");
+    EXPECT_EQ(r.err, "tamberol-cli dump: missing arguments\nusage: tamberol-cli dump FILE [--json|--csv]\n");
     r = RunCli({"dump", "a.cdi", "b.cdi"});
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(r.err, "tamberol-cli dump: too many arguments\nusage: tamberol-cli dump FILE [--json]\n");
-    r = RunCli({"discs", "--json", "a.cdi"});
+    EXPECT_EQ(r.err, "tamberol-cli dump: too many arguments\nusage: tamberol-cli dump FILE [--json|--csv]\n");
+    r = RunCli({"discs", "--sizes", "--json", "--csv", "a.cdi"});
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_NE(r.err.find("unknown option --json"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--json and --csv exclude each other"), std::string::npos) << r.err;
+    r = RunCli({"list", "--tree", "a.cdi", "A"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("unknown option --tree"), std::string::npos) << r.err;
 }
 
 TEST(CliUsage, HelpListsEveryCommand) {
     CliRun r = RunCli({"--help"});
     EXPECT_EQ(r.exitCode, 0);
-    for (const char* line : {"tamberol-cli dump FILE [--json]", "tamberol-cli discs FILE",
-                             "tamberol-cli list FILE LABEL", "tamberol-cli drives"}) {
+    for (const char* line :
+         {"tamberol-cli dump FILE [--json|--csv]", "tamberol-cli discs FILE [--sizes]",
+          "tamberol-cli list FILE LABEL", "tamberol-cli drives", "tamberol-cli dupes FILE"}) {
         EXPECT_NE(r.out.find(line), std::string::npos) << line;
     }
     r = RunCli({"list", "--help"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out.rfind("usage: tamberol-cli list FILE LABEL\n", 0), 0u) << r.out;
+    EXPECT_EQ(r.out.rfind("usage: tamberol-cli list FILE LABEL [--json|--csv]\n", 0), 0u) << r.out;
 }
 
 TEST(CliDrives, ListsEachDriveRootAndItsFolder) {

@@ -1,16 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <QByteArrayView>
-#include <QChar>
-#include <QList>
-#include <QString>
-#include <QStringDecoder>
 #include <cstdio>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "SlowFold.h"
 #include "catalogue/CKavrelDoc.h"
 #include "search/SearchEngine.h"
 
@@ -23,26 +19,6 @@ namespace {
 constexpr unsigned kSeed = 20261210;
 constexpr int kCases = 5000;
 constexpr int kCodes[] = {0, 1, 10, 11, 100, 101, 110, 111};
-
-// The obvious folding: UTF-8 decoded by Qt, each character replaced by the first character of its own
-// lower-case form; anything that is not UTF-8 has only its ASCII letters lowered.
-std::string SlowFold(std::string_view bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8,
-                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    const QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    std::string folded;
-    if (decoder.hasError()) {
-        for (char c : bytes) folded += c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-        return folded;
-    }
-    QString lower;
-    for (const char32_t c : text.toUcs4()) {
-        const QList<uint> form = QStringView(QChar::fromUcs4(c)).toString().toLower().toUcs4();
-        lower += QStringView(QChar::fromUcs4(form.isEmpty() ? c : form.front())).toString();
-    }
-    const QByteArray utf8 = lower.toUtf8();
-    return {utf8.constData(), std::size_t(utf8.size())};
-}
 
 // '*' stands for any run of bytes, the rest for itself; the pattern covers the whole name.
 bool SlowWildcard(std::string_view pattern, std::string_view name) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 
 #include "DriveEnv.h"
 #include "FakeResultsPane.h"
@@ -110,6 +112,34 @@ TEST_F(KavrelViewTest, SelectingADiscTellsTheOtherViewsItsLabel) {
     ASSERT_EQ(others.Hints(), std::vector<int>{hint::kShowDisc});
     EXPECT_EQ(others.heard[0].selText, "Photos");
     EXPECT_EQ(view.m_hCurItem, view.m_hImageRoot->child(1));
+}
+
+TEST_F(KavrelViewTest, ADiscNodesTooltipCountsItsFilesFoldersAndBytes) {
+    doc.AppendEntry("A", "DOCS", "folder ", "\\", "0");
+    doc.AppendEntry("A", "a.txt", "file ", "\\DOCS\\", "1,000");
+    doc.AppendEntry("", "", "", "", "");
+    doc.AppendEntry("A", "b.txt", "file ", "\\DOCS\\", "24");
+    doc.AppendEntry("B", "c.txt", "file ", "\\", "12 KB");
+    doc.AppendEntry("A", "d.txt", "file ", "\\", "4,294,967,296");
+    view.OnInitialUpdate();
+    const std::pair<QTreeWidgetItem*, const char*> cases[] = {
+        {view.m_hImageRoot->child(0), "2 files, 1 folder, 1,024 bytes"},
+        {view.m_hImageRoot->child(1), "1 file, 0 folders, 0 bytes (1 file of unknown size)"},
+        {view.m_hImageRoot->child(2), "1 file, 0 folders, 4,294,967,296 bytes"},  // the second node "A"
+        {view.m_hImageRoot, ""},
+        {view.topLevelItem(0), ""},
+    };
+    for (const auto& [node, tip] : cases) EXPECT_EQ(view.DiscToolTip(node).toStdString(), tip);
+
+    // What a person hovering over the node sees.
+    view.resize(300, 300);
+    view.show();
+    QTreeWidgetItem* node = view.m_hImageRoot->child(0);
+    const QPoint at = view.visualItemRect(node).center();
+    QHelpEvent hover(QEvent::ToolTip, at, view.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view.viewport(), &hover);
+    EXPECT_EQ(QToolTip::text(), "2 files, 1 folder, 1,024 bytes");
+    QToolTip::hideText();
 }
 
 TEST_F(KavrelViewTest, SelectingTheRootSendsItsText) {

@@ -1,0 +1,148 @@
+#include "catalogue/TextForms.h"
+
+#include <cstdio>
+
+#include "catalogue/DisplayText.h"
+
+namespace catalogue {
+
+namespace {
+
+// Calls `write` with the display form of `bytes`, copying only what must be decoded from Windows-1252.
+template <typename Write>
+void WithDisplayForm(std::string_view bytes, Write write) {
+    if (IsValidUtf8(bytes)) {
+        write(bytes);
+    } else {
+        const std::string text = ToDisplayUtf8(bytes);
+        write(std::string_view(text));
+    }
+}
+
+// True for U+0080 to U+009F, whose UTF-8 form is C2 80 to C2 9F.
+bool IsC1At(std::string_view text, std::size_t at) {
+    return static_cast<unsigned char>(text[at]) == 0xC2 && at + 1 < text.size() &&
+           static_cast<unsigned char>(text[at + 1]) <= 0x9F;
+}
+
+bool IsControl(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x20 || u == 0x7F;
+}
+
+void AppendHex(std::string& out, const char* format, unsigned value) {
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, format, value);
+    out += escaped;
+}
+
+void AppendEscaped(std::string_view text, std::string& out) {
+    out.push_back('"');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        switch (c) {
+            case '\t':
+                out += "\\t";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            default:
+                if (IsControl(c)) {
+                    AppendHex(out, "\\x%02x", static_cast<unsigned char>(c));
+                } else if (IsC1At(text, i)) {
+                    AppendHex(out, "\\u%04x", static_cast<unsigned char>(text[++i]));
+                } else {
+                    out.push_back(c);
+                }
+        }
+    }
+    out.push_back('"');
+}
+
+}  // namespace
+
+void AppendTextField(std::string_view bytes, std::string& out) {
+    WithDisplayForm(bytes, [&out](std::string_view text) {
+        bool plain = text.empty() || text.front() != '"';
+        for (std::size_t i = 0; plain && i < text.size(); ++i)
+            plain = !IsControl(text[i]) && !IsC1At(text, i);
+        if (plain)
+            out.append(text);
+        else
+            AppendEscaped(text, out);
+    });
+}
+
+void AppendJsonString(std::string_view bytes, std::string& out) {
+    WithDisplayForm(bytes, [&out](std::string_view text) {
+        for (const char c : text) {
+            switch (c) {
+                case '"':
+                    out += "\\\"";
+                    break;
+                case '\\':
+                    out += "\\\\";
+                    break;
+                case '\n':
+                    out += "\\n";
+                    break;
+                case '\r':
+                    out += "\\r";
+                    break;
+                case '\t':
+                    out += "\\t";
+                    break;
+                case '\b':
+                    out += "\\b";
+                    break;
+                case '\f':
+                    out += "\\f";
+                    break;
+                default:
+                    if (static_cast<unsigned char>(c) < 0x20)
+                        AppendHex(out, "\\u%04x", static_cast<unsigned char>(c));
+                    else
+                        out.push_back(c);
+            }
+        }
+    });
+}
+
+void AppendCsvField(std::string_view bytes, std::string& out) {
+    WithDisplayForm(bytes, [&out](std::string_view text) {
+        const bool quoted = text.find_first_of(",\"\r\n") != std::string_view::npos ||
+                            (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+        if (!quoted) {
+            out.append(text);
+            return;
+        }
+        out.push_back('"');
+        for (const char c : text) {
+            if (c == '"') out.push_back('"');
+            out.push_back(c);
+        }
+        out.push_back('"');
+    });
+}
+
+std::string CsvRecord(std::span<const std::string_view> fields) {
+    std::string record;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) record.push_back(',');
+        AppendCsvField(fields[i], record);
+    }
+    record += "\r\n";
+    return record;
+}
+
+}  // namespace catalogue

@@ -1,0 +1,119 @@
+#include "cli/Listing.h"
+
+#include <charconv>
+#include <iostream>
+
+#include "catalogue/DisplayText.h"
+#include "catalogue/TextForms.h"
+#include "cli/CommandLine.h"
+
+namespace cli {
+
+namespace {
+
+void AppendNumber(std::uint64_t n, std::string& out) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    out.append(digits, end);
+}
+
+// JSON can only carry text, so bytes that are not UTF-8 also go out in hex beside their display form.
+void AppendHex(std::string_view bytes, std::string& out) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        out.push_back(kDigits[u >> 4]);
+        out.push_back(kDigits[u & 0x0F]);
+    }
+}
+
+}  // namespace
+
+Form FormOf(const CommandLine& args) {
+    if (args.Has("--json")) return Form::Json;
+    if (args.Has("--csv")) return Form::Csv;
+    return Form::Text;
+}
+
+Listing::Listing(Form form, std::vector<Column> columns) : m_form(form), m_columns(std::move(columns)) {
+    if (m_form != Form::Csv) return;
+    std::vector<std::string_view> headings;
+    for (const Column& column : m_columns) headings.push_back(column.key);
+    std::cout << catalogue::CsvRecord(headings);
+}
+
+void Listing::StartGroup() {
+    if (m_form == Form::Text && m_bWritten) std::cout.put('\n');
+}
+
+void Listing::Row(std::initializer_list<Value> values) {
+    m_line.clear();
+    switch (m_form) {
+        case Form::Text:
+            WriteText(values);
+            break;
+        case Form::Json:
+            WriteJson(values);
+            break;
+        case Form::Csv:
+            WriteCsv(values);
+            break;
+    }
+    std::cout.write(m_line.data(), static_cast<std::streamsize>(m_line.size()));
+    m_bWritten = true;
+}
+
+void Listing::WriteText(std::initializer_list<Value> values) {
+    bool first = true;
+    auto column = m_columns.begin();
+    for (const Value& value : values) {
+        if (!(column++)->inText) continue;
+        if (!first) m_line.push_back('\t');
+        first = false;
+        if (const auto* text = std::get_if<std::string_view>(&value))
+            catalogue::AppendTextField(*text, m_line);
+        else if (const auto* number = std::get_if<std::uint64_t>(&value))
+            AppendNumber(*number, m_line);
+    }
+    m_line.push_back('\n');
+}
+
+void Listing::WriteJson(std::initializer_list<Value> values) {
+    m_line.push_back('{');
+    auto column = m_columns.begin();
+    for (const Value& value : values) {
+        const std::string_view key = (column++)->key;
+        if (std::holds_alternative<std::monostate>(value)) continue;
+        if (m_line.size() > 1) m_line.push_back(',');
+        m_line.append("\"").append(key).append("\":");
+        if (const auto* number = std::get_if<std::uint64_t>(&value)) {
+            AppendNumber(*number, m_line);
+            continue;
+        }
+        const std::string_view text = std::get<std::string_view>(value);
+        m_line.push_back('"');
+        catalogue::AppendJsonString(text, m_line);
+        m_line.push_back('"');
+        if (!catalogue::IsValidUtf8(text)) {
+            m_line.append(",\"").append(key).append("_hex\":\"");
+            AppendHex(text, m_line);
+            m_line.push_back('"');
+        }
+    }
+    m_line += "}\n";
+}
+
+void Listing::WriteCsv(std::initializer_list<Value> values) {
+    bool first = true;
+    for (const Value& value : values) {
+        if (!first) m_line.push_back(',');
+        first = false;
+        if (const auto* text = std::get_if<std::string_view>(&value))
+            catalogue::AppendCsvField(*text, m_line);
+        else if (const auto* number = std::get_if<std::uint64_t>(&value))
+            AppendNumber(*number, m_line);
+    }
+    m_line += "\r\n";
+}
+
+}  // namespace cli

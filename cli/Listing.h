@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace cli {
+
+class CommandLine;
+
+// The three forms a listing takes: tab-separated text for people (the default), JSON lines (--json) and
+// CSV (--csv).
+enum class Form { Text, Json, Csv };
+
+// The form the flags ask for (CheckArguments has already refused --json with --csv).
+Form FormOf(const CommandLine& args);
+
+// One listing on stdout, a record per entry, disc or copy, in the form asked for: text fields escaped so
+// one line is one record, JSON objects keyed by the column names, or CSV with those names as its header.
+class Listing {
+public:
+    // A column: its key (the JSON key and the CSV heading) and whether the text form shows it.
+    struct Column {
+        std::string_view key;
+        bool inText = true;
+    };
+    // A cell: absent (no JSON key, an empty field elsewhere), catalogue bytes, or a count.
+    using Value = std::variant<std::monostate, std::string_view, std::uint64_t>;
+
+    // Starts the listing; the CSV header row is written at once, so even an empty listing has one.
+    Listing(Form form, std::vector<Column> columns);
+
+    // Writes one record: `values` go with the columns, in order.
+    void Row(std::initializer_list<Value> values);
+    // Starts a group of records: in the text form a blank line parts it from the one before.
+    void StartGroup();
+
+private:
+    void WriteText(std::initializer_list<Value> values);
+    void WriteJson(std::initializer_list<Value> values);
+    void WriteCsv(std::initializer_list<Value> values);
+
+    Form m_form;
+    std::vector<Column> m_columns;
+    std::string m_line;  // reused for every record
+    bool m_bWritten = false;
+};
+
+}  // namespace cli

@@ -1,0 +1,140 @@
+#include "lists/ListExport.h"
+
+#include <vector>
+
+#include "catalogue/DisplayText.h"
+#include "catalogue/TextForms.h"
+#include "catalogue/Utf8.h"
+#include "lists/DetailListModel.h"
+
+namespace listexport {
+
+namespace {
+
+constexpr std::string_view kCsvExtension = ".csv";
+constexpr std::string_view kHtmlExtension = ".html";
+
+bool EndsWithNoCase(std::string_view text, std::string_view ending) {
+    if (text.size() < ending.size()) return false;
+    text.remove_prefix(text.size() - ending.size());
+    for (std::size_t i = 0; i < ending.size(); ++i) {
+        const char c = text[i];
+        if ((c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c) != ending[i]) return false;
+    }
+    return true;
+}
+
+// The display form of catalogue bytes as HTML text. Control characters, which HTML does not allow, show as
+// the pictures Unicode has for them (a tab as U+2409); U+0080 to U+009F, which have none, as U+FFFD.
+void AppendHtml(std::string_view bytes, std::string& out) {
+    const std::string text = catalogue::ToDisplayUtf8(bytes);
+    char32_t cp = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        // The display form is UTF-8 throughout; were it not, the byte would show as U+FFFD.
+        if (!catalogue::NextCodePoint(text, pos, cp)) {
+            cp = 0xFFFD;
+            ++pos;
+        }
+        switch (cp) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                if (cp < 0x20)
+                    catalogue::AppendUtf8(out, 0x2400 + cp);
+                else if (cp == 0x7F)
+                    catalogue::AppendUtf8(out, 0x2421);
+                else if (cp >= 0x80 && cp <= 0x9F)
+                    catalogue::AppendUtf8(out, 0xFFFD);
+                else
+                    catalogue::AppendUtf8(out, cp);
+        }
+    }
+}
+
+const char* CellClass(const ListColumn& column) {
+    if (column.alignment & Qt::AlignHCenter) return " class=\"c\"";
+    if (column.alignment & Qt::AlignRight) return " class=\"r\"";
+    return "";
+}
+
+constexpr std::string_view kStyle =
+    "body{font-family:sans-serif;font-size:10pt;margin:1.5em;color:#000;background:#fff}\n"
+    "h1{font-size:14pt;margin:0 0 .3em}\n"
+    "p{margin:0 0 .8em;color:#444}\n"
+    "table{border-collapse:collapse;width:100%}\n"
+    "th,td{border:1px solid #9ab;padding:2px 6px;text-align:left;vertical-align:top;"
+    "white-space:pre-wrap;overflow-wrap:anywhere}\n"
+    "th{background:#ecf7ff}\n"
+    "tbody tr:nth-child(even){background:#f6fbff}\n"
+    ".c{text-align:center}\n"
+    ".r{text-align:right}\n"
+    "@media print{body{margin:0;font-size:8pt}thead{display:table-header-group}"
+    "tr{break-inside:avoid}th,tbody tr:nth-child(even){background:none}}\n";
+
+}  // namespace
+
+Target TargetFor(std::string path, Format chosen) {
+    if (EndsWithNoCase(path, kCsvExtension)) return {std::move(path), Format::Csv};
+    if (EndsWithNoCase(path, kHtmlExtension) || EndsWithNoCase(path, ".htm"))
+        return {std::move(path), Format::Html};
+    path += chosen == Format::Csv ? kCsvExtension : kHtmlExtension;
+    return {std::move(path), chosen};
+}
+
+std::string ToCsv(const DetailListModel& model) {
+    const int columns = model.columnCount();
+    std::vector<std::string_view> cells(static_cast<std::size_t>(columns));
+    for (int c = 0; c < columns; ++c)
+        cells[static_cast<std::size_t>(c)] = model.Columns()[static_cast<std::size_t>(c)].heading;
+    std::string csv = "\xEF\xBB\xBF" + catalogue::CsvRecord(cells);
+    for (int row = 0; row < model.rowCount(); ++row) {
+        for (int c = 0; c < columns; ++c) cells[static_cast<std::size_t>(c)] = model.Text(row, c);
+        csv += catalogue::CsvRecord(cells);
+    }
+    return csv;
+}
+
+std::string ToHtml(const DetailListModel& model, std::string_view title) {
+    const std::vector<ListColumn>& columns = model.Columns();
+    const int rows = model.rowCount();
+    std::string html = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";
+    AppendHtml(title, html);
+    html += "</title>\n<style>\n";
+    html += kStyle;
+    html += "</style>\n</head>\n<body>\n<h1>";
+    AppendHtml(title, html);
+    html +=
+        "</h1>\n<p>" + std::to_string(rows) + (rows == 1 ? " row" : " rows") + "</p>\n<table>\n<thead><tr>";
+    for (const ListColumn& column : columns) {
+        html.append("<th").append(CellClass(column)).append(">");
+        AppendHtml(column.heading, html);
+        html += "</th>";
+    }
+    html += "</tr></thead>\n<tbody>\n";
+    for (int row = 0; row < rows; ++row) {
+        html += "<tr>";
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            html.append("<td").append(CellClass(columns[c])).append(">");
+            AppendHtml(model.Text(row, static_cast<int>(c)), html);
+            html += "</td>";
+        }
+        html += "</tr>\n";
+    }
+    html += "</tbody>\n</table>\n</body>\n</html>\n";
+    return html;
+}
+
+}  // namespace listexport
