@@ -4,7 +4,10 @@
 // No include guard: the file is included once per use with TAMBEROL_COMMAND defined differently.
 TAMBEROL_COMMAND("dump", CmdDump, "FILE [--json]", "every entry in file order, deleted ones included")
 TAMBEROL_COMMAND("discs", CmdDiscs, "FILE", "the discs as the tree shows them, with entry counts")
-TAMBEROL_COMMAND("list", CmdList, "FILE LABEL", "the entries of one disc as the contents list shows them")
+TAMBEROL_COMMAND(
+    "list", CmdList, "FILE LABEL [--folder PATH]",
+    "the entries of one disc as the contents list shows them; with --folder, only those directly "
+    "in that folder of the disc ('\\DOCS\\')")
 TAMBEROL_COMMAND("drives", CmdDrives, "", "the optical drives and the folders they map to")
 TAMBEROL_COMMAND("scan", CmdScan, "FILE --label LABEL DRIVE",
                  "catalogues the disc in DRIVE (or a folder) under LABEL into FILE")
