@@ -222,3 +222,96 @@ TEST_F(ContentsListTest, APickedDiscSelectsTheHitsOwnRow) {
 }
 
 }  // namespace
+
+namespace {
+
+class FolderListing : public ContentsListTest {
+protected:
+    FolderListing() {
+        Add("A", "top.txt");
+        Add("A", "DOCS", "folder ");
+        Add("A", "b.doc", "file ", "\\DOCS\\");
+        Add("A", "SUB", "folder ", "\\DOCS\\");
+        Add("A", "c.doc", "file ", "\\DOCS\\SUB\\");
+        Add("A", "d.doc", "file ", "\\DOCS\\");
+    }
+    void ShowFolder(const std::string& path) {
+        doc.m_strSelText = "A";
+        doc.m_strSelFolder = path;
+        list.OnUpdate(hint::kShowFolder);
+        heard.heard.clear();
+    }
+    RecordingView heard{doc};
+};
+
+TEST_F(FolderListing, ShowsAnUpRowThenTheFoldersOwnEntriesInCatalogueOrder) {
+    doc.m_strDriveRoot = "E:\\";
+    list.OnUpdate(hint::kLiveListing);
+    ShowFolder("\\DOCS\\");
+    EXPECT_TRUE(list.IsCatalogueLayout());
+    EXPECT_EQ(Width(0), ContentsList::kSwitchedNameWidth);
+    EXPECT_TRUE(list.IsFolderListing());
+    EXPECT_EQ(Names(), (Texts{"..", "b.doc", "SUB", "d.doc"}));
+    EXPECT_EQ(ColumnTexts(list.Model(), 1), (Texts{"folder ", "file ", "folder ", "file "}));
+    EXPECT_EQ(ColumnTexts(list.Model(), 2), (Texts{"\\DOCS\\", "\\DOCS\\", "\\DOCS\\", "\\DOCS\\"}));
+    EXPECT_EQ(ColumnTexts(list.Model(), 3), (Texts{"0", "1", "1", "1"}));
+    EXPECT_TRUE(list.Model().IsFolderRow(0));
+
+    ShowFolder("\\NONE\\");
+    EXPECT_EQ(list.Model().rowCount(), 0);
+    EXPECT_FALSE(list.IsFolderListing());
+
+    // The disc node still shows the whole disc, flat.
+    doc.m_strSelText = "A";
+    list.OnUpdate(hint::kShowDisc);
+    EXPECT_EQ(Names(), (Texts{"top.txt", "DOCS", "b.doc", "SUB", "c.doc", "d.doc"}));
+    EXPECT_FALSE(list.IsFolderListing());
+}
+
+TEST_F(FolderListing, FolderRowsTheUpRowAndBackspaceAskTheTreeForANode) {
+    const struct {
+        const char* folder;
+        const char* row;  // nullptr: Backspace
+        bool asks;
+        const char* path;
+        const char* select;
+    } cases[] = {
+        {"\\DOCS\\", "SUB", true, "\\DOCS\\SUB\\", ""},      {"\\DOCS\\", "..", true, "\\", "DOCS"},
+        {"\\DOCS\\", nullptr, true, "\\", "DOCS"},           {"\\DOCS\\SUB\\", "..", true, "\\DOCS\\", "SUB"},
+        {"\\DOCS\\SUB\\", nullptr, true, "\\DOCS\\", "SUB"}, {"\\DOCS\\", "b.doc", false, "", ""},
+    };
+    for (const auto& c : cases) {
+        ShowFolder(c.folder);
+        const bool asked = c.row ? list.Activate(RowNamed(c.row)) : list.GoUp();
+        EXPECT_EQ(asked, c.asks) << c.folder << " " << (c.row ? c.row : "Backspace");
+        if (!c.asks) {
+            EXPECT_TRUE(heard.heard.empty());
+            continue;
+        }
+        ASSERT_EQ(heard.Hints(), std::vector<int>{hint::kPickFolder});
+        EXPECT_EQ(heard.heard[0].pickLabel, "A");
+        EXPECT_EQ(heard.heard[0].pickPath, c.path);
+        EXPECT_EQ(heard.heard[0].pickName, c.select);
+    }
+
+    // The whole disc's rows open nothing, as before.
+    doc.m_strSelText = "A";
+    list.OnUpdate(hint::kShowDisc);
+    heard.heard.clear();
+    EXPECT_FALSE(list.Activate(RowNamed("DOCS")));
+    EXPECT_FALSE(list.GoUp());
+    EXPECT_TRUE(heard.heard.empty());
+}
+
+TEST_F(FolderListing, APickedFolderSelectsTheNamedEntry) {
+    doc.m_strPickLabel = "A";
+    doc.m_strPickPath = "\\DOCS\\";
+    for (const auto& [name, row] :
+         std::vector<std::pair<std::string, int>>{{"SUB", 2}, {"d.doc", 3}, {"", -1}, {"gone.doc", -1}}) {
+        doc.m_strPickName = name;
+        EXPECT_EQ(list.OnUpdate(hint::kShowPickedFolder), row) << name;
+        EXPECT_EQ(Names(), (Texts{"..", "b.doc", "SUB", "d.doc"}));
+    }
+}
+
+}  // namespace

@@ -221,4 +221,76 @@ TEST_F(KavrelViewTest, LabelBytesSurviveTheRoundTripThroughTheNode) {
     EXPECT_EQ(view.currentItem(), node);
 }
 
+class FolderNodes : public KavrelViewTest {
+protected:
+    void SetUp() override {
+        doc.AppendEntry("Caf\xe9", "DOCS", "folder ", "\\", "0");
+        doc.AppendEntry("Caf\xe9", "SUB", "folder ", "\\DOCS\\", "0");
+        doc.AppendEntry("Caf\xe9", "x", "file ", "\\DOCS\\SUB\\", "1");
+        doc.AppendEntry("CD/DVD Driver:F:\\", "DOCS", "folder ", "\\", "0");
+        view.OnInitialUpdate();
+        others.heard.clear();
+    }
+    QTreeWidgetItem* Disc(int i) const { return view.m_hImageRoot->child(i); }
+};
+
+TEST_F(FolderNodes, AFolderNodeTellsTheOtherViewsItsDiscAndPath) {
+    Disc(0)->setExpanded(true);
+    QTreeWidgetItem* docs = Disc(0)->child(0);
+    ASSERT_TRUE(CKavrelView::IsFolderNode(docs));
+    EXPECT_FALSE(CKavrelView::IsFolderNode(Disc(0)));
+    EXPECT_EQ(CKavrelView::NodeText(docs), "DOCS");
+    others.heard.clear();
+
+    view.setCurrentItem(docs);
+    ASSERT_EQ(others.Hints(), std::vector<int>{hint::kShowFolder});
+    EXPECT_EQ(others.heard[0].selText, "Caf\xe9");
+    EXPECT_EQ(others.heard[0].selFolder, "\\DOCS\\");
+    EXPECT_EQ(view.m_hCurItem, docs);
+
+    others.heard.clear();
+    view.setCurrentItem(Disc(0));
+    EXPECT_EQ(others.Hints(), std::vector<int>{hint::kShowDisc}) << "the disc node is as it was";
+}
+
+TEST_F(FolderNodes, ADiscTakenForADriveOrTheRootOpensNoFolders) {
+    EXPECT_EQ(Disc(1)->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    Disc(1)->setExpanded(true);
+    EXPECT_EQ(Disc(1)->childCount(), 0);
+}
+
+TEST_F(FolderNodes, APickedFolderIsOpenedSelectedAndShownOnce) {
+    const struct {
+        const char* path;
+        const char* name;
+        int hint;
+        const char* current;  // the selected node's text
+        const char* sentPath;
+    } cases[] = {
+        {"\\DOCS\\SUB\\", "x", hint::kShowPickedFolder, "SUB", "\\DOCS\\SUB\\"},
+        {"DOCS", "SUB", hint::kShowPickedFolder, "DOCS", "DOCS"},
+        {"\\", "DOCS", hint::kShowPickedDisc, "Caf\xe9", "\\"},
+        {"\\GONE\\", "x", hint::kShowPickedDisc, "Caf\xe9", "\\GONE\\"},
+    };
+    for (const auto& c : cases) {
+        view.OnInitialUpdate();
+        others.heard.clear();
+        doc.m_strPickLabel = "Caf\xe9";
+        doc.m_strPickPath = c.path;
+        doc.m_strPickName = c.name;
+        doc.UpdateAllViews(&others, hint::kPickFolder);
+        ASSERT_EQ(others.Hints(), std::vector<int>{c.hint}) << c.path;
+        EXPECT_EQ(others.heard[0].pickPath, c.sentPath);
+        EXPECT_EQ(others.heard[0].pickName, c.name);
+        ASSERT_NE(view.currentItem(), nullptr);
+        EXPECT_EQ(CKavrelView::NodeText(view.currentItem()), c.current) << c.path;
+        EXPECT_EQ(view.m_hCurItem, view.currentItem());
+    }
+
+    others.heard.clear();
+    doc.m_strPickLabel = "none";
+    doc.UpdateAllViews(&others, hint::kPickFolder);
+    EXPECT_TRUE(others.heard.empty());
+}
+
 }  // namespace
