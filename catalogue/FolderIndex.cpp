@@ -57,6 +57,8 @@ FolderIndex::FolderIndex(const EntryStore& store, const Disc& disc) : m_folders{
     std::vector<Placed> placed;
     placed.reserve(disc.entries);
     std::unordered_map<EntryStore::TextId, FolderId> byPath;
+    // Rehashing while a disc of many folders is read costs more than buckets that stay empty.
+    m_byKey.reserve(disc.entries / 4);
     const EntryStore::TextId folderKind = store.FindText(kKindFolder);
     EntryStore::TextId lastPath = EntryStore::kNoId;
     FolderId lastFolder = kRoot;
@@ -65,7 +67,14 @@ FolderIndex::FolderIndex(const EntryStore& store, const Disc& disc) : m_folders{
         const EntryStore::TextId path = store.PathId(row);
         if (path != lastPath) {
             const auto [at, fresh] = byPath.try_emplace(path, kRoot);
-            if (fresh) at->second = MakePath(kRoot, store.Text(path));
+            if (fresh) {
+                // A walk goes down one folder at a time: the path then only adds names to the last one.
+                const std::string_view text = store.Text(path);
+                const std::string_view last = lastPath == EntryStore::kNoId ? "" : store.Text(lastPath);
+                at->second = !last.empty() && last.back() == '\\' && text.starts_with(last)
+                                 ? MakePath(lastFolder, text.substr(last.size()))
+                                 : MakePath(kRoot, text);
+            }
             lastPath = path;
             lastFolder = at->second;
         }
@@ -98,9 +107,9 @@ FolderIndex::FolderId FolderIndex::Child(FolderId parent, std::string_view name)
 }
 
 FolderIndex::FolderId FolderIndex::MakeChild(FolderId parent, std::string_view name) {
-    std::string key;
-    MakeKey(key, parent, name);
-    const auto [at, fresh] = m_byKey.try_emplace(std::move(key), static_cast<FolderId>(m_folders.size()));
+    MakeKey(m_key, parent, name);
+    // The key is copied only when the folder is new.
+    const auto [at, fresh] = m_byKey.try_emplace(m_key, static_cast<FolderId>(m_folders.size()));
     // Map nodes never move, so the folder can keep a pointer to its key.
     if (fresh) m_folders.push_back({&at->first, parent});
     return at->second;

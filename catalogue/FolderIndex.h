@@ -60,6 +60,7 @@ private:
     FolderId MakePath(FolderId from, std::string_view path);
 
     std::unordered_map<std::string, FolderId> m_byKey;
+    std::string m_key;  // MakeChild's lookup key, kept so that a lookup allocates nothing
     std::vector<Folder> m_folders;
     std::vector<std::uint32_t> m_rows;      // the disc's rows grouped by folder, catalogue order within
     std::vector<std::uint32_t> m_rowStart;  // folder f's rows are [m_rowStart[f], m_rowStart[f + 1])
