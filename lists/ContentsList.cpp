@@ -10,6 +10,9 @@
 ContentsList::ContentsList(CKavrelDoc* doc) : m_pDoc(doc) {}
 
 void ContentsList::OnInitialUpdate(IMessages* messages) {
+    // A new or opened catalogue: the last folder listed belonged to the one before.
+    m_folderIndex.reset();
+    m_folder = catalogue::FolderIndex::kNoFolder;
     const bool found = m_pDoc->FindCdDrives();
     m_strRootDir = m_pDoc->m_strDrives[0];
     if (m_pDoc->GetEntryCount() == 0) {

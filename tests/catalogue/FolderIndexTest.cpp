@@ -109,28 +109,6 @@ TEST(FolderIndex, FoldersComeFromPathsAndFolderEntries) {
     }
 }
 
-TEST(FolderIndex, FindsFoldersByPathAndWhatAFolderEntryOpens) {
-    const EntryStore store = StoreOf({{"A", "DOCS", "folder ", "\\"},
-                                      {"A", "SUB", "folder ", "\\DOCS\\"},
-                                      {"A", "x", "file ", "\\DOCS\\SUB\\"},
-                                      {"A", "", "folder ", "\\"}});
-    const FolderIndex index = IndexOf(store, "A");
-    const FolderIndex::FolderId sub = index.Find("\\DOCS\\SUB\\");
-    ASSERT_NE(sub, FolderIndex::kNoFolder);
-    for (const char* same : {"DOCS\\SUB", "\\DOCS\\SUB", "\\\\DOCS\\\\SUB\\\\"})
-        EXPECT_EQ(index.Find(same), sub);
-    for (const char* root : {"", "\\", "\\\\"}) EXPECT_EQ(index.Find(root), FolderIndex::kRoot);
-    for (const char* none : {"\\docs\\", "\\SUB\\", "\\DOCS\\SUB\\x\\", "\\DOCS \\"})
-        EXPECT_EQ(index.Find(none), FolderIndex::kNoFolder) << none;
-    EXPECT_EQ(index.Path(index.Parent(sub)), "\\DOCS\\");
-    EXPECT_EQ(index.Parent(FolderIndex::kRoot), FolderIndex::kNoFolder);
-
-    EXPECT_EQ(index.Opens(store, 0), index.Find("\\DOCS\\"));
-    EXPECT_EQ(index.Opens(store, 1), sub);
-    EXPECT_EQ(index.Opens(store, 2), FolderIndex::kNoFolder);  // a file
-    EXPECT_EQ(index.Opens(store, 3), FolderIndex::kNoFolder);  // a folder entry without a name
-}
-
 // The slow twin: every folder and its rows found by filtering all of the disc's entries by path.
 struct Reference {
     using Names = std::vector<std::string>;
@@ -215,6 +193,10 @@ TEST(FolderIndex, AgreesWithFilteringEveryEntryByPath) {
             const FolderIndex::FolderId f = index.Find(path);
             ASSERT_NE(f, FolderIndex::kNoFolder) << path;
             EXPECT_EQ(index.Path(f), path);
+            if (!folder.empty()) {
+                EXPECT_EQ(index.Path(index.Parent(f)), Reference::Join({folder.begin(), folder.end() - 1}));
+                EXPECT_EQ(index.Name(f), folder.back());
+            }
             const auto rows = index.Rows(f);
             const auto found = slow.rows.find(folder);
             const std::vector<std::uint32_t> expected =
@@ -230,8 +212,15 @@ TEST(FolderIndex, AgreesWithFilteringEveryEntryByPath) {
             }
             EXPECT_EQ(subs, slowSubs) << path;
         }
+        EXPECT_EQ(index.Parent(FolderIndex::kRoot), FolderIndex::kNoFolder);
+        EXPECT_EQ(index.Find("\\NOT THERE\\"), FolderIndex::kNoFolder);
         const catalogue::Disc disc = catalogue::FirstRun(store, "A");
         for (std::size_t i = disc.first; i < disc.end; ++i) {
+            // Any form of a row's own path finds the folder that lists it.
+            const FolderIndex::FolderId holder = index.Find(store.Path(i));
+            ASSERT_NE(holder, FolderIndex::kNoFolder) << store.Path(i);
+            const auto rows = index.Rows(holder);
+            EXPECT_NE(std::find(rows.begin(), rows.end(), i), rows.end()) << i;
             Reference::Names opened = Reference::Split(store.Path(i));
             const Reference::Names names = Reference::Split(store.Name(i));
             opened.insert(opened.end(), names.begin(), names.end());

@@ -236,7 +236,7 @@ TEST(CliUsage, HelpListsEveryCommand) {
     }
     r = RunCli({"list", "--help"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out.rfind("usage: tamberol-cli list FILE LABEL\n", 0), 0u) << r.out;
+    EXPECT_EQ(r.out.rfind("usage: tamberol-cli list FILE LABEL [--folder PATH]\n", 0), 0u) << r.out;
 }
 
 TEST(CliDrives, ListsEachDriveRootAndItsFolder) {

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
+#include <vector>
 
 #include "FrameTestSupport.h"
 #include "catalogue/DiscEdits.h"
@@ -27,21 +28,24 @@ protected:
     };
 
     // Opens a catalogue of these rows as File > Open would.
-    void Open(std::initializer_list<Row> rows) {
+    void Open(const std::vector<Row>& rows) {
         doc.OnNewDocument();
         for (const Row& r : rows) doc.AppendEntry(r.label, r.name, r.kind, r.path, "1");
         doc.SetModifiedFlag(false);
         doc.SendInitialUpdate();
         QApplication::processEvents();
     }
-    void OpenBackup() {
-        Open({{"Backup", "top.txt", "file ", "\\"},
-              {"Backup", "DOCS", "folder ", "\\"},
-              {"Backup", "b.doc", "file ", "\\DOCS\\"},
-              {"Backup", "SUB", "folder ", "\\DOCS\\"},
-              {"Backup", "c.doc", "file ", "\\DOCS\\SUB\\"},
-              {"Backup", "EMPTY", "folder ", "\\DOCS\\"},
-              {"Other", "x.txt", "file ", "\\"}});
+    // The last disc's label reads as a drive unless the test goes on cataloguing after "Other".
+    void OpenBackup(bool driveLabelLast = true) {
+        std::vector<Row> rows{{"Backup", "top.txt", "file ", "\\"},
+                              {"Backup", "DOCS", "folder ", "\\"},
+                              {"Backup", "b.doc", "file ", "\\DOCS\\"},
+                              {"Backup", "SUB", "folder ", "\\DOCS\\"},
+                              {"Backup", "c.doc", "file ", "\\DOCS\\SUB\\"},
+                              {"Backup", "EMPTY", "folder ", "\\DOCS\\"},
+                              {"Other", "x.txt", "file ", "\\"}};
+        if (driveLabelLast) rows.push_back({"CD/DVD Driver:Z:\\", "DOCS", "folder ", "\\"});
+        Open(rows);
     }
 
     CKavrelView& Tree() const { return *frame->TreeView(); }
@@ -79,13 +83,10 @@ protected:
         QTest::keyClick(&widget, static_cast<Qt::Key>(key));
         QApplication::processEvents();
     }
-    QRect RowRect(QTreeView& view, const std::string& name) const {
-        const DetailListModel& model = Contents().Contents().Model();
+    static QRect RowRect(QTreeView& view, const std::string& name) {
         for (int r = 0; r < view.model()->rowCount(); ++r) {
-            if (&view == &Contents() && model.Text(r, 0) == name)
-                return view.visualRect(view.model()->index(r, 0));
-            if (&view != &Contents() && view.model()->index(r, 0).data().toString().toStdString() == name)
-                return view.visualRect(view.model()->index(r, 0));
+            const QModelIndex index = view.model()->index(r, 0);
+            if (index.data().toString().toStdString() == name) return view.visualRect(index);
         }
         ADD_FAILURE() << "no row " << name;
         return {};
@@ -141,6 +142,10 @@ TEST_F(BrowseFolders, DiscNodesExpandIntoTheirFoldersWhenOpenedOnly) {
     Disc(1)->setExpanded(true);
     EXPECT_EQ(Children(Disc(1)), Texts{});
     EXPECT_EQ(Disc(1)->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    // A label that reads as a drive makes a node that lists that drive: it opens no folders.
+    EXPECT_EQ(Disc(2)->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    Disc(2)->setExpanded(true);
+    EXPECT_EQ(Children(Disc(2)), Texts{});
     EXPECT_FALSE(doc.IsModified());
 }
 
@@ -202,6 +207,12 @@ TEST_F(BrowseFolders, DoubleClicksOpenFolderRowsAndTheUpRowGoesUp) {
     DoubleClickRow(Contents(), "SUB");
     EXPECT_EQ(Current(), "Backup:\\DOCS\\SUB\\");
     EXPECT_EQ(Names(), (Texts{"..", "c.doc"}));
+    const DetailListModel& model = Contents().Contents().Model();
+    EXPECT_EQ(
+        (Texts{std::string(model.Text(0, 1)), std::string(model.Text(0, 2)), std::string(model.Text(0, 3))}),
+        (Texts{"folder ", "\\DOCS\\SUB\\", "0"}))
+        << "the up row is a folder row of the catalogue layout";
+    EXPECT_TRUE(model.IsFolderRow(0));
     DoubleClickRow(Contents(), "..");
     EXPECT_EQ(Current(), "Backup:\\DOCS\\");
     EXPECT_EQ(Selected(), "SUB");
@@ -297,14 +308,14 @@ TEST_F(BrowseFolders, FolderNodesAreNeitherDeletedNorRenamed) {
     QApplication::processEvents();
     EXPECT_TRUE(messages.shown.empty()) << "no question for a node that cannot be deleted";
     EXPECT_EQ(Tree().viewport()->findChild<QLineEdit*>(), nullptr);
-    EXPECT_EQ(doc.GetEntryCount(), 7u);
+    EXPECT_EQ(doc.GetEntryCount(), 8u);
     EXPECT_EQ(doc.Entries().Label(2), "Backup");
     EXPECT_EQ(Current(), "Backup:\\DOCS\\");
     EXPECT_FALSE(doc.IsModified());
 }
 
 TEST_F(BrowseFolders, ANodeExpandedAgainShowsTheFoldersAsTheCatalogueNowHasThem) {
-    OpenBackup();
+    OpenBackup(false);
     Disc(1)->setExpanded(true);
     EXPECT_EQ(Children(Disc(1)), Texts{});
     // A disc catalogued under the last disc's label lengthens that disc's run.

@@ -15,7 +15,6 @@ public:
         int hint = 0;
         CView* sender = nullptr;
         std::string selText;                   // m_strSelText
-        std::string selFolder;                 // m_strSelFolder
         std::string pickLabel;                 // m_strPickLabel
         std::string pickName;                  // m_strPickName
         std::string pickPath;                  // m_strPickPath
@@ -35,7 +34,6 @@ public:
         h.sender = sender;
         if (const auto* doc = dynamic_cast<const CKavrelDoc*>(GetDocument())) {
             h.selText = doc->m_strSelText;
-            h.selFolder = doc->m_strSelFolder;
             h.pickLabel = doc->m_strPickLabel;
             h.pickName = doc->m_strPickName;
             h.pickPath = doc->m_strPickPath;
