@@ -24,6 +24,8 @@ CKavrelDoc::CKavrelDoc() {
 }
 
 CCDContent CKavrelDoc::GetEntryAt(std::size_t index) {
+    // The handle can change the entry.
+    m_folderIndexes.Clear();
     return index < m_arrEntries.Size() ? CCDContent(&m_arrEntries, index) : CCDContent();
 }
 
@@ -43,6 +45,8 @@ CCDContent CKavrelDoc::AddNewEntry() {
 bool CKavrelDoc::AppendEntry(std::string_view label, std::string_view name, std::string_view kind,
                              std::string_view path, std::string_view size) {
     const std::size_t before = m_arrEntries.Size();
+    // A disc appended under the last disc's label lengthens that disc.
+    m_folderIndexes.Clear();
     try {
         m_arrEntries.Append(label, name, kind, path, size);
     } catch (const std::bad_alloc&) {
@@ -125,6 +129,7 @@ bool CKavrelDoc::OnSaveDocument(const std::string& path, std::string& error) {
 }
 
 void CKavrelDoc::DeleteContents() {
+    m_folderIndexes.Clear();
     m_arrEntries.Clear();
 }
 

@@ -3,10 +3,13 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "catalogue/CCDContent.h"
 #include "catalogue/EntryStore.h"
+#include "catalogue/FolderIndexCache.h"
 #include "catalogue/Hints.h"
 #include "docview/CDocument.h"
 
@@ -32,10 +35,11 @@ public:
     std::string m_strFoundLabel;              // kResultRow
     std::string m_strFoundPath;               // kResultRow
     std::string m_strFoundSize;               // kResultRow
-    std::string m_strPickLabel;               // kPickDisc, kShowPickedDisc
-    std::string m_strPickName;                // kShowPickedDisc: the picked hit's name, to select its row
-    std::string m_strPickPath;                // kShowPickedDisc: the picked hit's path
-    std::string m_strSelText;                 // kShowDisc
+    std::string m_strPickLabel;               // kPickDisc, kShowPickedDisc, kPickFolder, kShowPickedFolder
+    std::string m_strPickName;                // the picked entry's name, to select its row; may be empty
+    std::string m_strPickPath;                // the picked entry's path: the folder kPickFolder opens
+    std::string m_strSelText;                 // kShowDisc, kShowFolder: the label of the disc
+    std::string m_strSelFolder;               // kShowFolder: the folder of that disc ("\DOCS\")
     std::array<std::string, 10> m_strDrives;  // optical drive roots from FindCdDrives; " " when unused
 
     // --- Entries ---
@@ -54,7 +58,16 @@ public:
     std::string GetFirstLabel() const;
     // Direct access to the storage, for scans that must not copy (search, lists, tree build).
     const EntryStore& Entries() const { return m_arrEntries; }
-    EntryStore& Entries() { return m_arrEntries; }
+    // Access that may change entries: the folder indexes built so far are dropped.
+    EntryStore& Entries() {
+        m_folderIndexes.Clear();
+        return m_arrEntries;
+    }
+    // The folders of the disc that `label` names as the contents list shows it (its first run), for
+    // browsing it folder by folder: built in one pass on first use and kept until the entries change.
+    std::shared_ptr<const catalogue::FolderIndex> Folders(std::string_view label) const {
+        return m_folderIndexes.Get(m_arrEntries, label);
+    }
 
     // Fills m_strDrives from slot 0 with the optical drive roots (at most ten); true when any was found.
     bool FindCdDrives();
@@ -75,6 +88,8 @@ public:
 
 private:
     EntryStore m_arrEntries;
+    // Every member that hands out entries to change, or changes them, clears it.
+    mutable catalogue::FolderIndexCache m_folderIndexes;
     IMessages* m_pMessages = nullptr;
 
     void ReportOutOfMemory();

@@ -7,8 +7,10 @@ TAMBEROL_COMMAND(
     "discs", CmdDiscs, "FILE [--sizes] [--json|--csv]",
     "the discs as the tree shows them, with entry counts; --sizes: files, folders and bytes of each "
     "disc, and a last line (no label) over all of them")
-TAMBEROL_COMMAND("list", CmdList, "FILE LABEL [--json|--csv]",
-                 "the entries of one disc as the contents list shows them")
+TAMBEROL_COMMAND(
+    "list", CmdList, "FILE LABEL [--folder PATH] [--json|--csv]",
+    "the entries of one disc as the contents list shows them; with --folder, only those directly "
+    "in that folder of the disc ('\\DOCS\\')")
 TAMBEROL_COMMAND("drives", CmdDrives, "[--json|--csv]", "the optical drives and the folders they map to")
 TAMBEROL_COMMAND("scan", CmdScan, "FILE --label LABEL DRIVE",
                  "catalogues the disc in DRIVE (or a folder) under LABEL into FILE")

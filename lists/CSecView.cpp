@@ -1,5 +1,6 @@
 #include "lists/CSecView.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include "catalogue/CKavrelDoc.h"
@@ -35,7 +36,15 @@ void CSecView::OnUpdate(CView*, int hint) {
 }
 
 void CSecView::OnDblClk() {
-    m_contents.Activate(listview::TopmostSelectedRow(this));
+    m_contents.Activate(listview::TopmostSelectedRow(this), this);
+}
+
+void CSecView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier) {
+        m_contents.GoUp(this);
+        return;
+    }
+    CReportView::keyPressEvent(event);
 }
 
 void CSecView::mouseMoveEvent(QMouseEvent* event) {

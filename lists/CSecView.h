@@ -10,9 +10,10 @@
 class CKavrelDoc;
 class IMessages;
 
-// The contents list: the entries of one disc of the catalogue, or a live folder of a drive whose
-// folders the user walks by double-click or Enter. Driven by the hints kShowDisc, kShowPickedDisc,
-// kLiveListing and kLiveRow.
+// The contents list: the entries of one disc of the catalogue, one folder of a disc, or a live folder of a
+// drive; folders are walked by double-click or Enter, and a disc's folders up again by Backspace or the ".."
+// row. Driven by the hints kShowDisc, kShowPickedDisc, kShowFolder, kShowPickedFolder, kLiveListing and
+// kLiveRow.
 class CSecView : public CReportView, public CView {
     Q_OBJECT
 
@@ -33,6 +34,7 @@ public:
     const ContentsList& Contents() const { return m_contents; }
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
 

@@ -1,5 +1,7 @@
 #include "lists/ContentsList.h"
 
+#include <utility>
+
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Disc.h"
 #include "docview/Messages.h"
@@ -8,6 +10,9 @@
 ContentsList::ContentsList(CKavrelDoc* doc) : m_pDoc(doc) {}
 
 void ContentsList::OnInitialUpdate(IMessages* messages) {
+    // A new or opened catalogue: the last folder listed belonged to the one before.
+    m_folderIndex.reset();
+    m_folder = catalogue::FolderIndex::kNoFolder;
     const bool found = m_pDoc->FindCdDrives();
     m_strRootDir = m_pDoc->m_strDrives[0];
     if (m_pDoc->GetEntryCount() == 0) {
@@ -39,6 +44,14 @@ int ContentsList::OnUpdate(int hint) {
             // The picked hit's own row, rather than a fixed row that may hold anything.
             if (m_pDoc->m_strPickName.empty()) return -1;
             return m_model.FindRow(m_pDoc->m_strPickName, m_pDoc->m_strPickPath);
+        case hint::kShowFolder:
+            if (!IsCatalogueLayout()) ShowCatalogueColumns(kSwitchedNameWidth);
+            ListFolderEntries(m_pDoc->m_strSelText, m_pDoc->m_strSelFolder);
+            return -1;
+        case hint::kShowPickedFolder:
+            if (!IsCatalogueLayout()) ShowCatalogueColumns(kSwitchedNameWidth);
+            ListFolderEntries(m_pDoc->m_strPickLabel, m_pDoc->m_strPickPath);
+            return FindEntryNamed(m_pDoc->m_strPickName);
         case hint::kLiveListing:
             ClearRows();
             ShowLiveColumns();
@@ -52,17 +65,52 @@ int ContentsList::OnUpdate(int hint) {
     return -1;
 }
 
-bool ContentsList::Activate(int row) {
+bool ContentsList::Activate(int row, CView* sender) {
     // Catalogue kinds carry a trailing blank, so only live folder rows match.
-    if (m_model.Text(row, 1) != scan::kLiveKindFolder) return false;
-    const std::string_view name = m_model.Text(row, 0);
-    // ".." is kept as it is: the folder text then names the parent through it, as the drive resolves it.
-    if (name == ".")
-        m_strCurrentDir = m_strRootDir;
-    else
-        m_strCurrentDir = m_strCurrentDir + std::string(name) + "\\";
-    ListDirectory(m_strCurrentDir);
+    if (m_model.Text(row, 1) == scan::kLiveKindFolder) {
+        const std::string_view name = m_model.Text(row, 0);
+        // ".." is kept as it is: the folder text then names the parent through it, as the drive resolves it.
+        if (name == ".")
+            m_strCurrentDir = m_strRootDir;
+        else
+            m_strCurrentDir = m_strCurrentDir + std::string(name) + "\\";
+        ListDirectory(m_strCurrentDir);
+        return true;
+    }
+    // The rows of a whole disc open nothing: a disc is walked folder by folder from its node in the tree.
+    if (!IsFolderListing()) return false;
+    if (m_model.IsUpRow(row)) return GoUp(sender);
+    const EntryStore& store = std::as_const(*m_pDoc).Entries();
+    const std::int64_t entry = m_model.EntryRow(row);
+    if (entry < 0 || static_cast<std::size_t>(entry) >= store.Size()) return false;
+    const catalogue::FolderIndex::FolderId opened =
+        m_folderIndex->Opens(store, static_cast<std::size_t>(entry));
+    if (opened == catalogue::FolderIndex::kNoFolder) return false;
+    PickFolder(m_folderIndex->Path(opened), {}, sender);
     return true;
+}
+
+bool ContentsList::GoUp(CView* sender) {
+    if (!IsFolderListing() || m_folder == catalogue::FolderIndex::kNoFolder) return false;
+    const catalogue::FolderIndex::FolderId parent = m_folderIndex->Parent(m_folder);
+    if (parent == catalogue::FolderIndex::kNoFolder) return false;
+    PickFolder(m_folderIndex->Path(parent), std::string(m_folderIndex->Name(m_folder)), sender);
+    return true;
+}
+
+void ContentsList::PickFolder(std::string path, std::string name, CView* sender) {
+    m_pDoc->m_strPickLabel = m_strFolderLabel;
+    m_pDoc->m_strPickPath = std::move(path);
+    m_pDoc->m_strPickName = std::move(name);
+    m_pDoc->UpdateAllViews(sender, hint::kPickFolder);
+}
+
+int ContentsList::FindEntryNamed(std::string_view name) const {
+    if (name.empty() || !IsFolderListing()) return -1;
+    for (int row = 1; row < m_model.rowCount(); ++row) {
+        if (m_model.Text(row, 0) == name) return row;
+    }
+    return -1;
 }
 
 void ContentsList::ListDirectory(const std::string& folder) {
@@ -77,9 +125,19 @@ void ContentsList::AddDirectoryRow(std::int32_t row) {
 
 void ContentsList::ListDiscEntries(std::string_view label) {
     if (label.empty()) return;
-    const EntryStore& store = m_pDoc->Entries();
+    const EntryStore& store = std::as_const(*m_pDoc).Entries();
     const catalogue::Disc disc = catalogue::FirstRun(store, label);
     m_model.ShowEntries(&store, disc.first, disc.end - disc.first);
+}
+
+void ContentsList::ListFolderEntries(std::string_view label, std::string_view path) {
+    m_model.ClearRows();
+    m_strFolderLabel = label;
+    m_folderIndex = m_pDoc->Folders(label);
+    m_folder = m_folderIndex->Find(path);
+    if (m_folder == catalogue::FolderIndex::kNoFolder) return;
+    m_model.ShowFolderEntries(&std::as_const(*m_pDoc).Entries(), m_folderIndex->Path(m_folder),
+                              m_folderIndex->Rows(m_folder), m_folderIndex);
 }
 
 void ContentsList::ShowLiveColumns() {

@@ -19,6 +19,8 @@ void DetailListModel::SetColumns(std::vector<ListColumn> columns) {
     m_rows = Rows::None;
     m_rowCount = 0;
     m_store = nullptr;
+    m_folderRows = {};
+    m_folderOwner.reset();
     m_live.clear();
     m_hits.Clear();
     endResetModel();
@@ -34,6 +36,8 @@ void DetailListModel::ClearRows() {
     }
     m_rows = Rows::None;
     m_store = nullptr;
+    m_folderRows = {};
+    m_folderOwner.reset();
     m_live.clear();
     m_hits.Clear();
 }
@@ -51,6 +55,21 @@ void DetailListModel::ShowEntries(const EntryStore* store, std::size_t first, st
     m_first = first;
     beginInsertRows({}, 0, static_cast<int>(count) - 1);
     m_rowCount = static_cast<int>(count);
+    endInsertRows();
+}
+
+void DetailListModel::ShowFolderEntries(const EntryStore* store, std::string folderPath,
+                                        std::span<const std::uint32_t> rows,
+                                        std::shared_ptr<const void> owner) {
+    ClearRows();
+    if (store == nullptr) return;
+    m_rows = Rows::Folder;
+    m_store = store;
+    m_folderRows = rows;
+    m_folderOwner = std::move(owner);
+    m_upPath = std::move(folderPath);
+    beginInsertRows({}, 0, static_cast<int>(rows.size()));
+    m_rowCount = static_cast<int>(rows.size()) + 1;
     endInsertRows();
 }
 
@@ -76,21 +95,12 @@ void DetailListModel::AddHitOnTop(std::string_view label, std::string_view name,
 std::string_view DetailListModel::Text(int row, int column) const {
     if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount()) return {};
     switch (m_rows) {
-        case Rows::Entries: {
-            const std::size_t i = m_first + static_cast<std::size_t>(row);
-            // The document may have been emptied before the view hears of it; never read past its end.
-            if (i >= m_store->Size()) return {};
-            switch (column) {
-                case 0:
-                    return m_store->Name(i);
-                case 1:
-                    return m_store->Kind(i);
-                case 2:
-                    return m_store->Path(i);
-                case 3:
-                    return m_store->SizeText(i);
-            }
-            return {};
+        case Rows::Entries:
+            return EntryText(m_first + static_cast<std::size_t>(row), column);
+        case Rows::Folder: {
+            if (row > 0) return EntryText(m_folderRows[static_cast<std::size_t>(row) - 1], column);
+            static constexpr std::string_view kUpRow[] = {"..", kKindFolder, {}, "0"};
+            return column == 2 ? std::string_view(m_upPath) : kUpRow[column];
         }
         case Rows::Live: {
             const scan::LiveRow& live = m_live[static_cast<std::size_t>(row)];
@@ -124,13 +134,28 @@ std::string_view DetailListModel::Text(int row, int column) const {
     return {};
 }
 
+std::string_view DetailListModel::EntryText(std::size_t i, int column) const {
+    // The document may have been emptied before the view hears of it; never read past its end.
+    if (i >= m_store->Size()) return {};
+    switch (column) {
+        case 0:
+            return m_store->Name(i);
+        case 1:
+            return m_store->Kind(i);
+        case 2:
+            return m_store->Path(i);
+        case 3:
+            return m_store->SizeText(i);
+    }
+    return {};
+}
+
 bool DetailListModel::IsFolderRow(int row) const {
     if (row < 0 || row >= m_rowCount) return false;
     switch (m_rows) {
-        case Rows::Entries: {
-            const std::size_t i = m_first + static_cast<std::size_t>(row);
-            return i < m_store->Size() && m_store->Kind(i) == kKindFolder;
-        }
+        case Rows::Entries:
+        case Rows::Folder:
+            return Text(row, 1) == kKindFolder;
         case Rows::Live:
             return m_live[static_cast<std::size_t>(row)].IsFolder();
         case Rows::Hits:
@@ -139,6 +164,17 @@ bool DetailListModel::IsFolderRow(int row) const {
             break;
     }
     return false;
+}
+
+bool DetailListModel::IsUpRow(int row) const {
+    return m_rows == Rows::Folder && row == 0 && m_rowCount > 0;
+}
+
+std::int64_t DetailListModel::EntryRow(int row) const {
+    if (row < 0 || row >= m_rowCount) return -1;
+    if (m_rows == Rows::Entries) return static_cast<std::int64_t>(m_first) + row;
+    if (m_rows == Rows::Folder && row > 0) return m_folderRows[static_cast<std::size_t>(row) - 1];
+    return -1;
 }
 
 int DetailListModel::FindRow(std::string_view name, std::string_view path) const {

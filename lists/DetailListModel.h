@@ -3,6 +3,10 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -17,8 +21,9 @@ struct ListColumn {
 };
 
 // The rows and columns of a detail list as a flat table, for the contents and the results list.
-// Rows are one kind at a time: a run of catalogue entries read in place from the document's store, live
-// folder rows, or search hits kept newest first. Cells hold the stored bytes; display converts them.
+// Rows are one kind at a time: a run of catalogue entries read in place from the document's store, one
+// catalogue folder (an up row, then its entries read in place), live folder rows, or search hits kept
+// newest first. Cells hold the stored bytes; display converts them.
 class DetailListModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -40,6 +45,11 @@ public:
     void ClearRows();
     // Shows the entries first .. first + count - 1 of `store`, read from it whenever they are drawn.
     void ShowEntries(const EntryStore* store, std::size_t first, std::size_t count);
+    // Shows one catalogue folder: first the up row ("..", kind "folder ", path `folderPath`, size "0"), then
+    // the entries `rows` of `store` in order, read from it whenever they are drawn; `owner` keeps `rows`
+    // alive while they are shown.
+    void ShowFolderEntries(const EntryStore* store, std::string folderPath,
+                           std::span<const std::uint32_t> rows, std::shared_ptr<const void> owner);
     // Inserts a live row before `row` (the end when `row` is past it); other kinds of rows are dropped.
     void InsertLiveRow(int row, scan::LiveRow liveRow);
     // Adds a search hit above every present row; other kinds of rows are dropped.
@@ -51,6 +61,10 @@ public:
     std::string_view Text(int row, int column) const;
     // Whether the row shows the folder image.
     bool IsFolderRow(int row) const;
+    // True for the up row of a catalogue folder.
+    bool IsUpRow(int row) const;
+    // The entry of the store that the row shows; -1 for the up row, live rows, hits and rows outside.
+    std::int64_t EntryRow(int row) const;
     // The row whose name and path (columns 0 and 2) are exactly these, or -1.
     int FindRow(std::string_view name, std::string_view path) const;
 
@@ -66,17 +80,22 @@ signals:
     void columnsReplaced();
 
 private:
-    enum class Rows { None, Entries, Live, Hits };
+    enum class Rows { None, Entries, Folder, Live, Hits };
 
     void SwitchRows(Rows kind);
+    // A cell of entry `i` of m_store: name, kind, path, size.
+    std::string_view EntryText(std::size_t i, int column) const;
 
     std::vector<ListColumn> m_columns;
     Rows m_rows = Rows::None;
     int m_rowCount = 0;
-    const EntryStore* m_store = nullptr;  // Entries: borrowed from the document
-    std::size_t m_first = 0;              // Entries: index of the first shown entry
-    std::vector<scan::LiveRow> m_live;    // Live
-    EntryStore m_hits;                    // Hits, in the order they came; row r is hit n - 1 - r
+    const EntryStore* m_store = nullptr;          // Entries: borrowed from the document
+    std::size_t m_first = 0;                      // Entries: index of the first shown entry
+    std::span<const std::uint32_t> m_folderRows;  // Folder: the entries after the up row
+    std::shared_ptr<const void> m_folderOwner;    // Folder: keeps m_folderRows alive
+    std::string m_upPath;                         // Folder: the up row's path, the folder's own
+    std::vector<scan::LiveRow> m_live;            // Live
+    EntryStore m_hits;                            // Hits, in the order they came; row r is hit n - 1 - r
     QIcon m_folderIcon;
     QIcon m_fileIcon;
 };

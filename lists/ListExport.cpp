@@ -94,13 +94,22 @@ Target TargetFor(std::string path, Format chosen) {
     return {std::move(path), chosen};
 }
 
+namespace {
+
+// A folder's up row leads somewhere in the window; it is no entry of the disc, so no export holds it.
+int FirstEntryRow(const DetailListModel& model) {
+    return model.rowCount() > 0 && model.IsUpRow(0) ? 1 : 0;
+}
+
+}  // namespace
+
 std::string ToCsv(const DetailListModel& model) {
     const int columns = model.columnCount();
     std::vector<std::string_view> cells(static_cast<std::size_t>(columns));
     for (int c = 0; c < columns; ++c)
         cells[static_cast<std::size_t>(c)] = model.Columns()[static_cast<std::size_t>(c)].heading;
     std::string csv = "\xEF\xBB\xBF" + catalogue::CsvRecord(cells);
-    for (int row = 0; row < model.rowCount(); ++row) {
+    for (int row = FirstEntryRow(model); row < model.rowCount(); ++row) {
         for (int c = 0; c < columns; ++c) cells[static_cast<std::size_t>(c)] = model.Text(row, c);
         csv += catalogue::CsvRecord(cells);
     }
@@ -109,7 +118,8 @@ std::string ToCsv(const DetailListModel& model) {
 
 std::string ToHtml(const DetailListModel& model, std::string_view title) {
     const std::vector<ListColumn>& columns = model.Columns();
-    const int rows = model.rowCount();
+    const int first = FirstEntryRow(model);
+    const int rows = model.rowCount() - first;
     std::string html = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";
     AppendHtml(title, html);
     html += "</title>\n<style>\n";
@@ -124,7 +134,7 @@ std::string ToHtml(const DetailListModel& model, std::string_view title) {
         html += "</th>";
     }
     html += "</tr></thead>\n<tbody>\n";
-    for (int row = 0; row < rows; ++row) {
+    for (int row = first; row < model.rowCount(); ++row) {
         html += "<tr>";
         for (std::size_t c = 0; c < columns.size(); ++c) {
             html.append("<td").append(CellClass(columns[c])).append(">");

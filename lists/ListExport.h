@@ -24,7 +24,7 @@ struct Target {
 Target TargetFor(std::string path, Format chosen);
 
 // The list as CSV (RFC 4180): a byte-order mark, so that spreadsheets read the UTF-8 as such; the column
-// headings; then one record per row, each cell the text the list shows.
+// headings; then one record per row, each cell the text the list shows (a folder's ".." row left out).
 std::string ToCsv(const DetailListModel& model);
 // The list as one self-contained HTML page headed `title`: the number of rows and a table of the columns
 // and rows, every text escaped, styled for the screen and for paper (headings on every page).

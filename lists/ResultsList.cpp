@@ -24,10 +24,18 @@ void ResultsList::OnUpdate(int hint) {
 }
 
 bool ResultsList::Pick(int row, CView* sender) {
+    return PickHit(row, sender, hint::kPickDisc);
+}
+
+bool ResultsList::ShowInFolder(int row, CView* sender) {
+    return PickHit(row, sender, hint::kPickFolder);
+}
+
+bool ResultsList::PickHit(int row, CView* sender, int hint) {
     if (row < 0 || row >= m_model.rowCount()) return false;
     m_pDoc->m_strPickLabel = std::string(m_model.Text(row, 1));
     m_pDoc->m_strPickName = std::string(m_model.Text(row, 0));
     m_pDoc->m_strPickPath = std::string(m_model.Text(row, 2));
-    m_pDoc->UpdateAllViews(sender, hint::kPickDisc);
+    m_pDoc->UpdateAllViews(sender, hint);
     return true;
 }

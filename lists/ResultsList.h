@@ -5,7 +5,7 @@
 class CKavrelDoc;
 class CView;
 
-// The hits of the last search, newest on top, and the pick of a hit's disc. Runs without a display;
+// The hits of the last search, newest on top, and the pick of a hit's disc or folder. Runs without a display;
 // CThirdView only puts it on screen.
 class ResultsList {
 public:
@@ -22,8 +22,14 @@ public:
     // Double-click or Enter with `row` the topmost selected row (-1 for none): asks, as `sender`, for
     // the hit's disc to be shown. Returns true when it asked.
     bool Pick(int row, CView* sender);
+    // "Show in Folder" on `row`: asks, as `sender`, for the hit's folder to be opened in the tree and the hit
+    // selected in it (hint::kPickFolder). Returns true when it asked.
+    bool ShowInFolder(int row, CView* sender);
 
 private:
+    // Puts the hit's label, name and path in the pick fields and sends `hint`.
+    bool PickHit(int row, CView* sender, int hint);
+
     CKavrelDoc* m_pDoc;
     DetailListModel m_model;
 };

@@ -4,10 +4,14 @@
 #include <QHelpEvent>
 #include <QStyle>
 #include <QToolTip>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Disc.h"
 #include "catalogue/DiscTotals.h"
+#include "catalogue/FolderIndex.h"
 #include "catalogue/FormatSize.h"
 #include "catalogue/Hints.h"
 #include "catalogue/NodeTexts.h"
@@ -15,6 +19,32 @@
 #include "res/Texts.h"
 #include "scan/LiveListing.h"
 #include "search/IResultsPane.h"
+
+namespace {
+
+// Where a folder node keeps its path; only folder nodes carry it, so it is what marks them.
+constexpr int kFolderPathRole = Qt::UserRole + 1;
+
+using catalogue::FolderIndex;
+
+// A disc node opens into folders unless its text makes it a drive node or the catalogue root.
+bool IsBrowsableDisc(std::string_view text) {
+    return !catalogue::IsDriveNode(text) && !catalogue::IsCatalogueRoot(text);
+}
+
+// True when `item` lies somewhere below `ancestor`.
+bool IsBelow(const QTreeWidgetItem* item, const QTreeWidgetItem* ancestor) {
+    for (const QTreeWidgetItem* up = item ? item->parent() : nullptr; up; up = up->parent()) {
+        if (up == ancestor) return true;
+    }
+    return false;
+}
+
+QByteArray Bytes(std::string_view text) {
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
 
 CKavrelView::CKavrelView(CKavrelDoc* doc, IResultsPane* pane, QWidget* parent)
     : QTreeWidget(parent), m_pDoc(doc), m_pPane(pane) {
@@ -31,7 +61,9 @@ CKavrelView::CKavrelView(CKavrelDoc* doc, IResultsPane* pane, QWidget* parent)
     m_iconRoot = QIcon::fromTheme(QStringLiteral("folder"), style()->standardIcon(QStyle::SP_DirIcon));
     m_iconDisc =
         QIcon::fromTheme(QStringLiteral("media-optical"), style()->standardIcon(QStyle::SP_DriveCDIcon));
+    m_iconFolder = QIcon::fromTheme(QStringLiteral("folder"), style()->standardIcon(QStyle::SP_DirIcon));
     connect(this, &QTreeWidget::itemSelectionChanged, this, &CKavrelView::OnSelChanged);
+    connect(this, &QTreeWidget::itemExpanded, this, &CKavrelView::PopulateFolders);
 }
 
 std::string CKavrelView::NodeText(const QTreeWidgetItem* item) {
@@ -40,8 +72,22 @@ std::string CKavrelView::NodeText(const QTreeWidgetItem* item) {
 }
 
 void CKavrelView::SetNodeText(QTreeWidgetItem* item, std::string_view text) {
-    item->setData(0, Qt::UserRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    item->setData(0, Qt::UserRole, Bytes(text));
     item->setText(0, ToQString(text));
+}
+
+bool CKavrelView::IsFolderNode(const QTreeWidgetItem* item) {
+    return item && item->data(0, kFolderPathRole).isValid();
+}
+
+std::string CKavrelView::FolderPath(const QTreeWidgetItem* item) {
+    if (!IsFolderNode(item)) return {};
+    return item->data(0, kFolderPathRole).toByteArray().toStdString();
+}
+
+QTreeWidgetItem* CKavrelView::DiscNodeOf(QTreeWidgetItem* item) const {
+    while (item && item->parent() != m_hImageRoot) item = item->parent();
+    return item && m_hImageRoot ? item : nullptr;
 }
 
 QTreeWidgetItem* CKavrelView::MakeNode(std::string_view text, NodeKind kind) const {
@@ -56,6 +102,8 @@ QTreeWidgetItem* CKavrelView::MakeNode(std::string_view text, NodeKind kind) con
             break;
         case NodeKind::Disc:
             item->setIcon(0, m_iconDisc);
+            // Its folders are read when it is first expanded; until then it offers to expand.
+            if (IsBrowsableDisc(text)) item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
             break;
     }
     item->setFlags(item->flags() | Qt::ItemIsEditable);
@@ -86,6 +134,8 @@ void CKavrelView::OnInitialUpdate() {
 void CKavrelView::OnUpdate(CView*, int hintNumber) {
     if (hintNumber == hint::kPickDisc)
         SelectPickedDisc();
+    else if (hintNumber == hint::kPickFolder)
+        SelectPickedFolder();
     else if (hintNumber == hint::kDiscAdded)
         AddDiscNode(m_pDoc->m_strLastLabel);
 }
@@ -98,7 +148,7 @@ void CKavrelView::ScanCdDrives() {
 
 void CKavrelView::AddDiscNodes() {
     if (!m_hImageRoot) return;
-    const EntryStore& entries = m_pDoc->Entries();
+    const EntryStore& entries = std::as_const(*m_pDoc).Entries();
     const std::vector<catalogue::Disc> discs = catalogue::DiscNodes(entries);
     QList<QTreeWidgetItem*> nodes;
     nodes.reserve(static_cast<qsizetype>(discs.size()));
@@ -116,14 +166,17 @@ void CKavrelView::AddDiscNode(std::string label) {
     m_hImageRoot->setExpanded(true);
 }
 
-void CKavrelView::SelectPickedDisc() {
-    const std::string& label = m_pDoc->m_strPickLabel;
-    const QByteArray wanted(label.data(), static_cast<qsizetype>(label.size()));
-    QTreeWidgetItem* found = nullptr;
-    for (int i = 0; m_hImageRoot && i < m_hImageRoot->childCount() && !found; ++i) {
+QTreeWidgetItem* CKavrelView::FindDiscNode(std::string_view label) const {
+    const QByteArray wanted = Bytes(label);
+    for (int i = 0; m_hImageRoot && i < m_hImageRoot->childCount(); ++i) {
         QTreeWidgetItem* node = m_hImageRoot->child(i);
-        if (node->data(0, Qt::UserRole).toByteArray() == wanted) found = node;
+        if (node->data(0, Qt::UserRole).toByteArray() == wanted) return node;
     }
+    return nullptr;
+}
+
+void CKavrelView::SelectPickedDisc() {
+    QTreeWidgetItem* found = FindDiscNode(m_pDoc->m_strPickLabel);
     if (!found) return;
 
     m_hImageRoot->setExpanded(true);
@@ -135,6 +188,90 @@ void CKavrelView::SelectPickedDisc() {
     m_pDoc->UpdateAllViews(this, hint::kShowPickedDisc);
 }
 
+void CKavrelView::SelectPickedFolder() {
+    QTreeWidgetItem* disc = FindDiscNode(m_pDoc->m_strPickLabel);
+    if (!disc) return;
+    const std::shared_ptr<const FolderIndex> index = m_pDoc->Folders(m_pDoc->m_strPickLabel);
+    const FolderIndex::FolderId target = index->Find(m_pDoc->m_strPickPath);
+    if (target == FolderIndex::kNoFolder || target == FolderIndex::kRoot ||
+        !IsBrowsableDisc(NodeText(disc))) {
+        SelectPickedDisc();
+        return;
+    }
+    std::vector<FolderIndex::FolderId> down;
+    for (FolderIndex::FolderId f = target; f != FolderIndex::kRoot; f = index->Parent(f)) down.push_back(f);
+
+    QTreeWidgetItem* node = disc;
+    for (auto folder = down.rbegin(); folder != down.rend(); ++folder) {
+        PopulateFolders(node);
+        const QByteArray path = Bytes(index->Path(*folder));
+        QTreeWidgetItem* child = nullptr;
+        for (int i = 0; i < node->childCount() && !child; ++i) {
+            if (node->child(i)->data(0, kFolderPathRole).toByteArray() == path) child = node->child(i);
+        }
+        // Children kept while a node below was selected may lack it; the nearest folder above then shows.
+        if (!child) break;
+        node->setExpanded(true);
+        node = child;
+    }
+    if (node == disc) {
+        SelectPickedDisc();
+        return;
+    }
+    if (node->data(0, kFolderPathRole).toByteArray() != Bytes(index->Path(target))) {
+        m_pDoc->m_strPickPath = FolderPath(node);
+        m_pDoc->m_strPickName.clear();
+    }
+    m_hImageRoot->setExpanded(true);
+    m_bPicking = true;
+    setCurrentItem(node);
+    m_bPicking = false;
+    scrollToItem(node);
+    m_hCurItem = node;
+    m_pDoc->UpdateAllViews(this, hint::kShowPickedFolder);
+}
+
+void CKavrelView::PopulateFolders(QTreeWidgetItem* node) {
+    QTreeWidgetItem* disc = DiscNodeOf(node);
+    if (!disc) return;
+    const std::string label = NodeText(disc);
+    if (!IsBrowsableDisc(label)) return;
+    const std::shared_ptr<const FolderIndex> index = m_pDoc->Folders(label);
+    const FolderIndex::FolderId folder = node == disc ? FolderIndex::kRoot : index->Find(FolderPath(node));
+    std::vector<FolderIndex::FolderId> subfolders;
+    if (folder != FolderIndex::kNoFolder) {
+        const auto below = index->Subfolders(folder);
+        subfolders.assign(below.begin(), below.end());
+    }
+
+    // The catalogue may have changed since the node was last expanded; then its folders are read again,
+    // unless a node below is selected: the contents list must not change under the user.
+    bool same = node->childCount() == static_cast<int>(subfolders.size());
+    for (int i = 0; same && i < node->childCount(); ++i)
+        same = node->child(i)->data(0, kFolderPathRole).toByteArray() ==
+               Bytes(index->Path(subfolders[static_cast<std::size_t>(i)]));
+    if (!same && !IsBelow(currentItem(), node)) {
+        if (IsBelow(m_hCurItem, node)) m_hCurItem = nullptr;
+        qDeleteAll(node->takeChildren());
+        QList<QTreeWidgetItem*> nodes;
+        nodes.reserve(static_cast<qsizetype>(subfolders.size()));
+        for (const FolderIndex::FolderId sub : subfolders) {
+            auto* item = new QTreeWidgetItem;
+            SetNodeText(item, index->Name(sub));
+            item->setData(0, kFolderPathRole, Bytes(index->Path(sub)));
+            item->setIcon(0, m_iconFolder);
+            item->setChildIndicatorPolicy(index->Subfolders(sub).empty()
+                                              ? QTreeWidgetItem::DontShowIndicatorWhenChildless
+                                              : QTreeWidgetItem::ShowIndicator);
+            nodes.append(item);
+        }
+        // One insertion for all folders: inserting node by node re-lays out the view each time.
+        node->addChildren(nodes);
+    }
+    if (node->childCount() == 0)
+        node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+}
+
 void CKavrelView::OnSelChanged() {
     if (m_bRebuilding) return;
     const QList<QTreeWidgetItem*> selected = selectedItems();
@@ -142,6 +279,13 @@ void CKavrelView::OnSelChanged() {
     m_hCurItem = selected.front();
     if (m_bPicking) return;
 
+    if (IsFolderNode(m_hCurItem)) {
+        const QTreeWidgetItem* disc = DiscNodeOf(m_hCurItem);
+        m_pDoc->m_strSelText = disc ? NodeText(disc) : std::string();
+        m_pDoc->m_strSelFolder = FolderPath(m_hCurItem);
+        m_pDoc->UpdateAllViews(this, hint::kShowFolder);
+        return;
+    }
     const std::string text = NodeText(m_hCurItem);
     if (catalogue::IsDriveNode(text)) {
         ListDriveRoot(catalogue::DriveOfNode(text));

@@ -15,8 +15,10 @@ class IResultsPane;
 class QAction;
 class QMenu;
 
-// The catalogue tree: one node per optical drive, then "CD Image files" with one node per catalogued disc.
-// A node means what its text says; selecting one tells the other views through the document.
+// The catalogue tree: one node per optical drive, then "CD Image files" with one node per catalogued disc,
+// whose folders open below it, built when a node is expanded. A drive, disc or root node means what its
+// text says; a folder node is marked as one and carries its path. Selecting a node tells the other views
+// through the document.
 class CKavrelView : public QTreeWidget, public CView {
     Q_OBJECT
 public:
@@ -28,8 +30,8 @@ public:
 
     // Rebuilds the whole tree from the drives and the catalogue (start-up, New, Open); selects nothing.
     void OnInitialUpdate() override;
-    // hint::kPickDisc selects the picked disc, hint::kDiscAdded appends the catalogued disc; every other hint
-    // is ignored.
+    // hint::kPickDisc selects the picked disc, hint::kPickFolder the picked folder, hint::kDiscAdded appends
+    // the catalogued disc; every other hint is ignored.
     void OnUpdate(CView* sender, int hint) override;
 
     // Fills m_strDriveRoots with the optical drives present now (the first ten).
@@ -41,7 +43,12 @@ public:
     // Selects the first disc node carrying m_strPickLabel and sends hint::kShowPickedDisc; nothing when there
     // is none.
     void SelectPickedDisc();
-    // Acts on the node the selection moved to: lists a drive, or sends hint::kShowDisc with the node text.
+    // Opens the node of folder m_strPickPath of the first disc node carrying m_strPickLabel, expanding the
+    // nodes above it, selects it and sends hint::kShowPickedFolder; for the disc's root, or a folder the disc
+    // does not have, it does what SelectPickedDisc does.
+    void SelectPickedFolder();
+    // Acts on the node the selection moved to: lists a drive, sends hint::kShowFolder for a folder node, or
+    // hint::kShowDisc with the node text.
     void OnSelChanged();
     // Broadcasts the live listing of a drive's root to the views.
     void ListDriveRoot(const std::string& root);
@@ -54,6 +61,12 @@ public:
     static std::string NodeText(const QTreeWidgetItem* item);
     // Sets a node's text; the bytes are kept exactly, the shown text is their display form.
     static void SetNodeText(QTreeWidgetItem* item, std::string_view text);
+    // True for a folder node (below a disc node); its text is the folder's name.
+    static bool IsFolderNode(const QTreeWidgetItem* item);
+    // A folder node's path on its disc ("\DOCS\SUB"); empty for any other node.
+    static std::string FolderPath(const QTreeWidgetItem* item);
+    // The disc node a disc or folder node belongs to; null for the other nodes.
+    QTreeWidgetItem* DiscNodeOf(QTreeWidgetItem* item) const;
 
     // Editing (Delete, Rename) lives in CKavrelViewEdit.cpp.
     // Where the delete confirmation is asked; without it Delete does nothing.
@@ -61,11 +74,14 @@ public:
     // Enables the Edit menu's Delete and Rename only while the tree is the active pane (the frame binds
     // them to OnDeleteItem and OnRenameItem).
     void TrackEditActions(QAction* deleteItem, QAction* renameItem);
-    // Right-click at `pos` (viewport): selects the node there and offers "Delte Item" / "Item Rename".
+    // Right-click at `pos` (viewport): selects the node there and, unless it is a folder node, offers
+    // "Delte Item" / "Item Rename".
     void OnRClick(const QPoint& pos, const QPoint& globalPos);
-    // Asks, then blanks every entry of m_hCurItem's disc and removes the node (never the root or a drive).
+    // Asks, then blanks every entry of m_hCurItem's disc and removes the node (never the root, a drive or a
+    // folder).
     void OnDeleteItem();
-    // Starts editing m_hCurItem's text in place; OnEndLabelEdit runs when the edit is committed.
+    // Starts editing m_hCurItem's text in place, unless it is a folder node; OnEndLabelEdit runs when the
+    // edit is committed.
     void OnRenameItem();
     // Ends an in-place edit of `node` with the typed text: relabels its disc or restores a protected text.
     void OnEndLabelEdit(QTreeWidgetItem* node, const QString& typed);
@@ -95,6 +111,10 @@ public:
 private:
     enum class NodeKind { Drive, CatalogueRoot, Disc };
     QTreeWidgetItem* MakeNode(std::string_view text, NodeKind kind) const;
+    // The first disc node carrying `label`, or null.
+    QTreeWidgetItem* FindDiscNode(std::string_view label) const;
+    // Gives a disc or folder node the folder nodes of its folder's subfolders, unless it has them already.
+    void PopulateFolders(QTreeWidgetItem* node);
 
     CKavrelDoc* m_pDoc;
     IResultsPane* m_pPane;
@@ -103,4 +123,5 @@ private:
     QIcon m_iconDrive;
     QIcon m_iconRoot;
     QIcon m_iconDisc;
+    QIcon m_iconFolder;
 };

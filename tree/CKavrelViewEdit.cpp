@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMetaProperty>
+#include <QTreeWidgetItemIterator>
 
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/DiscEdits.h"
@@ -41,12 +42,8 @@ void CKavrelView::TrackEditActions(QAction* deleteItem, QAction* renameItem) {
 bool CKavrelView::HoldsNode(const QTreeWidgetItem* node) const {
     // Compares handles only: a stale handle is never dereferenced.
     if (!node) return false;
-    for (int i = 0; i < topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* top = topLevelItem(i);
-        if (top == node) return true;
-        for (int k = 0; k < top->childCount(); ++k) {
-            if (top->child(k) == node) return true;
-        }
+    for (QTreeWidgetItemIterator it(const_cast<CKavrelView*>(this)); *it; ++it) {
+        if (*it == node) return true;
     }
     return false;
 }
@@ -74,16 +71,18 @@ void CKavrelView::contextMenuEvent(QContextMenuEvent* event) {
 
 void CKavrelView::OnRClick(const QPoint& pos, const QPoint& globalPos) {
     QTreeWidgetItem* node = itemAt(pos);
-    if (!node || catalogue::IsCatalogueRoot(NodeText(node))) return;
+    if (!node || (!IsFolderNode(node) && catalogue::IsCatalogueRoot(NodeText(node)))) return;
     // Selecting it first shows the node in the contents list, as a left click would.
     setCurrentItem(node);
     m_hCurItem = currentItem();
+    // A folder is neither deleted nor renamed on its own: the disc is the unit of editing.
+    if (IsFolderNode(node)) return;
     QMenu* menu = ItemMenu();
     menu->exec(QPoint(globalPos.x() + 55 - menu->sizeHint().width() / 2, globalPos.y()));
 }
 
 void CKavrelView::OnDeleteItem() {
-    if (!HoldsNode(m_hCurItem) || !m_pMessages) return;
+    if (!HoldsNode(m_hCurItem) || IsFolderNode(m_hCurItem) || !m_pMessages) return;
     const msg::Answer answer = m_pMessages->Show(
         {"Do you want to delete this item?", "warning", msg::Buttons::YesNo, msg::Icon::Exclamation});
     // The question is modal: the node may have gone while it was open.
@@ -102,7 +101,7 @@ void CKavrelView::OnDeleteItem() {
 }
 
 void CKavrelView::OnRenameItem() {
-    if (!HoldsNode(m_hCurItem)) return;
+    if (!HoldsNode(m_hCurItem) || IsFolderNode(m_hCurItem)) return;
     m_editedNode = indexFromItem(m_hCurItem);
     editItem(m_hCurItem, 0);
 }

@@ -107,6 +107,50 @@ TEST_F(Cli, ListShowsTheFirstUnbrokenRunOfTheLabel) {
     EXPECT_EQ(r.err, "tamberol-cli: no disc is labelled \"a\" in " + file + "\n");
 }
 
+TEST_F(Cli, ListFolderShowsThatFoldersOwnEntriesOfTheListedRun) {
+    const std::string file = Catalogue("folder.cdi", {{"A", "top", "file ", "\\", "1"},
+                                                      {"A", "DOCS", "folder ", "\\", "0"},
+                                                      {"A", "a.txt", "file ", "\\DOCS\\", "1,000"},
+                                                      {"A", "SUB", "folder ", "\\DOCS\\", "0"},
+                                                      {"A", "deep", "file ", "\\DOCS\\SUB\\", "2"},
+                                                      {"A", "b.txt", "file ", "\\DOCS\\", "3"},
+                                                      {"A", "EMPTY", "folder ", "\\", "0"},
+                                                      {"B", "other", "file ", "\\DOCS\\", "4"},
+                                                      {"A", "later", "file ", "\\LATER\\", "5"}});
+    const struct {
+        const char* folder;
+        int exitCode;
+        const char* out;
+    } cases[] = {
+        {"\\DOCS\\", 0,
+         "a.txt\tfile \t\\DOCS\\\t1,000\nSUB\tfolder \t\\DOCS\\\t0\nb.txt\tfile \t\\DOCS\\\t3\n"},
+        {"DOCS", 0, "a.txt\tfile \t\\DOCS\\\t1,000\nSUB\tfolder \t\\DOCS\\\t0\nb.txt\tfile \t\\DOCS\\\t3\n"},
+        {"\\DOCS\\SUB\\", 0, "deep\tfile \t\\DOCS\\SUB\\\t2\n"},
+        {"\\", 0, "top\tfile \t\\\t1\nDOCS\tfolder \t\\\t0\nEMPTY\tfolder \t\\\t0\n"},
+        {"\\EMPTY\\", 0, ""},
+        {"\\docs\\", 1, ""},
+        {"\\LATER\\", 1, ""},  // the second run of A is not the listed disc
+    };
+    for (const auto& c : cases) {
+        const CliRun r = RunCli({"list", file, "A", "--folder", c.folder});
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.folder << r.err;
+        EXPECT_EQ(r.out, c.out) << c.folder;
+        if (c.exitCode == 1) {
+            EXPECT_EQ(r.err, "tamberol-cli: no folder \"" + std::string(c.folder) +
+                                 "\" on the disc labelled \"A\" in " + file + "\n");
+        }
+    }
+    EXPECT_EQ(RunCli({"list", file, "Z", "--folder", "\\"}).exitCode, 1);
+    EXPECT_EQ(RunCli({"list", file, "A", "--folder"}).exitCode, 2);
+    // The other forms list the same folder; a folder that is not there writes not even a header row.
+    EXPECT_EQ(RunCli({"list", file, "A", "--folder", "\\", "--csv"}).out,
+              "index,label,name,kind,path,size\r\n0,A,top,\"file \",\\,1\r\n1,A,DOCS,\"folder \",\\,0\r\n"
+              "6,A,EMPTY,\"folder \",\\,0\r\n");
+    const CliRun missing = RunCli({"list", file, "A", "--folder", "\\docs\\", "--json"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.out, "");
+}
+
 TEST_F(Cli, DoubleDashLetsALabelBeginWithDashes) {
     const std::string file = Catalogue("dash.cdi", {{"--odd", "x", "file ", "\\", "1"}});
     const CliRun r = RunCli({"list", file, "--", "--odd"});
@@ -205,7 +249,8 @@ TEST(CliUsage, HelpListsEveryCommand) {
     }
     r = RunCli({"list", "--help"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out.rfind("usage: tamberol-cli list FILE LABEL [--json|--csv]\n", 0), 0u) << r.out;
+    EXPECT_EQ(r.out.rfind("usage: tamberol-cli list FILE LABEL [--folder PATH] [--json|--csv]\n", 0), 0u)
+        << r.out;
 }
 
 TEST(CliDrives, ListsEachDriveRootAndItsFolder) {

@@ -50,6 +50,16 @@ TEST(ListExport, CsvHoldsTheColumnsAndRowsAsShown) {
               (CsvTable{{"Name", "Attribute", "Path Name", "Size(bits)"},
                         {"DOCS", "folder ", "\\", "0"},
                         {"a.txt", "file ", "\\DOCS\\", "12"}}));
+
+    // One folder of it: the up row is for going up, not an entry.
+    const std::vector<std::uint32_t> rows{1};
+    contents.ShowFolderEntries(&store, "\\DOCS\\", rows, nullptr);
+    EXPECT_EQ(
+        ReadCsv(listexport::ToCsv(contents).substr(kBom.size())),
+        (CsvTable{{"Name", "Attribute", "Path Name", "Size(bits)"}, {"a.txt", "file ", "\\DOCS\\", "12"}}));
+    const std::string html = listexport::ToHtml(contents, "A");
+    EXPECT_NE(html.find("<p>1 row</p>"), std::string::npos);
+    EXPECT_EQ(html.find(">..<"), std::string::npos);
 }
 
 TEST(ListExport, HtmlEscapesEveryTextAndPrintsItsHeadingsOnEveryPage) {
