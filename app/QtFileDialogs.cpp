@@ -27,3 +27,15 @@ std::optional<std::string> QtFileDialogs::AskSavePath(const std::string& suggest
     dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(suggested)));
     return Ask(dialog);
 }
+
+std::vector<std::string> QtFileDialogs::AskImagePaths() {
+    QFileDialog dialog(m_owner, QStringLiteral("Catalogue Disc Images"), QString(),
+                       QString::fromLatin1(kImageFilter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    skin::ApplySkin(&dialog);
+    std::vector<std::string> paths;
+    if (dialog.exec() != QDialog::Accepted) return paths;
+    for (const QString& file : dialog.selectedFiles()) paths.push_back(QFile::encodeName(file).toStdString());
+    return paths;
+}

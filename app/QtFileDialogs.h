@@ -8,11 +8,13 @@ class QWidget;
 class QtFileDialogs : public IFileDialogs {
 public:
     static constexpr const char* kFilter = "Tamberol Files(*.cdi)";
+    static constexpr const char* kImageFilter = "Disc images (*.iso);;All files (*)";
 
     explicit QtFileDialogs(QWidget* owner = nullptr) : m_owner(owner) {}
     void SetOwner(QWidget* owner) { m_owner = owner; }
     std::optional<std::string> AskOpenPath() override;
     std::optional<std::string> AskSavePath(const std::string& suggested) override;
+    std::vector<std::string> AskImagePaths() override;
 
 private:
     QWidget* m_owner;

@@ -2,11 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <list>
-#include <mutex>
 
 #include "platform/Drives.h"
 #include "platform/FolderVolume.h"
+#include "platform/ImageCache.h"
 #include "platform/ImageVolume.h"
 
 #ifdef _WIN32
@@ -54,49 +53,6 @@ Found Look(const std::string& path) {
     return found;
 }
 
-// The images read last, so that browsing an image folder by folder reads it once.
-class ImageCache {
-public:
-    std::shared_ptr<const ImageVolume> Get(const std::string& path, const Found& found, std::string& problem,
-                                           const std::atomic<bool>* cancel) {
-        {
-            const std::lock_guard guard(m_lock);
-            for (auto it = m_kept.begin(); it != m_kept.end(); ++it) {
-                if (it->path != path) continue;
-                if (it->size == found.size && it->changed == found.changed) {
-                    m_kept.splice(m_kept.begin(), m_kept, it);
-                    return m_kept.front().volume;
-                }
-                m_kept.erase(it);
-                break;
-            }
-        }
-        // Read outside the lock: a long read must not hold up the listing of another image.
-        std::shared_ptr<const ImageVolume> volume = ImageVolume::Read(path, problem, cancel);
-        if (!volume) return nullptr;
-        const std::lock_guard guard(m_lock);
-        m_kept.push_front({path, found.size, found.changed, volume});
-        if (m_kept.size() > kKept) m_kept.pop_back();
-        return volume;
-    }
-
-private:
-    static constexpr std::size_t kKept = 4;
-    struct Kept {
-        std::string path;
-        std::uint64_t size;
-        std::int64_t changed;
-        std::shared_ptr<const ImageVolume> volume;
-    };
-    std::mutex m_lock;
-    std::list<Kept> m_kept;
-};
-
-ImageCache& Images() {
-    static ImageCache cache;
-    return cache;
-}
-
 // Opens the system folder or image file `native`.
 void OpenNative(const std::string& native, VolumeFolder& out, const std::atomic<bool>* cancel) {
     const Found found = Look(native);
@@ -109,7 +65,7 @@ void OpenNative(const std::string& native, VolumeFolder& out, const std::atomic<
             return;
         case Kind::File:
             out.image = native;
-            out.volume = Images().Get(native, found, out.problem, cancel);
+            out.volume = KeptImage(native, {found.size, found.changed}, out.problem, cancel);
             return;
     }
 }

@@ -17,9 +17,11 @@ class ScriptedDialogs : public IFileDialogs {
 public:
     std::optional<std::string> openPath;
     std::optional<std::string> savePath;
+    std::vector<std::string> imagePaths;
     std::string lastSuggestion;
     int openAsked = 0;
     int saveAsked = 0;
+    int imagesAsked = 0;
 
     std::optional<std::string> AskOpenPath() override {
         ++openAsked;
@@ -29,6 +31,10 @@ public:
         ++saveAsked;
         lastSuggestion = suggested;
         return savePath;
+    }
+    std::vector<std::string> AskImagePaths() override {
+        ++imagesAsked;
+        return imagePaths;
     }
 };
 
