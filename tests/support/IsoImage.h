@@ -125,6 +125,13 @@ inline bool WriteHuge(const std::string& scratch, const std::string& image) {
     return truncate(image.c_str(), static_cast<off_t>(at * kBlock)) == 0;
 }
 
+// Blanks the volume label of an image written without Joliet names: it then has none.
+inline void ClearVolumeLabel(const std::string& image) {
+    std::fstream file(image, std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(16 * 2048 + 40);
+    file << std::string(32, ' ');
+}
+
 // Writes the first `bytes` bytes of `image` to `cut`.
 inline void Truncated(const std::string& image, const std::string& cut, std::size_t bytes) {
     std::ifstream in(image, std::ios::binary);
