@@ -62,7 +62,9 @@ TEST_F(CatalogueImagesTest, TheLabelsAreConfirmedInOneListAndEachImageBecomesADi
         // The first label has the focus; typing replaces it, and "Catalogue" takes what was typed.
         EXPECT_EQ(dlg->m_listImages->currentColumn(), CImageLabelsDlg::kLabelColumn);
         QTest::keyClick(dlg->m_listImages, 'S');
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("ummer"));
+        auto* editor = dlg->m_listImages->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        QTest::keyClicks(editor, QStringLiteral("ummer"));
         QPushButton* catalogue = Button(*dlg, QStringLiteral("Catalogue"));
         ASSERT_NE(catalogue, nullptr);
         QTest::mouseClick(catalogue, Qt::LeftButton);
