@@ -74,6 +74,11 @@ ImageVolume::ImageVolume() {
 std::shared_ptr<const ImageVolume> ImageVolume::Read(const std::string& path, std::string& problem,
                                                      const std::atomic<bool>* cancel) {
     problem.clear();
+    // libarchive reads standard input for an empty name.
+    if (path.empty()) {
+        problem = "no file named";
+        return nullptr;
+    }
     const Utf8Names utf8;
     const std::unique_ptr<archive, int (*)(archive*)> reader(archive_read_new(), archive_read_free);
     if (!reader) {
