@@ -32,6 +32,7 @@
 #include "res/QtMessages.h"
 #include "res/Skin.h"
 #include "scan/CreateImageCommand.h"
+#include "scan/WalkRunner.h"
 #include "tree/CKavrelView.h"
 
 // The icon and the guide live in this static library's resources; register them before the first use.
@@ -187,6 +188,7 @@ void CKavrelApp::ConnectCommands() {
     frame->BindCommand(cmd::kFileOpen, [files] { files->FileOpen(); });
     frame->BindCommand(cmd::kFileSave, [files] { files->FileSave(); });
     frame->BindCommand(cmd::kFileSaveAs, [files] { files->FileSaveAs(); });
+    frame->BindCommand(cmd::kCatalogueImages, [this] { OnCatalogueImages(); });
     // Exit is closing the window, which has its own question during a walk; the rest leave the catalogue be.
     const auto bind = [frame, this](int command, auto handler) {
         if (QAction* action = frame->Action(command)) connect(action, &QAction::triggered, this, handler);
@@ -319,20 +321,47 @@ QString CKavrelApp::DroppedCatalogue(const QList<QUrl>& urls) {
     return {};
 }
 
+std::vector<std::string> CKavrelApp::DroppedImages(const QList<QUrl>& urls) {
+    std::vector<std::string> images;
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile() && url.toLocalFile().endsWith(QLatin1String(".iso"), Qt::CaseInsensitive))
+            images.push_back(FromPath(url.toLocalFile()));
+    }
+    return images;
+}
+
+void CKavrelApp::OnCatalogueImages() {
+    m_pFrame->Walks().OnCatalogueImages(m_options.dialogs->AskImagePaths());
+}
+
 bool CKavrelApp::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_pFrame.get()) return QObject::eventFilter(watched, event);
     switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* drag = static_cast<QDragMoveEvent*>(event);
-            if (drag->mimeData()->hasUrls() && !DroppedCatalogue(drag->mimeData()->urls()).isEmpty())
+            if (drag->mimeData()->hasUrls() && (!DroppedCatalogue(drag->mimeData()->urls()).isEmpty() ||
+                                                !DroppedImages(drag->mimeData()->urls()).empty()))
                 drag->acceptProposedAction();
             return true;
         }
         case QEvent::Drop: {
             auto* drop = static_cast<QDropEvent*>(event);
             const QString path = DroppedCatalogue(drop->mimeData()->urls());
-            if (path.isEmpty()) return true;
+            if (path.isEmpty()) {
+                // Images alone are catalogued; beside a catalogue they are left, since the catalogue
+                // replaces the one they would have gone into.
+                std::vector<std::string> images = DroppedImages(drop->mimeData()->urls());
+                if (images.empty()) return true;
+                drop->acceptProposedAction();
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, images = std::move(images)] {
+                        m_pFrame->Request([this, images] { m_pFrame->Walks().OnCatalogueImages(images); });
+                    },
+                    Qt::QueuedConnection);
+                return true;
+            }
             drop->acceptProposedAction();
             // The save prompt is modal; it must not run inside the drag and drop of the file manager.
             QMetaObject::invokeMethod(

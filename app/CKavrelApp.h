@@ -74,6 +74,10 @@ public:
     std::string SelectedDisc() const;
     // The first ".cdi" file among dropped URLs; empty when there is none.
     static QString DroppedCatalogue(const QList<QUrl>& urls);
+    // The disc image files (".iso") among dropped URLs, in the order dropped.
+    static std::vector<std::string> DroppedImages(const QList<QUrl>& urls);
+    // File > Catalogue Disc Images...: asks for image files and catalogues them, one disc each.
+    void OnCatalogueImages();
 
 protected:
     // Sets up the engine that skins the windows; false when that is impossible, which ends the program.

@@ -41,3 +41,15 @@ std::optional<listexport::Target> QtFileDialogs::AskExportPath(const std::string
         dialog.selectedNameFilter() == html ? listexport::Format::Html : listexport::Format::Csv;
     return listexport::TargetFor(*path, chosen);
 }
+
+std::vector<std::string> QtFileDialogs::AskImagePaths() {
+    QFileDialog dialog(m_owner, QStringLiteral("Catalogue Disc Images"), QString(),
+                       QString::fromLatin1(kImageFilter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    skin::ApplySkin(&dialog);
+    std::vector<std::string> paths;
+    if (dialog.exec() != QDialog::Accepted) return paths;
+    for (const QString& file : dialog.selectedFiles()) paths.push_back(QFile::encodeName(file).toStdString());
+    return paths;
+}

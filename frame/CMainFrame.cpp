@@ -83,6 +83,7 @@ void CMainFrame::CreateActions() {
     AddAction(cmd::kExportList, tr("&Export List..."));
     AddAction(cmd::kCreateImage, tr("&Create Image file"), QKeySequence(Qt::CTRL | Qt::Key_B))
         ->setIcon(look->standardIcon(QStyle::SP_DriveCDIcon));
+    AddAction(cmd::kCatalogueImages, tr("Catalogue Disc &Images..."));
     QAction* recent = AddAction(cmd::kRecentFile, tr("Recent File"));
     recent->setEnabled(false);
     AddAction(cmd::kAppExit, tr("E&xit"));
@@ -133,6 +134,7 @@ void CMainFrame::CreateMenus() {
     m_pFileMenu->addAction(Action(cmd::kExportList));
     m_pFileMenu->addSeparator();
     m_pFileMenu->addAction(Action(cmd::kCreateImage));
+    m_pFileMenu->addAction(Action(cmd::kCatalogueImages));
     m_pFileMenu->addSeparator();
     m_pFileMenu->addAction(Action(cmd::kRecentFile));
     m_pRecentAnchor = m_pFileMenu->addSeparator();

@@ -22,5 +22,6 @@ inline constexpr int kFind = 32776;
 inline constexpr int kDeleteItem = 32794;
 inline constexpr int kItemRename = 32795;
 inline constexpr int kHelpTopics = 32796;
+inline constexpr int kCatalogueImages = 32797;
 inline constexpr int kExportList = 32799;
 }  // namespace cmd

@@ -40,6 +40,16 @@ bool ListFolder(const std::string& folder, const std::function<void(const DirIte
     return true;
 }
 
+bool ListFolderBelow(const std::string& top, std::span<const std::string> parts,
+                     const std::function<void(const DirItem&)>& visit) {
+    std::string folder = top;
+    for (const std::string& part : parts) {
+        if (folder.empty() || folder.back() != '\\') folder.push_back('\\');
+        folder += part;
+    }
+    return ListFolder(folder, visit);
+}
+
 #else
 
 namespace {
@@ -94,33 +104,20 @@ bool Describe(int dirFd, const char* name, bool readOnlyMount, DirItem& item) {
     return true;
 }
 
-// Opens a drive text's folder one name at a time below the drive's folder, refusing symbolic links, so
-// that no link on the disc can lead the listing anywhere else.
-int OpenDriveFolder(const std::string& driveText, bool& atRoot) {
-    std::vector<std::string> parts;
-    if (!SplitDriveText(driveText, parts)) return -1;
-    std::string root;
-    if (!ResolveFolder(driveText.substr(0, 2), root)) return -1;
-    int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+// Opens `parts` below `top` one name at a time, refusing symbolic links.
+int OpenBelow(const std::string& top, std::span<const std::string> parts) {
+    int fd = open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     for (const std::string& part : parts) {
         if (fd < 0) break;
         const int next = openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         close(fd);
         fd = next;
     }
-    atRoot = parts.empty();
     return fd;
 }
 
-}  // namespace
-
-bool ListFolder(const std::string& folder, const std::function<void(const DirItem&)>& visit) {
-    bool atRoot = true;
-    int fd = -1;
-    if (!folder.empty() && folder[0] == '/')
-        fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    else
-        fd = OpenDriveFolder(folder, atRoot);
+// Lists the open folder `fd` (which it closes); `atRoot` leaves out "." and "..".
+bool ListOpenFolder(int fd, bool atRoot, const std::function<void(const DirItem&)>& visit) {
     if (fd < 0) return false;
     DIR* dir = fdopendir(fd);
     if (!dir) {
@@ -143,6 +140,22 @@ bool ListFolder(const std::string& folder, const std::function<void(const DirIte
     }
     closedir(dir);
     return true;
+}
+
+}  // namespace
+
+bool ListFolder(const std::string& folder, const std::function<void(const DirItem&)>& visit) {
+    if (!folder.empty() && folder[0] == '/')
+        return ListOpenFolder(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), true, visit);
+    std::vector<std::string> parts;
+    std::string top;
+    if (!SplitDriveText(folder, parts) || !ResolveFolder(folder.substr(0, 2), top)) return false;
+    return ListFolderBelow(top, parts, visit);
+}
+
+bool ListFolderBelow(const std::string& top, std::span<const std::string> parts,
+                     const std::function<void(const DirItem&)>& visit) {
+    return ListOpenFolder(OpenBelow(top, parts), parts.empty(), visit);
 }
 
 #endif

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 namespace platform {
@@ -25,6 +26,12 @@ struct DirItem {
 // Returns false, having reported nothing, when the folder cannot be listed (no disc, unreadable,
 // vanished, not a folder, unknown drive).
 bool ListFolder(const std::string& folder, const std::function<void(const DirItem&)>& visit);
+
+// Lists the folder `parts` (names, none of them "." or "..") below the system folder `top` as ListFolder
+// does, with "." and ".." when `parts` is not empty. No symbolic link is followed on the way down, so no
+// link on a disc leads the listing anywhere else.
+bool ListFolderBelow(const std::string& top, std::span<const std::string> parts,
+                     const std::function<void(const DirItem&)>& visit);
 
 // True when an item with these attributes is a folder.
 inline bool IsFolder(std::uint32_t attributes) {

@@ -55,7 +55,7 @@ std::vector<OpticalDrive> ParseDriveMap(std::string_view map) {
             if (!absolute.empty()) folder = absolute.lexically_normal().string();
         }
         while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-        drives.push_back({std::move(root), std::move(folder)});
+        drives.push_back({std::move(root), std::move(folder), {}});
     }
     std::sort(drives.begin(), drives.end(),
               [](const OpticalDrive& a, const OpticalDrive& b) { return a.root < b.root; });
@@ -103,7 +103,8 @@ std::vector<OpticalDrive> DetectOpticalDrives(const std::string& sysBlock, const
         std::ifstream devFile(sysBlock + "/sr" + std::to_string(n) + "/dev");
         std::string device;
         devFile >> device;
-        drives.push_back({RootOf(letter++), device.empty() ? std::string{} : MountPointOf(device, mounts)});
+        drives.push_back({RootOf(letter++), device.empty() ? std::string{} : MountPointOf(device, mounts),
+                          "/dev/sr" + std::to_string(n)});
     }
     return drives;
 }
@@ -122,7 +123,7 @@ std::vector<OpticalDrive> OpticalDrives() {
     for (int n = 0; n < 26; ++n) {
         if ((mask & (DWORD{1} << n)) == 0) continue;
         std::string root = RootOf(static_cast<char>('A' + n));
-        if (GetDriveTypeA(root.c_str()) == DRIVE_CDROM) drives.push_back({root, root});
+        if (GetDriveTypeA(root.c_str()) == DRIVE_CDROM) drives.push_back({root, root, {}});
     }
     return drives;
 }

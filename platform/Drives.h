@@ -10,11 +10,12 @@ namespace platform {
 // An optical drive: named by its root text on every system; on Linux also mapped to a folder.
 struct OpticalDrive {
     std::string root;    // letter, colon, backslash: "E:\"
-    std::string folder;  // Linux: mount point or mapped folder; empty while no disc is mounted
+    std::string folder;  // Linux: mount point, mapped folder or image file; empty while no disc is mounted
+    std::string device;  // Linux: the drive's device ("/dev/sr0"); empty for a mapped drive
 };
 
 // The machine's optical drives in drive-letter order.
-// Linux: TAMBEROL_DRIVES ("E=/media/cdrom;F=/srv/disc1") when set, else /sys/block/sr* lettered from D:
+// Linux: TAMBEROL_DRIVES ("E=/media/cdrom;F=/srv/holiday.iso") when set, else /sys/block/sr* lettered from D:
 // upward in device order, each mapped to its mount point from /proc/self/mountinfo.
 // Windows: every root for which GetDriveTypeA answers DRIVE_CDROM.
 std::vector<OpticalDrive> OpticalDrives();

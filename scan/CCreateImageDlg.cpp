@@ -8,6 +8,7 @@
 #include <QStyle>
 
 #include "platform/Drives.h"
+#include "platform/VolumeLabel.h"
 #include "res/DialogUnitLayout.h"
 #include "res/Skin.h"
 #include "res/Texts.h"
@@ -69,7 +70,17 @@ CCreateImageDlg::CCreateImageDlg(QWidget* parent) : QDialog(parent) {
     FillDriveCombo();
     // Adding the first root selects it; the edit field shows the first drive whatever the sorting did.
     m_cbDrives->setEditText(ToQString(m_strDrive));
+    ProposeLabel();
+    // Picking another drive, or typing the path of an image, proposes that volume's label instead.
+    connect(m_cbDrives, &QComboBox::editTextChanged, this, &CCreateImageDlg::ProposeLabel);
     m_editLabel->setFocus();
+}
+
+void CCreateImageDlg::ProposeLabel() {
+    if (m_editLabel->text() != m_strProposed) return;
+    m_strProposed = ToQString(platform::VolumeLabel(FromQString(m_cbDrives->currentText())));
+    m_editLabel->setText(m_strProposed);
+    m_editLabel->selectAll();
 }
 
 std::string CCreateImageDlg::ListCdDrives() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <array>
 #include <string>
 
@@ -23,6 +24,9 @@ public:
     std::string ListCdDrives();
     // Adds the found roots to the drive combo box (which keeps its list sorted).
     void FillDriveCombo();
+    // Puts the volume label of the drive (or image) in the drive box into the label box, selected so that
+    // typing replaces it; a label the person typed (anything but the last one proposed) stays.
+    void ProposeLabel();
 
     std::array<std::string, 10> m_strDrives;
     int m_nDrives = 0;
@@ -34,4 +38,7 @@ public:
 
 protected:
     void accept() override;
+
+private:
+    QString m_strProposed;  // the label the drive box proposed last
 };

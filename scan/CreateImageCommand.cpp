@@ -11,18 +11,31 @@ bool IsLabelAccepted(std::string_view label) {
     return !label.empty() && label.front() != ' ';
 }
 
-void FinishCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& label,
-                       const EntryStore& walked) {
+std::string ImageRefusedMessage(const std::string& image, const std::string& reason) {
+    return "Cannot read the disc image \"" + image + "\": " + reason;
+}
+
+std::size_t AppendWalked(CKavrelDoc& doc, const EntryStore& walked) {
     doc.Entries().Reserve(doc.GetEntryCount() + walked.Size());
     for (std::size_t i = 0; i < walked.Size(); ++i) {
         // Once memory has run out one "Out of memory" is enough; the entries added so far stay.
         if (!doc.AppendEntry(walked.Label(i), walked.Name(i), walked.Kind(i), walked.Path(i),
                              walked.SizeText(i)))
-            break;
+            return i;
     }
-    messages.Tell(kFinishedMessage);
+    return walked.Size();
+}
+
+void AnnounceDisc(CKavrelDoc& doc, const std::string& label) {
     doc.m_strLastLabel = label;
     doc.UpdateAllViews(nullptr, hint::kDiscAdded);
+}
+
+void FinishCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& label,
+                       const EntryStore& walked) {
+    AppendWalked(doc, walked);
+    messages.Tell(kFinishedMessage);
+    AnnounceDisc(doc, label);
 }
 
 Outcome RunCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& label,
@@ -34,6 +47,10 @@ Outcome RunCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& 
     DiscWalker walker(label);
     EntryStore walked;
     walker.Walk(drive, walked);
+    if (!walker.Refusal().empty()) {
+        messages.Tell(ImageRefusedMessage(walker.Image(), walker.Refusal()), msg::Icon::Stop);
+        return Outcome::Refused;
+    }
     if (walker.RanOutOfMemory()) messages.Tell("Out of memory", msg::Icon::Stop);
     FinishCreateImage(doc, messages, label, walked);
     return Outcome::Done;

@@ -18,16 +18,26 @@ inline constexpr const char* kNoDriveMessage = "CD/DVD Driver error!";
 // A label is accepted when it is not empty and does not begin with a blank.
 bool IsLabelAccepted(std::string_view label);
 
+// The message that refuses an image file: it names the file and gives the reason the library found.
+std::string ImageRefusedMessage(const std::string& image, const std::string& reason);
+
+// Appends `walked` to the document (marking it modified when anything was added); stops at the first
+// entry memory could not be found for. Returns how many entries were added.
+std::size_t AppendWalked(CKavrelDoc& doc, const EntryStore& walked);
+// Tells the views that the disc labelled `label` was added: m_strLastLabel, then hint::kDiscAdded.
+void AnnounceDisc(CKavrelDoc& doc, const std::string& label);
+
 // After a completed walk: appends `walked` to the document (marking it modified when anything was added),
 // shows "Search finished!!!", stores the label in m_strLastLabel and sends hint::kDiscAdded to every
 // view.
 void FinishCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& label,
                        const EntryStore& walked);
 
-enum class Outcome { BadLabel, Done };
+enum class Outcome { BadLabel, Refused, Done };
 
 // The whole command without a dialog, progress or thread (CLI and tests): label check ("Error:empty or
-// blan" and nothing changed when refused), walk of `drive`, then FinishCreateImage.
+// blan" and nothing changed when refused), walk of `drive`, then FinishCreateImage. A drive or path that
+// names an image file the library cannot read is refused with ImageRefusedMessage and changes nothing.
 Outcome RunCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& label,
                        const std::string& drive);
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "catalogue/EntryStore.h"
+#include "platform/Volume.h"
 
 namespace scan {
 
@@ -27,12 +28,19 @@ public:
         m_progress = std::move(progress);
     }
 
-    // Walks `drive` (a drive text such as "E:\" or "E:", or on Linux an absolute folder) and appends the
-    // entries to `out`. Returns false when cancelled; `out` then holds what was walked so far.
+    // Walks `drive` (a drive text such as "E:\" or "E:", or on Linux an absolute path to a folder or a disc
+    // image) and appends the entries to `out`. Returns false when cancelled; `out` then holds what was
+    // walked so far. A drive with nothing in it gives no entries; an image that cannot be read gives none
+    // either, and Refusal() says why.
     bool Walk(const std::string& drive, EntryStore& out);
+    // Walks the opened `folder` as Walk does; `shown` is what progress reports put before its paths.
+    bool Walk(const platform::VolumeFolder& folder, const std::string& shown, EntryStore& out);
 
-    // The recursive step: lists folder `folder` (a drive text ending in a backslash once normalised).
-    void WalkFolder(std::string folder, EntryStore& out);
+    // Why the last walk read nothing: the library's reason when its drive or path named an image file
+    // that could not be read; empty otherwise.
+    const std::string& Refusal() const { return m_strRefusal; }
+    // The image file the last walk read or was refused, when it was given one.
+    const std::string& Image() const { return m_strImage; }
 
     // True when the last walk stopped early because memory ran out; `out` holds what was walked.
     bool RanOutOfMemory() const { return m_bOutOfMemory; }
@@ -51,7 +59,7 @@ private:
         std::vector<Item> items;
     };
 
-    void WalkLevel(const std::string& listing, std::size_t depth, EntryStore& out);
+    void WalkLevel(std::size_t depth, EntryStore& out);
     bool Cancelled();
 
     std::string m_strDiscLabel;
@@ -59,10 +67,13 @@ private:
     std::function<void(std::string_view, std::size_t)> m_progress;
     bool m_bCancelled = false;
     bool m_bOutOfMemory = false;
+    std::string m_strRefusal;
+    std::string m_strImage;
+    const platform::Volume* m_pVolume = nullptr;
     std::deque<Level> m_levels;
-    std::string m_strNative;  // the folder being walked as the system names it, ending in a separator
-    std::string m_strPath;    // the same folder as entries record it: "\", "\DOCS\"
-    std::string m_strShown;   // the folder as given to the progress callback
+    std::vector<std::string> m_parts;  // the folder being walked, as names below the volume's top
+    std::string m_strPath;             // the same folder as entries record it: "\", "\DOCS\"
+    std::string m_strShown;            // the folder as given to the progress callback
     std::string m_strShownPrefix;
 };
 

@@ -4,14 +4,16 @@
 #include "catalogue/Hints.h"
 #include "platform/DirectoryListing.h"
 #include "platform/Drives.h"
+#include "platform/Volume.h"
 
 namespace scan {
 
 bool ListLiveRows(const std::string& folder, const std::function<void(LiveRow row)>& row) {
-    std::string pattern = folder;
-    if (pattern.empty() || pattern.back() != '\\') pattern += '\\';
-    return platform::ListFolder(pattern,
-                                [&row](const platform::DirItem& item) { row(LiveRow::FromItem(item)); });
+    // An image is read once and kept while it is browsed; a mounted disc is listed from the system each time.
+    const platform::VolumeFolder opened = platform::OpenVolume(folder);
+    return opened && opened.volume->ListFolder(opened.parts, [&row](const platform::DirItem& item) {
+        row(LiveRow::FromItem(item));
+    });
 }
 
 void BroadcastDriveListing(CKavrelDoc& doc, const std::string& root) {

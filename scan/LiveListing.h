@@ -12,8 +12,8 @@ class CKavrelDoc;
 // through here.
 namespace scan {
 
-// Lists `folder` (a drive text such as "E:\DOCS\"; a backslash is added when it does not end in one) in the
-// file system's order, calling `row` once per item; false when it cannot be listed.
+// Lists `folder` (a drive text such as "E:\DOCS\", whose drive may be a disc image) in the volume's order,
+// calling `row` once per item; false when it cannot be listed.
 bool ListLiveRows(const std::string& folder, const std::function<void(LiveRow row)>& row);
 
 // Tells every view of `doc` the live listing of a drive's root folder: hint::kLiveListing with

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QProgressDialog>
 #include <QTimer>
+#include <algorithm>
 #include <mutex>
 #include <thread>
 
@@ -12,8 +13,23 @@
 #include "docview/Messages.h"
 #include "res/Texts.h"
 #include "scan/CCreateImageDlg.h"
+#include "scan/CImageLabelsDlg.h"
 #include "scan/CreateImageCommand.h"
 #include "scan/DiscWalker.h"
+#include "scan/ImageBatch.h"
+
+struct WalkRunner::Progress {
+    std::mutex lock;
+    std::string subject;  // the folder or image being read
+    std::size_t entries = 0;
+    std::string step;  // "2 of 5" while many images are read
+
+    void Set(std::string_view now, std::size_t count) {
+        const std::lock_guard guard(lock);
+        subject = now;
+        entries = count;
+    }
+};
 
 namespace {
 constexpr const char* kStopWalkQuestion = "Stop cataloguing the disc?";
@@ -69,40 +85,80 @@ void WalkRunner::OnCreateImage() {
     scan::DiscWalker walker(m_strDiscLabel);
     EntryStore walked;
     if (!Walk(walker, dlg.m_strDrive, walked)) return;
+    if (!walker.Refusal().empty()) {
+        m_messages.Tell(scan::ImageRefusedMessage(walker.Image(), walker.Refusal()), msg::Icon::Stop);
+        return;
+    }
     if (walker.RanOutOfMemory()) m_messages.Tell("Out of memory", msg::Icon::Stop);
     scan::FinishCreateImage(m_doc, m_messages, m_strDiscLabel, walked);
 }
 
+void WalkRunner::OnCatalogueImages(const std::vector<std::string>& images) {
+    if (images.empty()) return;
+    std::vector<scan::ImageJob> jobs = scan::ImageJobs(images);
+    std::vector<std::string> labels;
+    for (const scan::ImageJob& job : jobs) labels.push_back(job.label);
+    // The list stays with the labels as typed until every one of them is accepted, or the person cancels.
+    for (;;) {
+        CImageLabelsDlg dlg(images, labels, m_pWindow);
+        if (dlg.DoModal() != QDialog::Accepted) return;
+        labels = dlg.Labels();
+        if (std::all_of(labels.begin(), labels.end(), scan::IsLabelAccepted)) break;
+        m_messages.Tell(scan::kBadLabelMessage);
+    }
+    for (std::size_t i = 0; i < jobs.size(); ++i) jobs[i].label = labels[i];
+
+    // Held until every disc is in and the views are told, as for one disc.
+    const DocumentGate::Holder hold(m_gate);
+    const bool completed =
+        RunWithProgress(tr("Catalogue Disc Images"), images.front(), [&](Progress& progress) {
+            return scan::WalkImages(jobs, &m_cancel, [&](std::size_t job, std::size_t entries) {
+                {
+                    const std::lock_guard guard(progress.lock);
+                    progress.subject = jobs[job].path;
+                    progress.entries = entries;
+                    progress.step = std::to_string(job + 1) + " of " + std::to_string(jobs.size());
+                }
+                if (m_walkListener) m_walkListener(jobs[job].path, entries);
+            });
+        });
+    scan::ImageBatchResult result = scan::AddImageDiscs(m_doc, jobs);
+    result.cancelled = !completed;
+    const bool refused =
+        std::any_of(jobs.begin(), jobs.end(), [](const scan::ImageJob& job) { return !job.problem.empty(); });
+    m_messages.Tell(scan::ImageBatchSummary(jobs, result),
+                    refused ? msg::Icon::Exclamation : msg::Icon::None);
+}
+
 bool WalkRunner::Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked) {
-    struct Progress {
-        std::mutex lock;
-        std::string folder;
-        std::size_t entries = 0;
-    } progress;
+    return RunWithProgress(tr("Create Image file"), drive, [&](Progress& progress) {
+        walker.SetCancelFlag(&m_cancel);
+        walker.SetProgress([&](std::string_view folder, std::size_t entries) {
+            progress.Set(folder, entries);
+            if (m_walkListener) m_walkListener(folder, entries);
+        });
+        return walker.Walk(drive, walked);
+    });
+}
+
+bool WalkRunner::RunWithProgress(const QString& title, const std::string& subject,
+                                 const std::function<bool(Progress& progress)>& work) {
+    Progress progress;
+    progress.subject = subject;
     std::atomic<bool> finished{false};
     bool completed = false;
-
     m_cancel = false;
-    walker.SetCancelFlag(&m_cancel);
-    walker.SetProgress([&](std::string_view folder, std::size_t entries) {
-        {
-            const std::lock_guard guard(progress.lock);
-            progress.folder = folder;
-            progress.entries = entries;
-        }
-        if (m_walkListener) m_walkListener(folder, entries);
-    });
 
     QEventLoop loop;
     QProgressDialog dialog(m_pWindow);
-    dialog.setWindowTitle(tr("Create Image file"));
+    dialog.setWindowTitle(title);
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setRange(0, 0);
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
     dialog.setMinimumDuration(static_cast<int>(m_progressDelay.count()));
     dialog.setMinimumWidth(kProgressTextWidth + 40);
-    dialog.setLabelText(tr("Reading %1").arg(ToQString(drive)));
+    dialog.setLabelText(tr("Reading %1").arg(ToQString(subject)));
     connect(&dialog, &QProgressDialog::canceled, &loop, [this] { m_cancel = true; });
 
     QTimer poll;
@@ -111,16 +167,20 @@ bool WalkRunner::Walk(scan::DiscWalker& walker, const std::string& drive, EntryS
         if (dialog.wasCanceled()) m_cancel = true;
         const std::lock_guard guard(progress.lock);
         // Deep folders would stretch the window past the screen; the middle of the path goes first.
-        const QString folder =
-            dialog.fontMetrics().elidedText(ToQString(progress.folder), Qt::ElideMiddle, kProgressTextWidth);
-        dialog.setLabelText(
-            tr("Reading %1\n%2 entries so far").arg(folder).arg(static_cast<qulonglong>(progress.entries)));
+        const QString shown =
+            dialog.fontMetrics().elidedText(ToQString(progress.subject), Qt::ElideMiddle, kProgressTextWidth);
+        const QString count = progress.step.empty()
+                                  ? tr("%1 entries so far").arg(static_cast<qulonglong>(progress.entries))
+                                  : tr("Image %1, %2 entries so far")
+                                        .arg(ToQString(progress.step))
+                                        .arg(static_cast<qulonglong>(progress.entries));
+        dialog.setLabelText(tr("Reading %1\n%2").arg(shown, count));
     });
     poll.start();
 
     m_bWalking = true;
     std::thread worker([&] {
-        completed = walker.Walk(drive, walked);
+        completed = work(progress);
         finished = true;
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });

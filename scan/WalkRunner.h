@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "docview/DocumentGate.h"
 
@@ -36,6 +37,10 @@ public:
 
     // Asks for a label and a drive, walks the disc and adds it to the catalogue ("Search finished!!!").
     void OnCreateImage();
+    // Catalogues the image files `images`, one disc each: the labels are confirmed or edited in one list,
+    // one progress window serves them all, and a summary tells what was added and what was refused.
+    // Cancel keeps the discs already read and nothing of the one under way.
+    void OnCatalogueImages(const std::vector<std::string>& images);
     // Stops the running walk; nothing of it reaches the catalogue.
     void Cancel();
     // Asked when the window is to close: false when no walk runs, so it may close now. During a walk it asks
@@ -51,7 +56,13 @@ public:
     void SetProgressDelay(std::chrono::milliseconds delay) { m_progressDelay = delay; }
 
 private:
+    // What a walk on the worker thread reports to the progress window.
+    struct Progress;
     bool Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked);
+    // Runs `work` on a worker thread while a progress window titled `title` shows what `work` reports and
+    // offers Cancel; false when `work` did or the person cancelled.
+    bool RunWithProgress(const QString& title, const std::string& subject,
+                         const std::function<bool(Progress& progress)>& work);
 
     CKavrelDoc& m_doc;
     IMessages& m_messages;

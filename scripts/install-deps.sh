@@ -4,6 +4,7 @@
 #   scripts/install-deps.sh [--tests] [more packages...]
 set -euo pipefail
 packages=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins libmount-dev
+          libarchive-dev libblkid-dev
           ccache fonts-dejavu-core)
 if [ "${1:-}" = "--tests" ]; then
   shift
@@ -11,6 +12,8 @@ if [ "${1:-}" = "--tests" ]; then
   packages+=(googletest libgtest-dev clang libclang-rt-14-dev g++-mingw-w64-x86-64)
   # GNU time for the whole-process benchmarks in bench/.
   packages+=(time)
+  # bsdtar, the reference the disc image benchmark measures against.
+  packages+=(libarchive-tools)
 fi
 packages+=("$@")
 missing=()

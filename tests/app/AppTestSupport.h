@@ -18,10 +18,12 @@ public:
     std::optional<std::string> openPath;
     std::optional<std::string> savePath;
     std::optional<listexport::Target> exportTarget;
+    std::vector<std::string> imagePaths;
     std::string lastSuggestion;
     int openAsked = 0;
     int saveAsked = 0;
     int exportAsked = 0;
+    int imagesAsked = 0;
 
     std::optional<std::string> AskOpenPath() override {
         ++openAsked;
@@ -36,6 +38,10 @@ public:
         ++exportAsked;
         lastSuggestion = suggested;
         return exportTarget;
+    }
+    std::vector<std::string> AskImagePaths() override {
+        ++imagesAsked;
+        return imagePaths;
     }
 };
 

@@ -20,6 +20,8 @@
 
 #include "AppTestSupport.h"
 #include "DriveEnv.h"
+#include "IsoImage.h"
+#include "TempFolder.h"
 #include "WalkHold.h"
 #include "WhenModalOpens.h"
 #include "app/CAboutDlg.h"
@@ -30,6 +32,7 @@
 #include "frame/CommandIds.h"
 #include "res/Skin.h"
 #include "scan/CCreateImageDlg.h"
+#include "scan/CImageLabelsDlg.h"
 #include "scan/CreateImageCommand.h"
 #include "scan/WalkRunner.h"
 #include "tree/CKavrelView.h"
@@ -462,3 +465,80 @@ TEST_F(AppTest, CatalogueSaveNewAndReopenGiveTheSameCatalogue) {
 }
 
 }  // namespace
+
+// --- Disc images: the menu command and a drop ---
+
+namespace {
+
+class AppImagesTest : public AppTest {
+protected:
+    AppImagesTest() {
+        tree.File("A.TXT", 1);
+        tree.File("DOCS/B.DOC", 2);
+        EXPECT_TRUE(iso::Write(tree.Root(), images.At("one.iso"), iso::Names::RockRidgeAndJoliet, "ONE"));
+        EXPECT_TRUE(iso::Write(tree.Root(), images.At("TWO.ISO"), iso::Names::RockRidgeAndJoliet, "TWO"));
+    }
+    QUrl Url(const char* name) const { return QUrl::fromLocalFile(QString::fromStdString(images.At(name))); }
+    // Accepts the labels as proposed, once the list shows up.
+    void AcceptLabels() {
+        auto shown = std::make_shared<QStringList>();
+        WhenModalOpens<CImageLabelsDlg>([shown](CImageLabelsDlg* dlg) {
+            *shown = QStringList();
+            for (const std::string& label : dlg->Labels()) *shown << QString::fromStdString(label);
+            static_cast<QDialog*>(dlg)->accept();
+        });
+        m_shown = shown;
+    }
+    QStringList Shown() const { return m_shown ? *m_shown : QStringList(); }
+
+    TempFolder tree;
+    TempFolder images;
+    std::shared_ptr<QStringList> m_shown;
+};
+
+}  // namespace
+
+TEST_F(AppImagesTest, TheMenuCommandCataloguesTheChosenImages) {
+    CKavrelApp app(Options());
+    ASSERT_TRUE(app.InitInstance({}));
+    QAction* command = app.MainFrame()->Action(cmd::kCatalogueImages);
+    ASSERT_NE(command, nullptr);
+    EXPECT_EQ(command->text(), "Catalogue Disc &Images...");
+    EXPECT_TRUE(app.MainFrame()->FileMenu()->actions().contains(command));
+
+    command->trigger();  // the file dialog is cancelled: nothing is asked or changed
+    EXPECT_EQ(dialogs.imagesAsked, 1);
+    EXPECT_TRUE(messages.shown.empty());
+
+    dialogs.imagePaths = {images.At("one.iso"), images.At("TWO.ISO")};
+    AcceptLabels();
+    command->trigger();
+    EXPECT_EQ(Shown(), (QStringList{"ONE", "TWO"}));
+    EXPECT_EQ(DiscNodes(app), 2);
+    EXPECT_EQ(app.Document().GetEntryCount(), 6u);
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{"Disc images catalogued: 2 discs with 6 entries added."});
+    messages.whenEmpty = Answer::No;
+}
+
+TEST_F(AppImagesTest, DroppedImagesAreCataloguedAndACatalogueInTheDropWins) {
+    CKavrelApp app(Options());
+    ASSERT_TRUE(app.InitInstance({}));
+    EXPECT_EQ(CKavrelApp::DroppedImages({Url("one.iso"), QUrl::fromLocalFile("/x/notes.txt"), Url("TWO.ISO"),
+                                         QUrl("https://example.org/three.iso")}),
+              (std::vector<std::string>{images.At("one.iso"), images.At("TWO.ISO")}));
+
+    AcceptLabels();
+    ASSERT_TRUE(Drop(app, {Url("one.iso"), Url("TWO.ISO")}));
+    Spin([&] { return !messages.shown.empty(); });
+    EXPECT_EQ(Shown(), (QStringList{"ONE", "TWO"}));
+    EXPECT_EQ(DiscNodes(app), 2);
+
+    // Beside a catalogue, images are left: the catalogue is opened as before.
+    const std::string path = WriteCatalogue("dropped.cdi", "D", 3);
+    messages.answers = {Answer::No};
+    ASSERT_TRUE(Drop(app, {Url("one.iso"), QUrl::fromLocalFile(QString::fromStdString(path))}));
+    Spin([&] { return app.Document().GetEntryCount() == 3u; });
+    EXPECT_EQ(Title(app), "dropped.cdi - Tamberol");
+    EXPECT_EQ(DiscNodes(app), 1);
+}

@@ -2,11 +2,14 @@
 
 #include <QTemporaryDir>
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "CliRun.h"
+#include "IsoImage.h"
+#include "TempFolder.h"
 #include "catalogue/CKavrelDoc.h"
 
 namespace {
@@ -81,4 +84,82 @@ TEST_F(CliScanTest, ABadLabelIsAnErrorAndWritesNothing) {
     EXPECT_EQ(noDrive.err, "tamberol-cli: CD/DVD Driver error!\n");
     EXPECT_FALSE(QFile::exists(QString::fromStdString(file)));
     EXPECT_EQ(RunCli({"scan", file, "--label", "CD", TAMBEROL_SAMPLES "/disc"}, "").exitCode, 0);
+}
+
+namespace {
+
+class CliImageScanTest : public CliScanTest {
+protected:
+    void SetUp() override {
+        CliScanTest::SetUp();
+        tree.File("DOCS/B.DOC", 20);
+        tree.File("A.TXT", 1500);
+        ASSERT_TRUE(
+            iso::Write(tree.Root(), images.At("holiday.iso"), iso::Names::RockRidgeAndJoliet, "HOLIDAY"));
+        ASSERT_TRUE(iso::Write(tree.Root(), images.At("copy.iso"), iso::Names::RockRidge, "COPY"));
+        std::ofstream(images.At("notes.txt")) << "not a disc";
+    }
+    std::string Bytes() const {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    TempFolder tree;
+    TempFolder images;
+};
+
+}  // namespace
+
+TEST_F(CliImageScanTest, AnImageIsCataloguedLikeTheTreeItWasMadeFrom) {
+    ASSERT_EQ(Scan({file, "--label", "Image", images.At("holiday.iso")}).exitCode, 0);
+    ASSERT_EQ(Scan({file, "--label", "Folder", tree.Root()}).exitCode, 0);
+    auto rows = Entries();
+    ASSERT_EQ(rows.size(), 6u);
+    for (auto& row : rows) std::get<0>(row) = std::get<0>(row) == "Image" ? "1" : "2";
+    std::sort(rows.begin(), rows.end());
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(std::get<0>(rows[i]), "1");
+        EXPECT_EQ(
+            std::tie(std::get<1>(rows[i]), std::get<2>(rows[i]), std::get<3>(rows[i]), std::get<4>(rows[i])),
+            std::tie(std::get<1>(rows[i + 3]), std::get<2>(rows[i + 3]), std::get<3>(rows[i + 3]),
+                     std::get<4>(rows[i + 3])));
+    }
+}
+
+TEST_F(CliImageScanTest, ManyImagesAreLabelledFromTheirVolumesAndARefusedOneFailsAfterTheOthers) {
+    const CliRun run = Scan({file, images.At("holiday.iso"), images.At("notes.txt"), images.At("copy.iso")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, images.At("holiday.iso") + ": 3 entries added as \"HOLIDAY\"\n" +
+                           images.At("copy.iso") + ": 3 entries added as \"COPY\"\n");
+    EXPECT_EQ(run.err, "tamberol-cli: Cannot read the disc image \"" + images.At("notes.txt") +
+                           "\": Unrecognized archive format\n");
+    const auto rows = Entries();
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_EQ(std::get<0>(rows.front()), "HOLIDAY");
+    EXPECT_EQ(std::get<0>(rows.back()), "COPY");
+}
+
+TEST_F(CliImageScanTest, WhatNamesNoReadableDriveFolderOrImageFailsAndLeavesTheCatalogueAlone) {
+    ASSERT_EQ(Scan({file, "--label", "Kept", tree.Root()}).exitCode, 0);
+    const std::string before = Bytes();
+    // G: is the sample disc (see Scan); H: is a drive with nothing in it.
+    const std::vector<std::vector<std::string>> cases = {
+        {"--label", "L", "/no/such/path"},
+        {"--label", "L", images.At("notes.txt")},
+        {"--label", "L", "H:\\"},
+        {"--label", "L", "Z:\\"},
+        {images.At("notes.txt")},
+        {"/no/such/image.iso", images.At("notes.txt")},
+        {tree.Root()},
+    };
+    for (const auto& arguments : cases) {
+        std::vector<std::string> args = {"scan", file};
+        args.insert(args.end(), arguments.begin(), arguments.end());
+        const CliRun run = RunCli(args, "G=" TAMBEROL_SAMPLES "/disc;H=");
+        EXPECT_EQ(run.exitCode, 1) << arguments.back();
+        EXPECT_NE(run.err.find(arguments.back()), std::string::npos) << run.err;
+        EXPECT_EQ(Bytes(), before) << arguments.back();
+    }
+    const CliRun nothing = RunCli({"scan", dir.filePath("new.cdi").toStdString(), images.At("notes.txt")});
+    EXPECT_EQ(nothing.exitCode, 1);
+    EXPECT_FALSE(QFile::exists(dir.filePath("new.cdi")));
 }

@@ -7,9 +7,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStringList>
+#include <QTest>
 #include <optional>
 
 #include "DriveEnv.h"
+#include "IsoImage.h"
+#include "TempFolder.h"
 #include "res/Skin.h"
 #include "scan/CCreateImageDlg.h"
 
@@ -153,4 +156,32 @@ TEST_F(CreateImageDlgTest, TheLoadedSkinIsApplied) {
     CCreateImageDlg plain;
     EXPECT_FALSE(skinned.styleSheet().isEmpty());
     EXPECT_TRUE(plain.styleSheet().isEmpty());
+}
+
+TEST_F(CreateImageDlgTest, TheLabelIsProposedFromTheVolumeUntilThePersonTypesOne) {
+    TempFolder tree;
+    tree.File("A.TXT", 1);
+    TempFolder images;
+    ASSERT_TRUE(
+        iso::Write(tree.Root(), images.At("holiday.iso"), iso::Names::RockRidgeAndJoliet, "HOLIDAY_2024"));
+    ASSERT_TRUE(iso::Write(tree.Root(), images.At("music.iso"), iso::Names::RockRidge, "MUSIC"));
+    const DriveEnv map("E=" + images.At("holiday.iso") + ";F=" + tree.Root());
+    CCreateImageDlg dlg;
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    // Proposed and selected, so that typing replaces it.
+    EXPECT_EQ(dlg.m_editLabel->text(), "HOLIDAY_2024");
+    EXPECT_EQ(dlg.m_editLabel->selectedText(), "HOLIDAY_2024");
+    // Another drive proposes its own label: none for a folder; a typed image path proposes the image's.
+    dlg.m_cbDrives->setCurrentIndex(dlg.m_cbDrives->findText("F:\\"));
+    EXPECT_EQ(dlg.m_editLabel->text(), "");
+    dlg.m_cbDrives->setEditText(QString::fromStdString(images.At("music.iso")));
+    EXPECT_EQ(dlg.m_editLabel->text(), "MUSIC");
+    // Once typed, the label stays whatever drive is picked.
+    QTest::keyClicks(dlg.m_editLabel, "Mine");
+    dlg.m_cbDrives->setCurrentIndex(dlg.m_cbDrives->findText("E:\\"));
+    EXPECT_EQ(dlg.m_editLabel->text(), "Mine");
+    Button(dlg, "Create")->click();
+    EXPECT_EQ(dlg.m_strLabel, "Mine");
+    EXPECT_EQ(dlg.m_strDrive, "E:\\");
 }

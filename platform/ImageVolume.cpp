@@ -1,0 +1,195 @@
+#include "platform/ImageVolume.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cstring>
+
+#ifdef __linux__
+#include <locale.h>
+
+#include <clocale>
+#endif
+
+namespace platform {
+
+namespace {
+
+// libarchive keeps up to this much of the file in memory and seeks past the rest: file data is skipped,
+// never read, once it lies beyond the directory records that were read ahead.
+constexpr std::size_t kReadBlock = 64 * 1024;
+
+std::uint32_t AttributesOf(std::string_view name, bool folder) {
+    // What a mounted disc shows: everything read-only, files archived, dot-names hidden.
+    std::uint32_t attributes = kAttrReadOnly | (folder ? kAttrDirectory : kAttrArchive);
+    if (!name.empty() && name[0] == '.') attributes |= kAttrHidden;
+    return attributes;
+}
+
+// "./DOCS/A.TXT", "/DOCS/", "DOCS//A.TXT": the names between the separators, joined by single slashes.
+std::string Normalised(const char* path) {
+    std::string out;
+    const std::string_view text(path);
+    std::size_t pos = 0;
+    while (pos <= text.size()) {
+        std::size_t end = text.find('/', pos);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view part = text.substr(pos, end - pos);
+        if (!part.empty() && part != ".") {
+            if (!out.empty()) out.push_back('/');
+            out.append(part);
+        }
+        pos = end + 1;
+    }
+    return out;
+}
+
+// Joliet names are UTF-16 in the image; libarchive turns them into the locale's character set, which must
+// be UTF-8 whatever locale the program runs in, or names beyond ASCII would be lost.
+class Utf8Names {
+public:
+#ifdef __linux__
+    Utf8Names() : m_utf8(newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr))) {
+        if (m_utf8) m_old = uselocale(m_utf8);
+    }
+    ~Utf8Names() {
+        if (!m_utf8) return;
+        uselocale(m_old);
+        freelocale(m_utf8);
+    }
+
+private:
+    locale_t m_utf8;
+    locale_t m_old{};
+#endif
+};
+
+}  // namespace
+
+ImageVolume::ImageVolume() {
+    m_listings.emplace_back();
+    m_listingOf.emplace(std::string{}, 0);
+}
+
+std::shared_ptr<const ImageVolume> ImageVolume::Read(const std::string& path, std::string& problem,
+                                                     const std::atomic<bool>* cancel) {
+    problem.clear();
+    // libarchive reads standard input for an empty name.
+    if (path.empty()) {
+        problem = "no file named";
+        return nullptr;
+    }
+    const Utf8Names utf8;
+    const std::unique_ptr<archive, int (*)(archive*)> reader(archive_read_new(), archive_read_free);
+    if (!reader) {
+        problem = "out of memory";
+        return nullptr;
+    }
+    // Only ISO 9660: another format (a tar file, a zip) is no disc, and UDF-only images are not readable.
+    archive_read_support_format_iso9660(reader.get());
+    if (archive_read_open_filename(reader.get(), path.c_str(), kReadBlock) != ARCHIVE_OK) {
+        const char* why = archive_error_string(reader.get());
+        problem = why ? why : "not a disc image";
+        return nullptr;
+    }
+    std::shared_ptr<ImageVolume> volume(new ImageVolume);
+    archive_entry* entry = nullptr;
+    for (;;) {
+        if (cancel && cancel->load(std::memory_order_relaxed)) return nullptr;
+        const int status = archive_read_next_header(reader.get(), &entry);
+        if (status == ARCHIVE_EOF) break;
+        if (status != ARCHIVE_OK && status != ARCHIVE_WARN) {
+            const char* why = archive_error_string(reader.get());
+            problem = why ? why : "the image is damaged";
+            return nullptr;
+        }
+        const char* name = archive_entry_pathname(entry);
+        if (!name) continue;
+        const std::string itemPath = Normalised(name);
+        if (itemPath.empty()) continue;  // the top folder itself
+        const mode_t type = archive_entry_filetype(entry);
+        if (type == AE_IFDIR) {
+            volume->FolderAt(itemPath);
+            continue;
+        }
+        std::uint64_t size = 0;
+        if (type == AE_IFREG && archive_entry_size(entry) > 0) {
+            size = static_cast<std::uint64_t>(archive_entry_size(entry));
+        } else if (type == AE_IFLNK) {
+            // A mounted disc gives a symbolic link the length of its target as its size.
+            if (const char* target = archive_entry_symlink(entry)) size = std::strlen(target);
+        }
+        if (size == 0) {
+            // A second name of a file is reported without a size; the system shows the file's own.
+            if (const char* first = archive_entry_hardlink(entry)) size = volume->SizeOf(Normalised(first));
+        }
+        volume->AddItem(itemPath, 0, size, -1);
+    }
+    return volume;
+}
+
+std::size_t ImageVolume::FolderAt(std::string_view path) {
+    const auto found = m_listingOf.find(std::string(path));
+    if (found != m_listingOf.end()) return found->second;
+    // A folder may be met first in the path of something inside it: it is made then.
+    const std::size_t listing = m_listings.size();
+    m_listings.emplace_back();
+    m_listingOf.emplace(std::string(path), listing);
+    AddItem(path, kAttrDirectory, 0, static_cast<std::int64_t>(listing));
+    return listing;
+}
+
+void ImageVolume::AddItem(std::string_view path, std::uint32_t attributes, std::uint64_t size,
+                          std::int64_t folder) {
+    const std::size_t slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const std::size_t listing = slash == std::string_view::npos ? 0 : FolderAt(path.substr(0, slash));
+    const bool isFolder = (attributes & kAttrDirectory) != 0;
+    m_listings[listing].push_back(m_items.size());
+    m_items.push_back({m_names.size(), static_cast<std::uint32_t>(name.size()), AttributesOf(name, isFolder),
+                       size, folder});
+    m_names.append(name);
+}
+
+std::uint64_t ImageVolume::SizeOf(std::string_view path) const {
+    const std::size_t slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const auto found = m_listingOf.find(
+        std::string(slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash)));
+    if (found == m_listingOf.end()) return 0;
+    for (const std::size_t index : m_listings[found->second]) {
+        const Item& item = m_items[index];
+        if (item.folder < 0 && NameOf(item) == name) return item.size;
+    }
+    return 0;
+}
+
+bool ImageVolume::ListFolder(std::span<const std::string> parts,
+                             const std::function<void(const DirItem&)>& visit) const {
+    std::string path;
+    for (const std::string& part : parts) {
+        if (!path.empty()) path.push_back('/');
+        path += part;
+    }
+    const auto found = m_listingOf.find(path);
+    if (found == m_listingOf.end()) return false;
+    DirItem item;
+    if (!parts.empty()) {
+        for (const char* dot : {".", ".."}) {
+            item.name = dot;
+            item.attributes = kAttrDirectory | kAttrReadOnly;
+            item.size = 0;
+            visit(item);
+        }
+    }
+    for (const std::size_t index : m_listings[found->second]) {
+        const Item& stored = m_items[index];
+        item.name.assign(NameOf(stored));
+        item.attributes = stored.attributes;
+        item.size = stored.size;
+        visit(item);
+    }
+    return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/Volume.h"
+
+namespace platform {
+
+// A disc image file (ISO 9660, with Rock Ridge or Joliet names) read as a volume: its whole directory tree
+// is read once, without any file's data, and every folder is listed from memory after that.
+class ImageVolume : public Volume {
+public:
+    // Reads the directory tree of the image file `path`. Null, with `problem` set to the library's reason,
+    // when the file cannot be read as a disc image; null with an empty `problem` when `cancel` stopped it.
+    static std::shared_ptr<const ImageVolume> Read(const std::string& path, std::string& problem,
+                                                   const std::atomic<bool>* cancel = nullptr);
+
+    // Lists a folder in the order the library returned its items (by their place in the image: folders,
+    // then files, in most images), "." and ".." first below the top.
+    bool ListFolder(std::span<const std::string> parts,
+                    const std::function<void(const DirItem&)>& visit) const override;
+
+    // How many files and folders the image holds.
+    std::size_t ItemCount() const { return m_items.size(); }
+
+private:
+    struct Item {
+        std::size_t nameOffset;
+        std::uint32_t nameLength;
+        std::uint32_t attributes;
+        std::uint64_t size;
+        std::int64_t folder;  // the index of its listing when a folder, else -1
+    };
+
+    ImageVolume();
+    // The listing of folder `path` ("" for the top, "DOCS/SUB"), made with its item when it is new.
+    std::size_t FolderAt(std::string_view path);
+    // Adds the item at `path` to the listing of its folder.
+    void AddItem(std::string_view path, std::uint32_t attributes, std::uint64_t size, std::int64_t folder);
+    // The size of the file at `path`; 0 when there is none.
+    std::uint64_t SizeOf(std::string_view path) const;
+    std::string_view NameOf(const Item& item) const {
+        return {m_names.data() + item.nameOffset, item.nameLength};
+    }
+
+    std::string m_names;
+    std::vector<Item> m_items;
+    std::vector<std::vector<std::size_t>> m_listings;          // item indexes per folder, the top first
+    std::unordered_map<std::string, std::size_t> m_listingOf;  // a folder's path to its listing
+};
+
+}  // namespace platform

@@ -1,0 +1,115 @@
+#include "platform/Volume.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/Drives.h"
+#include "platform/FolderVolume.h"
+#include "platform/ImageCache.h"
+#include "platform/ImageVolume.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
+namespace platform {
+
+namespace {
+
+enum class Kind { Missing, Folder, File };
+
+// What is at `path`, and when it is a file, what tells one state of it from another.
+struct Found {
+    Kind kind = Kind::Missing;
+    std::uint64_t size = 0;
+    std::int64_t changed = 0;
+    int error = 0;
+};
+
+Found Look(const std::string& path) {
+    Found found;
+#ifdef _WIN32
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        found.error = ENOENT;
+        return found;
+    }
+    found.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? Kind::Folder : Kind::File;
+    found.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    found.changed = static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                              data.ftLastWriteTime.dwLowDateTime);
+#else
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) {
+        found.error = errno;
+        return found;
+    }
+    found.kind = S_ISDIR(st.st_mode) ? Kind::Folder : Kind::File;
+    found.size = static_cast<std::uint64_t>(st.st_size);
+    found.changed = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+#endif
+    return found;
+}
+
+// Opens the system folder or image file `native`.
+void OpenNative(const std::string& native, VolumeFolder& out, const std::atomic<bool>* cancel) {
+    const Found found = Look(native);
+    switch (found.kind) {
+        case Kind::Missing:
+            out.problem = std::strerror(found.error);
+            return;
+        case Kind::Folder:
+            out.volume = std::make_shared<FolderVolume>(native);
+            return;
+        case Kind::File:
+            out.image = native;
+            out.volume = KeptImage(native, {found.size, found.changed}, out.problem, cancel);
+            return;
+    }
+}
+
+}  // namespace
+
+VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* cancel) {
+    VolumeFolder out;
+#ifdef _WIN32
+    if (!SplitDriveText(driveText, out.parts)) {
+        out.problem = "not a drive";
+        return out;
+    }
+    // A drive text may name an image file on a drive ("C:\ISOS\HOLIDAY.ISO"): it is read as a disc.
+    if (!out.parts.empty() && Look(driveText).kind == Kind::File) {
+        out.parts.clear();
+        OpenNative(driveText, out, cancel);
+        return out;
+    }
+    std::string root = driveText.substr(0, 2) + "\\";
+    if (Look(root).kind != Kind::Folder) {
+        out.problem = "no disc in the drive";
+        return out;
+    }
+    out.volume = std::make_shared<FolderVolume>(std::move(root));
+#else
+    if (!driveText.empty() && driveText[0] == '/') {
+        // A path typed or given on a command line is a disc of its own: it is the volume's top.
+        OpenNative(driveText, out, cancel);
+        return out;
+    }
+    if (!SplitDriveText(driveText, out.parts)) {
+        out.problem = "not a drive or a path";
+        return out;
+    }
+    std::string top;
+    if (!ResolveFolder(driveText.substr(0, 2), top)) {
+        out.problem = "no disc in the drive";
+        return out;
+    }
+    while (top.size() > 1 && top.back() == '/') top.pop_back();
+    OpenNative(top, out, cancel);
+#endif
+    return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/DirectoryListing.h"
+
+namespace platform {
+
+// One disc's file system as the walk and the live listings see it, listed one folder at a time: a mounted
+// folder or an image file.
+class Volume {
+public:
+    virtual ~Volume() = default;
+    // Lists the folder `parts` (names below the volume's top; none for the top) in the volume's order, as
+    // ListFolder does: "." and ".." first below the top, never at it. False, having reported nothing, when
+    // there is no such folder or it cannot be read.
+    virtual bool ListFolder(std::span<const std::string> parts,
+                            const std::function<void(const DirItem&)>& visit) const = 0;
+};
+
+// What a drive text or path names, opened: the volume and the folder in it to start from.
+struct VolumeFolder {
+    std::shared_ptr<const Volume> volume;  // null when nothing readable is named
+    std::vector<std::string> parts;        // the folder inside the volume ("E:\DOCS\" gives {"DOCS"})
+    std::string image;                     // the image file, when the text names one (opened or not)
+    std::string problem;                   // why nothing could be opened: for an image, the library's reason
+
+    // True when there is something to list.
+    explicit operator bool() const { return volume != nullptr; }
+};
+
+// Opens a drive text ("E:\", "E:\DOCS\..\") or a path (on Linux an absolute one) to a folder or an image
+// file. A drive whose map names an image file, or a path to a regular file, is read as a disc image; the
+// last images read are kept while they do not change on disk, so that browsing one does not read it
+// again. `cancel`, when given, stops the reading of an image.
+VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* cancel = nullptr);
+
+}  // namespace platform

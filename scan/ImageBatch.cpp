@@ -1,0 +1,109 @@
+#include "scan/ImageBatch.h"
+
+#include <filesystem>
+
+#include "catalogue/CKavrelDoc.h"
+#include "catalogue/FormatSize.h"
+#include "platform/Volume.h"
+#include "platform/VolumeLabel.h"
+#include "scan/CreateImageCommand.h"
+#include "scan/DiscWalker.h"
+
+namespace scan {
+
+namespace {
+
+constexpr const char* kNotAnImage = "not a disc image file";
+
+std::string Counted(std::size_t count, const char* one, const char* many) {
+    return catalogue::FormatSize(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string DefaultImageLabel(const std::string& path) {
+    std::string label = platform::VolumeLabel(path);
+    if (!label.empty()) return label;
+    return std::filesystem::path(path).stem().string();
+}
+
+std::vector<ImageJob> ImageJobs(const std::vector<std::string>& paths) {
+    std::vector<ImageJob> jobs(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        jobs[i].path = paths[i];
+        jobs[i].label = DefaultImageLabel(paths[i]);
+    }
+    return jobs;
+}
+
+bool WalkImages(std::vector<ImageJob>& jobs, const std::atomic<bool>* cancel,
+                const std::function<void(std::size_t, std::size_t)>& progress) {
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        if (cancel && cancel->load()) return false;
+        ImageJob& job = jobs[i];
+        job.entries = EntryStore{};
+        job.problem.clear();
+        job.walked = false;
+        if (progress) progress(i, 0);
+        if (!IsLabelAccepted(job.label)) {
+            job.problem = kBadLabelMessage;
+            continue;
+        }
+        const platform::VolumeFolder image = platform::OpenVolume(job.path, cancel);
+        if (cancel && cancel->load()) return false;
+        if (image.image.empty()) {
+            // A folder is a disc of its own only where a drive or a typed path is asked for.
+            job.problem = image ? kNotAnImage : image.problem;
+            continue;
+        }
+        if (!image) {
+            job.problem = image.problem;
+            continue;
+        }
+        DiscWalker walker(job.label);
+        walker.SetCancelFlag(cancel);
+        if (progress)
+            walker.SetProgress([&](std::string_view, std::size_t entries) { progress(i, entries); });
+        if (!walker.Walk(image, job.path, job.entries)) {
+            job.entries = EntryStore{};
+            return false;
+        }
+        if (walker.RanOutOfMemory()) {
+            job.entries = EntryStore{};
+            job.problem = "Out of memory";
+            continue;
+        }
+        job.walked = true;
+    }
+    return true;
+}
+
+ImageBatchResult AddImageDiscs(CKavrelDoc& doc, const std::vector<ImageJob>& jobs) {
+    ImageBatchResult result;
+    for (const ImageJob& job : jobs) {
+        if (!job.walked) continue;
+        result.entries += AppendWalked(doc, job.entries);
+        ++result.discs;
+        AnnounceDisc(doc, job.label);
+    }
+    return result;
+}
+
+std::string ImageBatchSummary(const std::vector<ImageJob>& jobs, const ImageBatchResult& result) {
+    std::string text = "Disc images catalogued: " + Counted(result.discs, "disc", "discs") + " with " +
+                       Counted(result.entries, "entry", "entries") + " added.";
+    std::string refused;
+    std::size_t left = 0;
+    for (const ImageJob& job : jobs) {
+        if (!job.problem.empty())
+            refused += "\n" + job.path + ": " + job.problem;
+        else if (!job.walked)
+            ++left;
+    }
+    if (!refused.empty()) text += "\n\nNot catalogued:" + refused;
+    if (result.cancelled && left > 0)
+        text += "\n\nCancelled: " + Counted(left, "image was", "images were") + " not catalogued.";
+    return text;
+}
+
+}  // namespace scan
