@@ -175,7 +175,9 @@ public:
         if (count16 == 0xFFFF && !m_in.Get32(count)) return Fail("the file ends inside the entry count");
         if (static_cast<std::uint64_t>(count) * kMinEntryBytes > m_in.Remaining())
             return Fail("the entry count (" + std::to_string(count) + ") is larger than the file can hold");
-        m_entries.Reserve(count);
+        // Every name and size text lies in the rest of the file (texts stored as UTF-16 may grow a little
+        // on the way to UTF-8; what does not fit goes elsewhere).
+        m_entries.BeginBulkAppend(count, static_cast<std::size_t>(m_in.Remaining()));
         for (std::uint32_t i = 0; i < count; ++i) {
             if (!ReadObjectTag(i) || !ReadEntry(i)) return false;
         }
@@ -339,7 +341,9 @@ void WriteInterned(EncodedText& last, EntryStore::TextId id, std::string_view te
 
 bool Load(StreamBytes& in, EntryStore& entries, std::string& error) {
     Loader loader(in, entries, error);
-    if (loader.Run()) return true;
+    const bool loaded = loader.Run();
+    entries.EndBulkAppend();
+    if (loaded) return true;
     entries.Clear();
     return false;
 }
