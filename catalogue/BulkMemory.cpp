@@ -12,22 +12,12 @@ namespace bulk {
 
 #if defined(__linux__)
 
-namespace {
-// Whole huge pages only: the system places a mapping of such a size on a huge-page boundary, so that none
-// of it falls back to small pages.
-std::size_t MappedBytes(std::size_t bytes) {
-    return (bytes + kHugeBlock - 1) / kHugeBlock * kHugeBlock;
-}
-}  // namespace
-
 void* Allocate(std::size_t bytes) {
     if (bytes < kHugeBlock) return ::operator new(bytes);
-    if (bytes > SIZE_MAX - kHugeBlock) throw std::bad_alloc();
-    void* block =
-        ::mmap(nullptr, MappedBytes(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* block = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (block == MAP_FAILED) throw std::bad_alloc();
     // Only a hint: where transparent huge pages are off the block still works with small pages.
-    ::madvise(block, MappedBytes(bytes), MADV_HUGEPAGE);
+    ::madvise(block, bytes, MADV_HUGEPAGE);
     return block;
 }
 
@@ -36,7 +26,7 @@ void Free(void* block, std::size_t bytes) noexcept {
     if (bytes < kHugeBlock) {
         ::operator delete(block);
     } else {
-        ::munmap(block, MappedBytes(bytes));
+        ::munmap(block, bytes);
     }
 }
 
