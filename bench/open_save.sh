@@ -5,8 +5,9 @@
 # memory (/usr/bin/time) and the ratios the goals are stated in. With --old, the same commands of another
 # build (e.g. the commit before a change) are measured in the same rounds, side by side.
 # The commands take turns within each round, after one round that warms the cache and is not counted;
-# every time is the median of the rounds, with the fastest and the slowest beside it. The peak memory of
-# tamberol-cli on an empty catalogue, the process floor (its libraries), is printed beside the peaks.
+# every time is the median of the rounds, with the fastest and the slowest beside it. tamberol-cli on an
+# empty catalogue, the process floor (its start and its libraries), is printed beside the discs figures,
+# with the time per entry and the memory above it.
 #
 #   bench/open_save.sh [--build DIR] [--old DIR] [--sizes "100000 1000000 10000000"] [--runs 7]
 #                      [--dir /tmp] [--keep]
@@ -118,9 +119,10 @@ for n in $sizes; do
       "$b" "$d" "$(spread "$b.discs")" "$(ratio "$d" "$cat_ms")" \
       "$(awk -v t="$d" -v n="$n" 'BEGIN { printf "%.0f", t * 1e6 / n }')" \
       "$(awk -v k="$dr" 'BEGIN { print k / 1024 }')" "$(ratio "$((dr * 1024))" "$bytes")"
-    printf '%s         process floor (discs on an empty catalogue) %.1f MiB; above it %.1f MiB = %sx file\n' \
-      "$b" "$(awk -v k="$fl" 'BEGIN { print k / 1024 }')" "$(awk -v k="$((dr - fl))" 'BEGIN { print k / 1024 }')" \
-      "$(ratio "$(((dr - fl) * 1024))" "$bytes")"
+    printf '%s         process floor (discs on an empty catalogue): %s ms, %.1f MiB; above it %4s ns/entry, %.1f MiB = %sx file\n' \
+      "$b" "$(M "$b.floor")" "$(awk -v k="$fl" 'BEGIN { print k / 1024 }')" \
+      "$(awk -v t="$d" -v f="$(M "$b.floor")" -v n="$n" 'BEGIN { printf "%.0f", (t - f) * 1e6 / n }')" \
+      "$(awk -v k="$((dr - fl))" 'BEGIN { print k / 1024 }')" "$(ratio "$(((dr - fl) * 1024))" "$bytes")"
     printf '%s rename: %8s ms %-17s = %5sx (cat|wc + cp) (goal 3), %4s ns/entry; peak %6.1f MiB = %sx file\n' \
       "$b" "$rn" "$(spread "$b.rename")" \
       "$(ratio "$rn" "$(awk -v a="$cat_ms" -v c="$cp_ms" 'BEGIN { print a + c }')")" \

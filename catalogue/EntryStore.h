@@ -22,8 +22,11 @@ public:
     using TextId = std::uint32_t;  // 0 is always the empty text
 
     EntryStore();
+    // Stops a bulk append's helper before the memory it follows is freed.
     ~EntryStore();
+    // Takes over the entries; the store moved from holds nothing usable until Clear().
     EntryStore(EntryStore&&) noexcept;
+    // Takes over the entries of `other`, dropping its own; `other` holds nothing usable until Clear().
     EntryStore& operator=(EntryStore&&) noexcept;
 
     std::size_t Size() const { return m_rows.size(); }
