@@ -20,7 +20,7 @@ public:
         std::size_t bytes;
     };
     // How far beyond the filled part of a region its pages are taken.
-    static constexpr std::size_t kAhead = std::size_t{8} << 20;
+    static constexpr std::size_t kAhead = std::size_t{4} << 20;
 
     // Starts following `regions`, none of them filled yet; does nothing where pages cannot be taken ahead.
     explicit BulkPrefaulter(std::vector<Region> regions);
