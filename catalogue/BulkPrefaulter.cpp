@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 #include <utility>
 
 #include "catalogue/BulkMemory.h"
@@ -18,7 +19,12 @@ BulkPrefaulter::BulkPrefaulter(std::vector<Region> regions)
     : m_regions(std::move(regions)),
       m_filled(std::make_unique<std::atomic<std::size_t>[]>(m_regions.size())),
       m_taken(m_regions.size(), 0) {
-    if (bulk::CanTakePages()) m_helper = std::thread(&BulkPrefaulter::Run, this);
+    if (!bulk::CanTakePages()) return;
+    try {
+        m_helper = std::thread(&BulkPrefaulter::Run, this);
+    } catch (const std::system_error&) {
+        // No thread to spare: the pages come on first touch, as without a helper.
+    }
 }
 
 BulkPrefaulter::~BulkPrefaulter() {

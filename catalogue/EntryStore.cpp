@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "catalogue/BulkPrefaulter.h"
@@ -44,16 +45,20 @@ void EntryStore::Reserve(std::size_t rows) {
 
 void EntryStore::BeginBulkAppend(std::size_t rows, std::size_t textBytes) {
     EndBulkAppend();
-    m_rows.reserve(m_rows.size() + rows);
+    if (rows <= m_rows.max_size() - m_rows.size()) m_rows.reserve(m_rows.size() + rows);
     const std::size_t rowBytes = (m_rows.capacity() - m_rows.size()) * sizeof(Row);
     if (!bulk::CanTakePages() || rowBytes < bulk::kHugeBlock || rowBytes + textBytes < kPrefaultFrom) return;
-    // One block for all the names, so that the helper can follow it: only what the appends reach, or
-    // the helper takes ahead of them, ever becomes memory.
-    m_bulkText = m_names.Reserve(textBytes);
-    m_bulkTextBytes = textBytes;
-    m_bulkFirstRow = m_rows.size();
-    m_prefaulter = std::make_unique<BulkPrefaulter>(std::vector<BulkPrefaulter::Region>{
-        {reinterpret_cast<char*>(m_rows.data() + m_rows.size()), rowBytes}, {m_bulkText, textBytes}});
+    try {
+        // One block for all the names, so that the helper can follow it: only what the appends reach, or
+        // the helper takes ahead of them, ever becomes memory.
+        m_bulkText = m_names.Reserve(textBytes);
+        m_bulkTextBytes = textBytes;
+        m_bulkFirstRow = m_rows.size();
+        m_prefaulter = std::make_unique<BulkPrefaulter>(std::vector<BulkPrefaulter::Region>{
+            {reinterpret_cast<char*>(m_rows.data() + m_rows.size()), rowBytes}, {m_bulkText, textBytes}});
+    } catch (const std::bad_alloc&) {
+        // Taking pages ahead only makes the appends faster: without room for it they go on as ever.
+    }
 }
 
 void EntryStore::EndBulkAppend() {
