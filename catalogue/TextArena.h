@@ -18,6 +18,7 @@ public:
     char* Reserve(std::size_t bytes);
     // Where the next claim begins when it fits in the last block.
     const char* Cursor() const;
+    // Frees every block; every view into the arena ends with it.
     void Clear();
     // Bytes the blocks hold up to the last claim: pages past it in the last block are not counted, since
     // bulk blocks take their pages only when touched.
