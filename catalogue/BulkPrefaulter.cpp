@@ -43,11 +43,12 @@ void BulkPrefaulter::Stop() {
 bool BulkPrefaulter::Step(std::size_t region) {
     const Region& r = m_regions[region];
     const std::size_t filled = m_filled[region].load(std::memory_order_relaxed);
-    const std::size_t wanted = std::min(r.bytes, filled + kAhead);
     std::size_t& taken = m_taken[region];
-    // What the filler has reached it took itself; the helper goes on from there.
+    // What the filler has reached it took itself; the helper goes on from there, a whole step at a time
+    // (the region's last one excepted), so that it wakes up and calls the system as seldom as it can.
     taken = std::max(taken, std::min(filled, r.bytes));
-    if (taken >= wanted) return false;
+    const std::size_t wanted = std::min(r.bytes, filled + kAhead);
+    if (taken >= wanted || (wanted - taken < kStep && wanted < r.bytes)) return false;
     const std::size_t step = std::min(kStep, wanted - taken);
     if (!bulk::TakePages(r.begin + taken, step)) {
         taken = r.bytes;  // the system refuses: this region fills on first touch, as without a helper

@@ -11,7 +11,8 @@
 // Takes the pages of bulk memory from the system on a helper thread, a bounded distance ahead of the code
 // that fills them. Memory touched for the first time costs the kernel a page of zeroes (and a virtual
 // machine's host its own fault), which is about half of what opening a large catalogue takes; on a second
-// core that work runs beside the parser instead of inside it, and never more than kAhead bytes early.
+// core that work runs beside the parser instead of inside it, and never more than kAhead bytes early (and
+// the rest of the huge page that holds the last of them).
 class BulkPrefaulter {
 public:
     // A range of bulk memory (from bulk::Allocate) that is filled from its start on.
