@@ -59,9 +59,13 @@ fi
 
 declare -A ms rss
 # run KEY COMMAND...: one timed run; its wall time (ms) and peak memory (KiB) are added to KEY's lists.
+# Each starts once the disk has written what the runs before it left (cp and rename write a whole
+# catalogue): otherwise whatever comes next waits for that writing, in its own flushes or in throttled
+# writes, and is timed for the command before it.
 run() {
   local key=$1 start end
   shift
+  sync
   start=$EPOCHREALTIME
   /usr/bin/time -f %M -o "$work/rss" "$@" >/dev/null 2>"$work/err" || {
     echo "failed: $*" >&2
