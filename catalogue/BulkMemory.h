@@ -10,9 +10,19 @@ namespace bulk {
 // Bytes at and above which a block is asked for huge pages.
 inline constexpr std::size_t kHugeBlock = std::size_t{2} << 20;
 
-// A block of `bytes` bytes, uninitialised; throws std::bad_alloc when there is no memory.
+// A block of `bytes` bytes, uninitialised; throws std::bad_alloc when there is no memory. A block of
+// kHugeBlock or more takes its pages from the system only when they are first touched (or taken).
 void* Allocate(std::size_t bytes);
 // Gives back a block from Allocate, with the same `bytes`.
 void Free(void* block, std::size_t bytes) noexcept;
+
+// Whether TakePages can take pages ahead of their first touch on this system.
+bool CanTakePages();
+// Has the system back `bytes` bytes at `at`, inside a block of kHugeBlock or more, with pages now,
+// without changing what they hold; false when it cannot (then the pages come on first touch as ever).
+bool TakePages(void* at, std::size_t bytes) noexcept;
+// Hands the pages wholly inside `bytes` bytes at `at` (in a block of kHugeBlock or more) back to the
+// system; they read as zero bytes when touched again.
+void GiveBackPages(void* at, std::size_t bytes) noexcept;
 
 }  // namespace bulk

@@ -102,6 +102,11 @@ public:
         m_pos += 4;
         return true;
     }
+    // The bytes held from the current one on: all of them lie inside the file.
+    const char* Pos() const { return m_pos; }
+    const char* End() const { return m_end; }
+    // Steps over `n` bytes of those held.
+    void Advance(std::size_t n) { m_pos += n; }
     // Steps over `n` bytes, which the caller has checked against Remaining().
     bool Skip(std::size_t n) {
         if (!Have(n)) return false;
@@ -175,9 +180,11 @@ public:
         if (count16 == 0xFFFF && !m_in.Get32(count)) return Fail("the file ends inside the entry count");
         if (static_cast<std::uint64_t>(count) * kMinEntryBytes > m_in.Remaining())
             return Fail("the entry count (" + std::to_string(count) + ") is larger than the file can hold");
-        m_entries.Reserve(count);
+        // Every name and size text lies in the rest of the file (texts stored as UTF-16 may grow a little
+        // on the way to UTF-8; what does not fit goes elsewhere).
+        m_entries.BeginBulkAppend(count, static_cast<std::size_t>(m_in.Remaining()));
         for (std::uint32_t i = 0; i < count; ++i) {
-            if (!ReadObjectTag(i) || !ReadEntry(i)) return false;
+            if (!ReadHeldEntry() && (!ReadObjectTag(i) || !ReadEntry(i))) return false;
         }
         return true;
     }
@@ -252,6 +259,27 @@ private:
                                    : std::string_view(m_in.AtMark(at[k].distance), at[k].length);
         }
         m_entries.Append(texts[0], texts[1], texts[2], texts[3], texts[4]);
+        return true;
+    }
+
+    // Nearly every entry is a reference to the described class and five texts of less than 255 bytes,
+    // already held in the buffer: such an entry is read straight from the buffer. Anything else is left
+    // untouched (false) for ReadObjectTag and ReadEntry, which read every form and name every fault.
+    bool ReadHeldEntry() {
+        const auto* p = reinterpret_cast<const unsigned char*>(m_in.Pos());
+        const auto* end = reinterpret_cast<const unsigned char*>(m_in.End());
+        if (end - p < 2 + 5 || m_classNumber == 0 || m_classNumber >= kBigObjectTag) return false;
+        if (static_cast<std::uint32_t>(p[0] | (p[1] << 8)) != (kClassTag | m_classNumber)) return false;
+        p += 2;
+        std::string_view texts[5];
+        for (std::string_view& text : texts) {
+            if (p == end || *p == 0xFF || end - p - 1 < *p) return false;
+            text = {reinterpret_cast<const char*>(p + 1), *p};
+            p += 1 + *p;
+        }
+        m_entries.Append(texts[0], texts[1], texts[2], texts[3], texts[4]);
+        m_in.Advance(static_cast<std::size_t>(p - reinterpret_cast<const unsigned char*>(m_in.Pos())));
+        ++m_nextNumber;
         return true;
     }
 
@@ -340,7 +368,9 @@ void WriteInterned(EncodedText& last, EntryStore::TextId id, std::string_view te
 
 bool Load(StreamBytes& in, EntryStore& entries, std::string& error) {
     Loader loader(in, entries, error);
-    if (loader.Run()) return true;
+    const bool loaded = loader.Run();
+    entries.EndBulkAppend();
+    if (loaded) return true;
     entries.Clear();
     return false;
 }

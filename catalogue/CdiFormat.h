@@ -13,7 +13,7 @@
 namespace cdi {
 
 // How much of a file the chunked reader holds at once (more only while one entry is larger).
-inline constexpr std::size_t kReadChunk = std::size_t{1} << 20;
+inline constexpr std::size_t kReadChunk = std::size_t{1} << 18;
 
 // Hands the chunked reader the next bytes of a file: puts at most `capacity` bytes at `into` and returns
 // how many (0 at the end of the file), or returns -1 with `error` set to the system's reason.

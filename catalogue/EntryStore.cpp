@@ -2,42 +2,33 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 
+#include "catalogue/BulkPrefaulter.h"
+
 namespace {
-// Blocks start small, so a tiny catalogue costs little, and double up to the size that huge pages back.
-constexpr std::size_t kFirstBlockSize = 4 * 1024;
-constexpr std::size_t kLargestBlockSize = bulk::kHugeBlock;
+// A bulk append smaller than this fills its memory on first touch: a helper thread and its pages taken
+// ahead would cost more than they save.
+constexpr std::size_t kPrefaultFrom = std::size_t{64} << 20;
+// How many appends go by between two reports to the helper.
+constexpr std::size_t kFeedEvery = 1024;
+
+void CopyIn(char* at, std::string_view text) {
+    if (!text.empty()) std::memcpy(at, text.data(), text.size());
+}
 }  // namespace
-
-std::string_view TextArena::Store(std::string_view first, std::string_view second) {
-    const std::size_t length = first.size() + second.size();
-    if (length == 0) return {};
-    if (m_blocks.empty() || m_capacity - m_used < length) {
-        const std::size_t grown = m_capacity ? std::min(m_capacity * 2, kLargestBlockSize) : kFirstBlockSize;
-        const std::size_t size = std::max(grown, length);
-        m_blocks.emplace_back(static_cast<char*>(bulk::Allocate(size)), BlockFree{size});
-        m_capacity = size;
-        m_used = 0;
-        m_reserved += size;
-    }
-    char* at = m_blocks.back().get() + m_used;
-    if (!first.empty()) std::memcpy(at, first.data(), first.size());
-    if (!second.empty()) std::memcpy(at + first.size(), second.data(), second.size());
-    m_used += length;
-    return {at, length};
-}
-
-void TextArena::Clear() {
-    m_blocks.clear();
-    m_used = m_capacity = m_reserved = 0;
-}
 
 EntryStore::EntryStore() {
     Clear();
 }
 
+EntryStore::~EntryStore() = default;
+EntryStore::EntryStore(EntryStore&&) noexcept = default;
+EntryStore& EntryStore::operator=(EntryStore&&) noexcept = default;
+
 void EntryStore::Clear() {
+    m_prefaulter.reset();
     m_rows = {};
     m_names.Clear();
     m_pool.Clear();
@@ -45,6 +36,57 @@ void EntryStore::Clear() {
     m_index.Clear();
     m_index.Insert(0, TextIndex::Hash({}));
     for (auto& recent : m_recent) std::fill(std::begin(recent), std::end(recent), 0);
+}
+
+void EntryStore::Reserve(std::size_t rows) {
+    EndBulkAppend();  // the rows may move, and the helper must not follow the old ones
+    m_rows.reserve(rows);
+}
+
+void EntryStore::BeginBulkAppend(std::size_t rows, std::size_t textBytes) {
+    EndBulkAppend();
+    if (rows <= m_rows.max_size() - m_rows.size()) m_rows.reserve(m_rows.size() + rows);
+    const std::size_t rowBytes = (m_rows.capacity() - m_rows.size()) * sizeof(Row);
+    if (!bulk::CanTakePages() || rowBytes < bulk::kHugeBlock || rowBytes + textBytes < kPrefaultFrom) return;
+    try {
+        // One block for all the names, so that the helper can follow it: only what the appends reach, or
+        // the helper takes ahead of them, ever becomes memory.
+        m_bulkText = m_names.Reserve(textBytes);
+        m_bulkTextBytes = textBytes;
+        m_bulkFirstRow = m_rows.size();
+        m_prefaulter = std::make_unique<BulkPrefaulter>(std::vector<BulkPrefaulter::Region>{
+            {reinterpret_cast<char*>(m_rows.data() + m_rows.size()), rowBytes}, {m_bulkText, textBytes}});
+    } catch (const std::bad_alloc&) {
+        // Taking pages ahead only makes the appends faster: without room for it they go on as ever.
+    }
+}
+
+void EntryStore::EndBulkAppend() {
+    if (!m_prefaulter) return;
+    m_prefaulter->Stop();
+    const auto giveBack = [](char* begin, std::size_t filled, std::size_t taken) {
+        if (taken > filled) bulk::GiveBackPages(begin + filled, taken - filled);
+    };
+    const std::size_t rowsFilled = (std::max(m_rows.size(), m_bulkFirstRow) - m_bulkFirstRow) * sizeof(Row);
+    giveBack(reinterpret_cast<char*>(m_rows.data() + m_bulkFirstRow), rowsFilled, m_prefaulter->Taken(0));
+    giveBack(m_bulkText, BulkTextFilled(), m_prefaulter->Taken(1));
+    m_prefaulter.reset();
+}
+
+void EntryStore::FeedPrefaulter() {
+    // The rows are about to move to a larger block: the helper must let go of the old one first.
+    if (m_rows.size() == m_rows.capacity()) return EndBulkAppend();
+    const std::size_t appended = m_rows.size() - std::min(m_rows.size(), m_bulkFirstRow);
+    if (appended % kFeedEvery != 0) return;
+    m_prefaulter->Filled(0, appended * sizeof(Row));
+    m_prefaulter->Filled(1, BulkTextFilled());
+}
+
+std::size_t EntryStore::BulkTextFilled() const {
+    // Once the names outgrow the reserved block they go on in another: the block then counts as full.
+    const auto cursor = reinterpret_cast<std::uintptr_t>(m_names.Cursor());
+    const auto begin = reinterpret_cast<std::uintptr_t>(m_bulkText);
+    return cursor >= begin && cursor - begin <= m_bulkTextBytes ? cursor - begin : m_bulkTextBytes;
 }
 
 EntryStore::TextId EntryStore::Intern(std::string_view text) {
@@ -79,8 +121,10 @@ std::size_t EntryStore::Append(std::string_view label, std::string_view name, st
                                std::string_view path, std::string_view size) {
     // Consecutive entries mostly share label, kind and path: trying the texts just used before hashing
     // keeps loading a large catalogue close to the speed of reading its bytes.
-    Row row{nullptr, 0, 0, InternRecent(0, label), InternRecent(1, kind), InternRecent(2, path)};
+    Row row{nullptr, InternRecent(0, label), InternRecent(1, kind), InternRecent(2, path), 0, 0};
     StoreNameAndSize(row, name, size);
+    if (m_prefaulter) [[unlikely]]
+        FeedPrefaulter();
     m_rows.push_back(row);
     return m_rows.size() - 1;
 }
@@ -95,23 +139,31 @@ bool EntryStore::IsDeleted(std::size_t i) const {
 }
 
 void EntryStore::StoreNameAndSize(Row& row, std::string_view name, std::string_view size) {
-    // One arena copy of both keeps a row at 32 bytes.
-    row.text = m_names.Store(name, size).data();
-    row.nameLength = static_cast<std::uint32_t>(name.size());
-    row.sizeLength = static_cast<std::uint32_t>(size.size());
+    // One arena copy of both keeps a row at 24 bytes.
+    const bool longForm = name.size() >= kLongTexts || size.size() >= kLongTexts;
+    const std::size_t header = longForm ? sizeof(LongLengths) : 0;
+    char* at = m_names.Claim(header + name.size() + size.size());
+    if (longForm) {
+        const LongLengths lengths{name.size(), size.size()};
+        std::memcpy(at, &lengths, sizeof lengths);
+    }
+    CopyIn(at + header, name);
+    CopyIn(at + header + name.size(), size);
+    row.text = at;
+    row.nameLength = longForm ? kLongTexts : static_cast<std::uint16_t>(name.size());
+    row.sizeLength = longForm ? 0 : static_cast<std::uint16_t>(size.size());
 }
 
 void EntryStore::SetName(std::size_t i, std::string_view text) {
-    const std::string size(SizeText(i));
-    StoreNameAndSize(m_rows[i], text, size);
+    // The old texts stay where they are, so views of them (even `text` itself) are still good to copy.
+    StoreNameAndSize(m_rows[i], text, SizeText(i));
 }
 
 void EntryStore::SetSize(std::size_t i, std::string_view text) {
-    const std::string name(Name(i));
-    StoreNameAndSize(m_rows[i], name, text);
+    StoreNameAndSize(m_rows[i], Name(i), text);
 }
 
 std::size_t EntryStore::MemoryBytes() const {
-    return m_rows.capacity() * sizeof(Row) + m_names.BytesReserved() + m_pool.BytesReserved() +
+    return m_rows.capacity() * sizeof(Row) + m_names.BytesHeld() + m_pool.BytesHeld() +
            m_texts.capacity() * sizeof(std::string_view) + m_index.MemoryBytes();
 }

@@ -2,47 +2,43 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
 
 #include "catalogue/BulkAllocator.h"
-#include "catalogue/BulkMemory.h"
+#include "catalogue/TextArena.h"
 #include "catalogue/TextIndex.h"
 
-// Byte storage whose blocks never move, so string_views into it stay valid until Clear().
-class TextArena {
-public:
-    std::string_view Store(std::string_view text) { return Store(text, {}); }
-    // Stores `first` immediately followed by `second`; returns a view of both together.
-    std::string_view Store(std::string_view first, std::string_view second);
-    void Clear();
-    std::size_t BytesReserved() const { return m_reserved; }
-
-private:
-    struct BlockFree {
-        std::size_t bytes;
-        void operator()(char* block) const noexcept { bulk::Free(block, bytes); }
-    };
-    std::vector<std::unique_ptr<char, BlockFree>> m_blocks;
-    std::size_t m_used = 0;      // bytes used in the last block
-    std::size_t m_capacity = 0;  // size of the last block
-    std::size_t m_reserved = 0;
-};
+class BulkPrefaulter;
 
 // Compact column storage for catalogue entries, built for millions of rows.
 // Labels, kinds and paths repeat massively and are interned once; a name and its size text, which
-// rarely repeat, sit side by side in an arena.
+// rarely repeat, sit side by side in an arena. A row is 24 bytes.
 // Every string_view handed out stays valid until Clear().
 class EntryStore {
 public:
     using TextId = std::uint32_t;  // 0 is always the empty text
 
     EntryStore();
+    // Stops a bulk append's helper before the memory it follows is freed.
+    ~EntryStore();
+    // Takes over the entries; the store moved from holds nothing usable until Clear().
+    EntryStore(EntryStore&&) noexcept;
+    // Takes over the entries of `other`, dropping its own; `other` holds nothing usable until Clear().
+    EntryStore& operator=(EntryStore&&) noexcept;
 
     std::size_t Size() const { return m_rows.size(); }
-    void Reserve(std::size_t rows) { m_rows.reserve(rows); }
+    // Room for `rows` entries in all, so that appends up to that many never move the rows.
+    void Reserve(std::size_t rows);
     void Clear();
+    // Prepares for appending `rows` entries whose names and size texts take about `textBytes` at most:
+    // room for both is taken at once, and for a large load a helper thread takes the memory's pages from
+    // the system a little ahead of the appends. Ends with EndBulkAppend, Clear or a growth past `rows`.
+    void BeginBulkAppend(std::size_t rows, std::size_t textBytes);
+    // Stops the helper of BeginBulkAppend and gives back the pages it took ahead that no entry reached.
+    void EndBulkAppend();
 
     // Appends one entry; returns its index.
     std::size_t Append(std::string_view label, std::string_view name, std::string_view kind,
@@ -51,11 +47,20 @@ public:
     void Truncate(std::size_t rows);
 
     std::string_view Label(std::size_t i) const { return Text(m_rows[i].label); }
-    std::string_view Name(std::size_t i) const { return {m_rows[i].text, m_rows[i].nameLength}; }
+    std::string_view Name(std::size_t i) const {
+        const Row& row = m_rows[i];
+        if (row.nameLength != kLongTexts) [[likely]]
+            return {row.text, row.nameLength};
+        return {row.text + sizeof(LongLengths), LongLengthsOf(row).name};
+    }
     std::string_view Kind(std::size_t i) const { return Text(m_rows[i].kind); }
     std::string_view Path(std::size_t i) const { return Text(m_rows[i].path); }
     std::string_view SizeText(std::size_t i) const {
-        return {m_rows[i].text + m_rows[i].nameLength, m_rows[i].sizeLength};
+        const Row& row = m_rows[i];
+        if (row.nameLength != kLongTexts) [[likely]]
+            return {row.text + row.nameLength, row.sizeLength};
+        const LongLengths lengths = LongLengthsOf(row);
+        return {row.text + sizeof(LongLengths) + lengths.name, lengths.size};
     }
     // Interned id of the label: equal labels have equal ids, so grouping discs needs no string compare.
     TextId LabelId(std::size_t i) const { return m_rows[i].label; }
@@ -80,25 +85,48 @@ public:
 
 private:
     struct Row {
-        const char* text;  // the name, followed by the size text
-        std::uint32_t nameLength;
-        std::uint32_t sizeLength;
+        const char* text;  // the name, followed by the size text (after LongLengths in the long form)
         TextId label;
         TextId kind;
         TextId path;
+        std::uint16_t nameLength;  // kLongTexts: the lengths are the LongLengths at `text`
+        std::uint16_t sizeLength;
     };
+    static_assert(sizeof(void*) != 8 || sizeof(Row) == 24);
+    // Lengths of a name or size text of 0xFFFF bytes or more, stored before the texts: rare enough that
+    // every other row keeps its lengths in four bytes.
+    struct LongLengths {
+        std::uint64_t name;
+        std::uint64_t size;
+    };
+    static constexpr std::uint16_t kLongTexts = 0xFFFF;
+    static LongLengths LongLengthsOf(const Row& row) {
+        LongLengths lengths;
+        std::memcpy(&lengths, row.text, sizeof lengths);
+        return lengths;
+    }
     TextId Intern(std::string_view text);
     // Interns a label, kind or path (`column` 0, 1, 2), trying the texts that column took last first.
     TextId InternRecent(int column, std::string_view text);
     void StoreNameAndSize(Row& row, std::string_view name, std::string_view size);
+    // Tells the helper of BeginBulkAppend how far the appends have come.
+    void FeedPrefaulter();
+    // How much of the names block of BeginBulkAppend is filled.
+    std::size_t BulkTextFilled() const;
 
     std::vector<Row, BulkAllocator<Row>> m_rows;
     TextArena m_names;  // names and size texts
     TextArena m_pool;
-    std::vector<std::string_view> m_texts;  // id -> interned text
-    TextIndex m_index;                      // interned text -> id
+    std::vector<std::string_view, BulkAllocator<std::string_view>> m_texts;  // id -> interned text
+    TextIndex m_index;                                                       // interned text -> id
     // Per column, the ids taken last, most recent first: a disc's entries share a label, a walk alternates
     // between two kinds and goes back to the folders above the one it left.
     static constexpr int kRecent = 4;
     TextId m_recent[3][kRecent] = {};
+    // While a bulk append runs: its helper (last, so that it stops before the memory it follows is freed),
+    // the row it began at and the arena room it reserved.
+    std::size_t m_bulkFirstRow = 0;
+    char* m_bulkText = nullptr;
+    std::size_t m_bulkTextBytes = 0;
+    std::unique_ptr<BulkPrefaulter> m_prefaulter;
 };

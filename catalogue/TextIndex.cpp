@@ -37,7 +37,8 @@ void TextIndex::Clear() {
 }
 
 void TextIndex::Grow() {
-    std::vector<Slot> old(m_slots.empty() ? kFirstSlots : 2 * m_slots.size(), Slot{kNone, 0});
+    std::vector<Slot, BulkAllocator<Slot>> old(m_slots.empty() ? kFirstSlots : 2 * m_slots.size(),
+                                               Slot{kNone, 0});
     old.swap(m_slots);
     m_count = 0;
     for (const Slot& slot : old) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/BulkAllocator.h"
+
 // Finds the id of an interned text by its bytes: one flat open-addressing table of (id, hash) pairs, so
 // that a look-up among millions of texts costs a probe and a compare instead of a walk through nodes.
 // The texts themselves stay with the caller, who passes them to Find.
@@ -31,6 +33,6 @@ private:
     };
     void Grow();
 
-    std::vector<Slot> m_slots;  // a power of two in size, at most half full
+    std::vector<Slot, BulkAllocator<Slot>> m_slots;  // a power of two in size, at most half full
     std::size_t m_count = 0;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <random>
@@ -123,4 +124,87 @@ TEST(EntryStore, InterningByThePreviousRowMatchesAPlainTable) {
     std::set<EntryStore::TextId> ids;
     for (const auto& [text, id] : firstId) ids.insert(id);
     EXPECT_EQ(ids.size(), firstId.size()) << "one id for two labels";
+}
+
+namespace {
+
+using Texts = std::array<std::string, 5>;
+
+// A name or size text around every length the rows treat apart: empty, short, and either side of the
+// 0xFFFF bytes from which the lengths move out of the row.
+std::string RandomLength(std::mt19937& random, char fill) {
+    static constexpr std::size_t kEdges[] = {0, 1, 7, 254, 255, 0xFFFE, 0xFFFF, 0x10000, 0x12345};
+    const std::size_t length = random() % 8 == 0 ? kEdges[random() % std::size(kEdges)] : random() % 30;
+    std::string text(length, fill);
+    if (length) text[random() % length] = static_cast<char>('a' + random() % 26);
+    return text;
+}
+
+void ExpectSameTexts(const EntryStore& store, const std::vector<Texts>& model, const std::string& what) {
+    ASSERT_EQ(store.Size(), model.size()) << what;
+    for (std::size_t i = 0; i < model.size(); ++i) {
+        ASSERT_TRUE(store.Label(i) == model[i][0] && store.Name(i) == model[i][1] &&
+                    store.Kind(i) == model[i][2] && store.Path(i) == model[i][3] &&
+                    store.SizeText(i) == model[i][4])
+            << what << ", entry " << i;
+        const bool deleted = std::all_of(model[i].begin(), model[i].end(), [](auto& t) { return t.empty(); });
+        ASSERT_EQ(store.IsDeleted(i), deleted) << what << ", entry " << i;
+    }
+}
+
+}  // namespace
+
+// A row keeps short name and size lengths in itself and long ones beside the texts: over generated
+// entries and edits, every accessor must give what a plain table of the five texts holds.
+TEST(EntryStore, PackedRowsGiveWhatAPlainTableHolds) {
+    std::mt19937 random(77);
+    EntryStore store;
+    std::vector<Texts> model;
+    for (int i = 0; i < 3000; ++i) {
+        Texts texts{"Disc " + std::to_string(i / 500), RandomLength(random, 'n'), i % 3 ? "file " : "folder ",
+                    "\\" + std::to_string(i % 7) + "\\", RandomLength(random, '9')};
+        if (random() % 20 == 0) texts = {};
+        store.Append(texts[0], texts[1], texts[2], texts[3], texts[4]);
+        model.push_back(texts);
+        if (random() % 10 == 0) {  // an edit moves a row between the short and the long form
+            const std::size_t row = random() % model.size();
+            if (random() % 2) {
+                model[row][1] = RandomLength(random, 'r');
+                store.SetName(row, model[row][1]);
+            } else {
+                model[row][4] = RandomLength(random, '1');
+                store.SetSize(row, model[row][4]);
+            }
+        }
+    }
+    ExpectSameTexts(store, model, "appended and edited");
+    store.Truncate(1234);
+    model.resize(1234);
+    ExpectSameTexts(store, model, "truncated");
+}
+
+// A bulk append large enough for the page-taking helper must store exactly what plain appends store,
+// also when more entries come than were announced and the rows move.
+TEST(EntryStore, ABulkAppendStoresWhatPlainAppendsStore) {
+    std::mt19937 random(4242);
+    std::vector<Texts> model;
+    for (int i = 0; i < 300000; ++i) {
+        model.push_back({"Disc " + std::to_string(i / 20000), "name " + std::to_string(random() % 100000),
+                         i % 9 ? "file " : "folder ", "\\dir " + std::to_string(i / 40) + "\\",
+                         std::to_string(random() % 9999)});
+    }
+    model[1000][1] = std::string(0x10000, 'L');
+    EntryStore plain;
+    for (const Texts& t : model) plain.Append(t[0], t[1], t[2], t[3], t[4]);
+    ExpectSameTexts(plain, model, "plain");
+
+    for (const std::size_t announced : {model.size(), model.size() / 2}) {
+        EntryStore bulk;
+        bulk.BeginBulkAppend(announced, std::size_t{96} << 20);
+        for (const Texts& t : model) bulk.Append(t[0], t[1], t[2], t[3], t[4]);
+        bulk.EndBulkAppend();
+        ExpectSameTexts(bulk, model, "bulk, " + std::to_string(announced) + " announced");
+        EXPECT_LT(bulk.MemoryBytes(), plain.MemoryBytes() + (std::size_t{4} << 20))
+            << "a bulk append holds about what plain appends hold, not the room it announced";
+    }
 }
