@@ -36,34 +36,43 @@ void AppendHex(std::string& out, const char* format, unsigned value) {
     out += escaped;
 }
 
+// The escapes C and JSON write alike; false for any other character.
+bool AppendCommonEscape(char c, std::string& out) {
+    const char* escape = nullptr;
+    switch (c) {
+        case '\t':
+            escape = "\\t";
+            break;
+        case '\n':
+            escape = "\\n";
+            break;
+        case '\r':
+            escape = "\\r";
+            break;
+        case '\\':
+            escape = "\\\\";
+            break;
+        case '"':
+            escape = "\\\"";
+            break;
+        default:
+            return false;
+    }
+    out += escape;
+    return true;
+}
+
 void AppendEscaped(std::string_view text, std::string& out) {
     out.push_back('"');
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        switch (c) {
-            case '\t':
-                out += "\\t";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '"':
-                out += "\\\"";
-                break;
-            default:
-                if (IsControl(c)) {
-                    AppendHex(out, "\\x%02x", static_cast<unsigned char>(c));
-                } else if (IsC1At(text, i)) {
-                    AppendHex(out, "\\u%04x", static_cast<unsigned char>(text[++i]));
-                } else {
-                    out.push_back(c);
-                }
+        if (AppendCommonEscape(c, out)) continue;
+        if (IsControl(c)) {
+            AppendHex(out, "\\x%02x", static_cast<unsigned char>(c));
+        } else if (IsC1At(text, i)) {
+            AppendHex(out, "\\u%04x", static_cast<unsigned char>(text[++i]));
+        } else {
+            out.push_back(c);
         }
     }
     out.push_back('"');
@@ -86,34 +95,15 @@ void AppendTextField(std::string_view bytes, std::string& out) {
 void AppendJsonString(std::string_view bytes, std::string& out) {
     WithDisplayForm(bytes, [&out](std::string_view text) {
         for (const char c : text) {
-            switch (c) {
-                case '"':
-                    out += "\\\"";
-                    break;
-                case '\\':
-                    out += "\\\\";
-                    break;
-                case '\n':
-                    out += "\\n";
-                    break;
-                case '\r':
-                    out += "\\r";
-                    break;
-                case '\t':
-                    out += "\\t";
-                    break;
-                case '\b':
-                    out += "\\b";
-                    break;
-                case '\f':
-                    out += "\\f";
-                    break;
-                default:
-                    if (static_cast<unsigned char>(c) < 0x20)
-                        AppendHex(out, "\\u%04x", static_cast<unsigned char>(c));
-                    else
-                        out.push_back(c);
-            }
+            if (AppendCommonEscape(c, out)) continue;
+            if (c == '\b')
+                out += "\\b";
+            else if (c == '\f')
+                out += "\\f";
+            else if (static_cast<unsigned char>(c) < 0x20)
+                AppendHex(out, "\\u%04x", static_cast<unsigned char>(c));
+            else
+                out.push_back(c);
         }
     });
 }

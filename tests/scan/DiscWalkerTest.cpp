@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "DriveEnv.h"
+#include "StoreRows.h"
 #include "TempFolder.h"
 #include "catalogue/EntryStore.h"
 #include "scan/DiscWalker.h"
@@ -17,16 +18,6 @@
 using scan::DiscWalker;
 
 namespace {
-
-// label, name, kind, path, size
-using Row = std::tuple<std::string, std::string, std::string, std::string, std::string>;
-
-std::vector<Row> Rows(const EntryStore& store) {
-    std::vector<Row> rows;
-    for (std::size_t i = 0; i < store.Size(); ++i)
-        rows.emplace_back(store.Label(i), store.Name(i), store.Kind(i), store.Path(i), store.SizeText(i));
-    return rows;
-}
 
 std::vector<Row> Sorted(std::vector<Row> rows) {
     std::sort(rows.begin(), rows.end());

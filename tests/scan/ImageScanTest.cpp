@@ -11,6 +11,7 @@
 #include "IsoImage.h"
 #include "RecordingView.h"
 #include "ScriptedMessages.h"
+#include "StoreRows.h"
 #include "TempFolder.h"
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Hints.h"
@@ -20,16 +21,6 @@
 #include "scan/LiveListing.h"
 
 namespace {
-
-// label, name, kind, path, size
-using Row = std::tuple<std::string, std::string, std::string, std::string, std::string>;
-
-std::vector<Row> Rows(const EntryStore& store) {
-    std::vector<Row> rows;
-    for (std::size_t i = 0; i < store.Size(); ++i)
-        rows.emplace_back(store.Label(i), store.Name(i), store.Kind(i), store.Path(i), store.SizeText(i));
-    return rows;
-}
 
 std::vector<Row> Walked(const std::string& drive, std::string* refusal = nullptr) {
     scan::DiscWalker walker("Backup");
