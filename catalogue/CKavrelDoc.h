@@ -58,8 +58,9 @@ public:
     std::string GetFirstLabel() const;
     // Direct access to the storage, for scans that must not copy (search, lists, tree build).
     const EntryStore& Entries() const { return m_arrEntries; }
-    // Access that may change entries: the folder indexes built so far are dropped.
-    EntryStore& Entries() {
+    // Access that may change entries: the folder indexes built so far are dropped. A name of its own, so
+    // that a read through a non-const document never drops them.
+    EntryStore& EditEntries() {
         m_folderIndexes.Clear();
         return m_arrEntries;
     }

@@ -16,7 +16,7 @@ EntryStore::TextId LabelIdOf(const EntryStore& entries, std::string_view label) 
 }  // namespace
 
 std::size_t DeleteDisc(CKavrelDoc& doc, std::string_view label) {
-    EntryStore& entries = doc.Entries();
+    EntryStore& entries = doc.EditEntries();
     const EntryStore::TextId id = LabelIdOf(entries, label);
     std::size_t blanked = 0;
     for (std::size_t i = 0; id != EntryStore::kNoId && i < entries.Size(); ++i) {
@@ -33,7 +33,7 @@ std::size_t DeleteDisc(CKavrelDoc& doc, std::string_view label) {
 }
 
 std::size_t RelabelEntries(CKavrelDoc& doc, std::string_view oldLabel, std::string_view newLabel) {
-    EntryStore& entries = doc.Entries();
+    EntryStore& entries = doc.EditEntries();
     const EntryStore::TextId id = LabelIdOf(entries, oldLabel);
     std::size_t relabelled = 0;
     for (std::size_t i = 0; id != EntryStore::kNoId && i < entries.Size(); ++i) {

@@ -1,7 +1,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Disc.h"
@@ -21,7 +20,7 @@ int CmdList(int argc, char** argv) {
     const std::string& label = args.Positional()[1];
     CKavrelDoc doc;
     if (!cli::OpenCatalogue(path, doc)) return cli::kExitFailed;
-    const EntryStore& entries = std::as_const(doc).Entries();
+    const EntryStore& entries = doc.Entries();
     const catalogue::Disc disc = catalogue::FirstRun(entries, label);
     if (disc.entries == 0) return cli::Fail("no disc is labelled \"" + label + "\" in " + path);
     const std::optional<std::string> folder = args.Value("--folder");

@@ -80,7 +80,7 @@ bool ContentsList::Activate(int row, CView* sender) {
     // The rows of a whole disc open nothing: a disc is walked folder by folder from its node in the tree.
     if (!IsFolderListing()) return false;
     if (m_model.IsUpRow(row)) return GoUp(sender);
-    const EntryStore& store = std::as_const(*m_pDoc).Entries();
+    const EntryStore& store = m_pDoc->Entries();
     const std::int64_t entry = m_model.EntryRow(row);
     if (entry < 0 || static_cast<std::size_t>(entry) >= store.Size()) return false;
     const catalogue::FolderIndex::FolderId opened =
@@ -125,7 +125,7 @@ void ContentsList::AddDirectoryRow(std::int32_t row) {
 
 void ContentsList::ListDiscEntries(std::string_view label) {
     if (label.empty()) return;
-    const EntryStore& store = std::as_const(*m_pDoc).Entries();
+    const EntryStore& store = m_pDoc->Entries();
     const catalogue::Disc disc = catalogue::FirstRun(store, label);
     m_model.ShowEntries(&store, disc.first, disc.end - disc.first);
 }
@@ -136,7 +136,7 @@ void ContentsList::ListFolderEntries(std::string_view label, std::string_view pa
     m_folderIndex = m_pDoc->Folders(label);
     m_folder = m_folderIndex->Find(path);
     if (m_folder == catalogue::FolderIndex::kNoFolder) return;
-    m_model.ShowFolderEntries(&std::as_const(*m_pDoc).Entries(), m_folderIndex->Path(m_folder),
+    m_model.ShowFolderEntries(&m_pDoc->Entries(), m_folderIndex->Path(m_folder),
                               m_folderIndex->Rows(m_folder), m_folderIndex);
 }
 

@@ -16,7 +16,7 @@ std::string ImageRefusedMessage(const std::string& image, const std::string& rea
 }
 
 std::size_t AppendWalked(CKavrelDoc& doc, const EntryStore& walked) {
-    doc.Entries().Reserve(doc.GetEntryCount() + walked.Size());
+    doc.EditEntries().Reserve(doc.GetEntryCount() + walked.Size());
     for (std::size_t i = 0; i < walked.Size(); ++i) {
         // Once memory has run out one "Out of memory" is enough; the entries added so far stay.
         if (!doc.AppendEntry(walked.Label(i), walked.Name(i), walked.Kind(i), walked.Path(i),

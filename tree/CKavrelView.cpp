@@ -5,7 +5,6 @@
 #include <QStyle>
 #include <QToolTip>
 #include <memory>
-#include <utility>
 #include <vector>
 
 #include "catalogue/CKavrelDoc.h"
@@ -148,7 +147,7 @@ void CKavrelView::ScanCdDrives() {
 
 void CKavrelView::AddDiscNodes() {
     if (!m_hImageRoot) return;
-    const EntryStore& entries = std::as_const(*m_pDoc).Entries();
+    const EntryStore& entries = m_pDoc->Entries();
     const std::vector<catalogue::Disc> discs = catalogue::DiscNodes(entries);
     QList<QTreeWidgetItem*> nodes;
     nodes.reserve(static_cast<qsizetype>(discs.size()));

@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
     for (int round = 0; round < kRounds; ++round) {
         tree.OnInitialUpdate();
         QTreeWidgetItem* disc = tree.m_hImageRoot->child(1);
-        doc.Entries();  // access that may change the entries: the kept indexes go
+        doc.EditEntries();  // access that may change the entries: the kept indexes go
         QApplication::processEvents();
 
         Stopwatch watch;

@@ -54,7 +54,7 @@ std::string RandomName(std::mt19937& random, bool folder) {
 
 void BuildCatalogue(CKavrelDoc& doc) {
     std::mt19937 random(20261207);
-    doc.Entries().Reserve(kEntries);
+    doc.EditEntries().Reserve(kEntries);
     std::string label;
     std::string path = "\\";
     for (std::size_t i = 0; i < kEntries; ++i) {

@@ -255,6 +255,9 @@ TEST_F(FolderIndexOfDocument, IsBuiltOnceAndKeptWhileNothingChanges) {
     EXPECT_EQ(doc.Folders("A"), first);
     EXPECT_EQ(std::as_const(doc).Entries().Size(), 3u);
     EXPECT_EQ(doc.Folders("A"), first);
+    // Views and the search read through a document that is not const: reading still keeps the index.
+    EXPECT_EQ(doc.Entries().Name(0), std::as_const(doc).Entries().Name(0));
+    EXPECT_EQ(doc.Folders("A"), first);
     EXPECT_EQ(Folders(*doc.Folders("no such disc")), Texts{"\\"});
 }
 
@@ -284,7 +287,7 @@ TEST_F(FolderIndexOfDocument, IsBuiltAfreshWhenTheCatalogueChanges) {
          "A",
          {"\\", "\\DOCS\\", "\\OTHER\\"}},
         {"an entry changed through the store",
-         [](CKavrelDoc& d) { d.Entries().SetName(0, "TEXTS"); },
+         [](CKavrelDoc& d) { d.EditEntries().SetName(0, "TEXTS"); },
          "A",
          {"\\", "\\TEXTS\\", "\\DOCS\\"}},
     };
