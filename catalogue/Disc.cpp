@@ -1,5 +1,7 @@
 #include "catalogue/Disc.h"
 
+#include <algorithm>
+
 namespace catalogue {
 
 namespace {
@@ -40,6 +42,61 @@ Disc NodeDisc(const EntryStore& store, std::size_t node, std::string_view label)
     const std::vector<Disc> discs = DiscNodes(store);
     if (node < discs.size() && store.Text(discs[node].label) == label) return discs[node];
     return FirstRun(store, label);
+}
+
+Disc DiscAt(const EntryStore& store, std::size_t row) {
+    if (row >= store.Size()) return {};
+    const EntryStore::TextId id = store.LabelId(row);
+    if (id == kEmptyLabel) return {};
+    Disc disc{id, row, row + 1, 1};
+    // Deleted entries never split a disc: look past them for more of its entries on either side.
+    for (std::size_t i = row; i-- > 0;) {
+        const EntryStore::TextId other = store.LabelId(i);
+        if (other == kEmptyLabel) continue;
+        if (other != id) break;
+        disc.first = i;
+        ++disc.entries;
+    }
+    for (std::size_t i = row + 1; i < store.Size(); ++i) {
+        const EntryStore::TextId other = store.LabelId(i);
+        if (other == kEmptyLabel) continue;
+        if (other != id) break;
+        disc.end = i + 1;
+        ++disc.entries;
+    }
+    return disc;
+}
+
+std::vector<Disc> DiscsLabelled(const EntryStore& store, std::string_view label) {
+    const EntryStore::TextId id = label.empty() ? EntryStore::kNoId : store.FindText(label);
+    std::vector<Disc> discs;
+    if (id == EntryStore::kNoId) return discs;
+    for (const Disc& disc : DiscNodes(store)) {
+        if (disc.label == id) discs.push_back(disc);
+    }
+    return discs;
+}
+
+Disc FirstDisc(const EntryStore& store, std::string_view label) {
+    const EntryStore::TextId id = label.empty() ? EntryStore::kNoId : store.FindText(label);
+    if (id == EntryStore::kNoId) return {};
+    for (std::size_t i = 0; i < store.Size(); ++i) {
+        if (store.LabelId(i) == id) return DiscAt(store, i);
+    }
+    return {};
+}
+
+std::string UniqueLabel(const EntryStore& store, std::string_view proposed,
+                        const std::vector<std::string>& taken) {
+    const auto free = [&](const std::string& label) {
+        // A text interned for another column (a name, a path) is no disc: look for an entry carrying it.
+        return FirstDisc(store, label).entries == 0 &&
+               std::find(taken.begin(), taken.end(), label) == taken.end();
+    };
+    std::string label(proposed);
+    for (unsigned n = 2; !label.empty() && !free(label); ++n)
+        label = std::string(proposed) + " (" + std::to_string(n) + ")";
+    return label;
 }
 
 }  // namespace catalogue

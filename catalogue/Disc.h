@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -40,5 +41,21 @@ Disc FirstRun(const EntryStore& store, EntryStore::TextId label);
 // disc the tree built there when that one carries the text; else (the tree was edited since it was built)
 // the first run of the text, the disc the contents list shows for it.
 Disc NodeDisc(const EntryStore& store, std::size_t node, std::string_view label);
+
+// The disc, as the tree finds it, that holds row `row`: the disc a node stands for, named by any of its
+// entries (the tree keeps the first). No entries when the row is out of range or deleted. Reads only the
+// disc's own rows and the deleted ones around them, not the whole catalogue.
+Disc DiscAt(const EntryStore& store, std::size_t row);
+
+// The discs, as the tree finds them, that carry `label`, in catalogue order.
+std::vector<Disc> DiscsLabelled(const EntryStore& store, std::string_view label);
+
+// The disc a label names where no node says which: the first disc carrying it, as the tree finds them.
+Disc FirstDisc(const EntryStore& store, std::string_view label);
+
+// A label for a new disc that no disc of the catalogue and none of `taken` carries: `proposed` itself when
+// it is free, else "proposed (2)", "proposed (3)", ... An empty proposal stays empty (it names no disc).
+std::string UniqueLabel(const EntryStore& store, std::string_view proposed,
+                        const std::vector<std::string>& taken = {});
 
 }  // namespace catalogue
