@@ -226,7 +226,9 @@ void CKavrelApp::OnFilePrint() {
         m_options.messages->Tell("Select a disc in the tree to print its entries.");
         return;
     }
-    printout::PrintDisc(m_pFrame.get(), m_doc, label);
+    // The node's own disc, which another disc may share the label with.
+    printout::PrintDisc(m_pFrame.get(), m_doc, label,
+                        CKavrelView::DiscRow(m_pFrame->TreeView()->currentItem()));
 }
 
 void CKavrelApp::OnExportList() {

@@ -22,11 +22,12 @@ std::string_view Trimmed(std::string_view kind) {
 }
 }  // namespace
 
-QString DiscTableHtml(const CKavrelDoc& doc, std::string_view label) {
+QString DiscTableHtml(const CKavrelDoc& doc, std::string_view label, std::size_t row) {
     const EntryStore& entries = doc.Entries();
-    const catalogue::Disc disc = catalogue::FirstRun(entries, label);
+    const catalogue::Disc disc = catalogue::DiscFor(entries, row, label);
     QString rows;
     for (std::size_t i = disc.first; i < disc.end; ++i) {
+        if (!disc.Holds(entries, i)) continue;
         rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td align=\"right\">%4</td></tr>\n")
                     .arg(Cell(entries.Name(i)), Cell(Trimmed(entries.Kind(i))), Cell(entries.Path(i)),
                          Cell(entries.SizeText(i)));
@@ -43,13 +44,13 @@ QString DiscTableHtml(const CKavrelDoc& doc, std::string_view label) {
         .arg(Cell(label), count, rows);
 }
 
-bool PrintDisc(QWidget* parent, const CKavrelDoc& doc, std::string_view label) {
+bool PrintDisc(QWidget* parent, const CKavrelDoc& doc, std::string_view label, std::size_t row) {
     QPrinter printer;
     printer.setDocName(ToQString(label));
     QPrintDialog dialog(&printer, parent);
     if (dialog.exec() != QDialog::Accepted) return false;
     QTextDocument page;
-    page.setHtml(DiscTableHtml(doc, label));
+    page.setHtml(DiscTableHtml(doc, label, row));
     page.print(&printer);
     return true;
 }

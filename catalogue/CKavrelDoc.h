@@ -35,10 +35,16 @@ public:
     std::string m_strFoundLabel;              // kResultRow
     std::string m_strFoundPath;               // kResultRow
     std::string m_strFoundSize;               // kResultRow
+    std::size_t m_nFoundRow = 0;              // kResultRow: the hit's entry, so a pick finds its own disc
     std::string m_strPickLabel;               // kPickDisc, kShowPickedDisc, kPickFolder, kShowPickedFolder
     std::string m_strPickName;                // the picked entry's name, to select its row; may be empty
     std::string m_strPickPath;                // the picked entry's path: the folder kPickFolder opens
     std::string m_strSelText;                 // kShowDisc, kShowFolder: the label of the disc
+    // kShowDisc, kShowFolder: a row of that disc (its node's), so that of two discs with one label the
+    // chosen one shows; catalogue::kAnyDisc for the first disc carrying the label.
+    std::size_t m_nSelDisc = static_cast<std::size_t>(-1);
+    // kPickDisc, kPickFolder and the kShowPicked* hints: a row of the picked disc, or kAnyDisc.
+    std::size_t m_nPickDisc = static_cast<std::size_t>(-1);
     std::string m_strSelFolder;               // kShowFolder: the folder of that disc ("\DOCS\")
     std::array<std::string, 10> m_strDrives;  // optical drive roots from FindCdDrives; " " when unused
 
@@ -64,10 +70,10 @@ public:
         m_folderIndexes.Clear();
         return m_arrEntries;
     }
-    // The folders of the disc that `label` names as the contents list shows it (its first run), for
-    // browsing it folder by folder: built in one pass on first use and kept until the entries change.
-    std::shared_ptr<const catalogue::FolderIndex> Folders(std::string_view label) const {
-        return m_folderIndexes.Get(m_arrEntries, label);
+    // The folders of `disc` (see catalogue::DiscFor), for browsing it folder by folder: built in one pass on
+    // first use and kept until the entries change.
+    std::shared_ptr<const catalogue::FolderIndex> Folders(const catalogue::Disc& disc) const {
+        return m_folderIndexes.Get(m_arrEntries, disc);
     }
 
     // Fills m_strDrives from slot 0 with the optical drive roots (at most ten); true when any was found.

@@ -23,27 +23,6 @@ std::vector<Disc> DiscNodes(const EntryStore& store) {
     return discs;
 }
 
-Disc FirstRun(const EntryStore& store, std::string_view label) {
-    return FirstRun(store, label.empty() ? EntryStore::kNoId : store.FindText(label));
-}
-
-Disc FirstRun(const EntryStore& store, EntryStore::TextId label) {
-    if (label == EntryStore::kNoId || label == kEmptyLabel) return {};
-    const std::size_t size = store.Size();
-    std::size_t first = 0;
-    while (first < size && store.LabelId(first) != label) ++first;
-    std::size_t end = first;
-    while (end < size && store.LabelId(end) == label) ++end;
-    if (first == end) return {};
-    return {label, first, end, end - first};
-}
-
-Disc NodeDisc(const EntryStore& store, std::size_t node, std::string_view label) {
-    const std::vector<Disc> discs = DiscNodes(store);
-    if (node < discs.size() && store.Text(discs[node].label) == label) return discs[node];
-    return FirstRun(store, label);
-}
-
 Disc DiscAt(const EntryStore& store, std::size_t row) {
     if (row >= store.Size()) return {};
     const EntryStore::TextId id = store.LabelId(row);
@@ -84,6 +63,13 @@ Disc FirstDisc(const EntryStore& store, std::string_view label) {
         if (store.LabelId(i) == id) return DiscAt(store, i);
     }
     return {};
+}
+
+Disc DiscFor(const EntryStore& store, std::size_t row, std::string_view label) {
+    if (row == kAnyDisc) return FirstDisc(store, label);
+    const Disc disc = DiscAt(store, row);
+    if (disc.entries == 0 || store.Text(disc.label) != label) return {};
+    return disc;
 }
 
 std::string UniqueLabel(const EntryStore& store, std::string_view proposed,

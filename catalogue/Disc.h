@@ -30,18 +30,6 @@ struct Disc {
 // without a label never split a disc, and the same label apart from itself gives two discs.
 std::vector<Disc> DiscNodes(const EntryStore& store);
 
-// The disc that the contents list shows for a label: the first unbroken run of entries carrying it, in
-// catalogue order; an entry with another label, even an empty one, ends the run. No entries when no entry
-// carries the label; the empty label, which deleted entries carry, names no disc.
-Disc FirstRun(const EntryStore& store, std::string_view label);
-// The same for an interned label id (kNoId and the empty text's id name no disc).
-Disc FirstRun(const EntryStore& store, EntryStore::TextId label);
-
-// The disc that the node at place `node` under the catalogue root (0 first) stands for, given its text: the
-// disc the tree built there when that one carries the text; else (the tree was edited since it was built)
-// the first run of the text, the disc the contents list shows for it.
-Disc NodeDisc(const EntryStore& store, std::size_t node, std::string_view label);
-
 // The disc, as the tree finds it, that holds row `row`: the disc a node stands for, named by any of its
 // entries (the tree keeps the first). No entries when the row is out of range or deleted. Reads only the
 // disc's own rows and the deleted ones around them, not the whole catalogue.
@@ -52,6 +40,13 @@ std::vector<Disc> DiscsLabelled(const EntryStore& store, std::string_view label)
 
 // The disc a label names where no node says which: the first disc carrying it, as the tree finds them.
 Disc FirstDisc(const EntryStore& store, std::string_view label);
+
+// A row that names no disc in particular: the label alone says which (its first disc).
+inline constexpr std::size_t kAnyDisc = static_cast<std::size_t>(-1);
+
+// The disc a node or a pick stands for: the one holding `row` when it carries `label` (a stale row names
+// nothing), or with kAnyDisc the first disc carrying `label`.
+Disc DiscFor(const EntryStore& store, std::size_t row, std::string_view label);
 
 // A label for a new disc that no disc of the catalogue and none of `taken` carries: `proposed` itself when
 // it is free, else "proposed (2)", "proposed (3)", ... An empty proposal stays empty (it names no disc).

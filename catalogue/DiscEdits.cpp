@@ -4,23 +4,11 @@
 
 namespace catalogue {
 
-namespace {
-
-// Labels are interned: comparing ids avoids a string compare per entry on catalogues of millions.
-// A label no entry carries (kNoId) matches nothing; the empty label must never match either, since
-// blank entries carry it and a disc is only ever named by a non-empty label.
-EntryStore::TextId LabelIdOf(const EntryStore& entries, std::string_view label) {
-    return label.empty() ? EntryStore::kNoId : entries.FindText(label);
-}
-
-}  // namespace
-
-std::size_t DeleteDisc(CKavrelDoc& doc, std::string_view label) {
+std::size_t DeleteDisc(CKavrelDoc& doc, const Disc& disc) {
     EntryStore& entries = doc.EditEntries();
-    const EntryStore::TextId id = LabelIdOf(entries, label);
     std::size_t blanked = 0;
-    for (std::size_t i = 0; id != EntryStore::kNoId && i < entries.Size(); ++i) {
-        if (entries.LabelId(i) != id) continue;
+    for (std::size_t i = disc.first; i < disc.end && i < entries.Size(); ++i) {
+        if (!disc.Holds(entries, i)) continue;
         entries.SetKind(i, {});
         entries.SetName(i, {});
         entries.SetPath(i, {});
@@ -32,12 +20,12 @@ std::size_t DeleteDisc(CKavrelDoc& doc, std::string_view label) {
     return blanked;
 }
 
-std::size_t RelabelEntries(CKavrelDoc& doc, std::string_view oldLabel, std::string_view newLabel) {
+std::size_t RelabelDisc(CKavrelDoc& doc, const Disc& disc, std::string_view newLabel) {
     EntryStore& entries = doc.EditEntries();
-    const EntryStore::TextId id = LabelIdOf(entries, oldLabel);
     std::size_t relabelled = 0;
-    for (std::size_t i = 0; id != EntryStore::kNoId && i < entries.Size(); ++i) {
-        if (entries.LabelId(i) != id) continue;
+    for (std::size_t i = disc.first; i < disc.end && i < entries.Size(); ++i) {
+        // Holds compares with the label the disc had: check before the first row is relabelled.
+        if (!disc.Holds(entries, i)) continue;
         entries.SetLabel(i, newLabel);
         ++relabelled;
     }

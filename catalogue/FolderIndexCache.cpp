@@ -10,13 +10,12 @@ namespace {
 constexpr std::size_t kMaxKept = 16;
 }  // namespace
 
-std::shared_ptr<const FolderIndex> FolderIndexCache::Get(const EntryStore& store, std::string_view label) {
-    const EntryStore::TextId id = label.empty() ? EntryStore::kNoId : store.FindText(label);
-    if (id == EntryStore::kNoId) return std::make_shared<const FolderIndex>();
-    if (const auto kept = m_indexes.find(id); kept != m_indexes.end()) return kept->second;
+std::shared_ptr<const FolderIndex> FolderIndexCache::Get(const EntryStore& store, const Disc& disc) {
+    if (disc.entries == 0) return std::make_shared<const FolderIndex>();
+    if (const auto kept = m_indexes.find(disc.first); kept != m_indexes.end()) return kept->second;
     if (m_indexes.size() >= kMaxKept) m_indexes.clear();
-    auto index = std::make_shared<const FolderIndex>(store, FirstRun(store, id));
-    m_indexes.emplace(id, index);
+    auto index = std::make_shared<const FolderIndex>(store, disc);
+    m_indexes.emplace(disc.first, index);
     return index;
 }
 

@@ -2,9 +2,9 @@
 
 #include <cstddef>
 #include <memory>
-#include <string_view>
 #include <unordered_map>
 
+#include "catalogue/Disc.h"
 #include "catalogue/EntryStore.h"
 #include "catalogue/FolderIndex.h"
 
@@ -14,16 +14,16 @@ namespace catalogue {
 // when its owner clears them. An index handed out stays whole while its holder keeps it.
 class FolderIndexCache {
 public:
-    // The folders of the disc the contents list shows for `label` (its first run, see FirstRun), built on
-    // first use. A label no entry carries gives the root alone.
-    std::shared_ptr<const FolderIndex> Get(const EntryStore& store, std::string_view label);
+    // The folders of `disc` (see DiscFor), built on first use. A disc without entries gives the root alone.
+    std::shared_ptr<const FolderIndex> Get(const EntryStore& store, const Disc& disc);
     // Forgets every index; the next Get builds afresh from the entries as they are then.
     void Clear() { m_indexes.clear(); }
     // Number of indexes kept.
     std::size_t Size() const { return m_indexes.size(); }
 
 private:
-    std::unordered_map<EntryStore::TextId, std::shared_ptr<const FolderIndex>> m_indexes;
+    // By the disc's first row: two discs may share a label, never a row.
+    std::unordered_map<std::size_t, std::shared_ptr<const FolderIndex>> m_indexes;
 };
 
 }  // namespace catalogue

@@ -8,12 +8,14 @@
 #include "cli/CliSupport.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/DiscChoice.h"
 #include "cli/Listing.h"
 
-// One disc as the contents list shows it: the first unbroken run of entries carrying the label; with
-// --folder, that folder's own files and folders as the list shows it when the folder's node is selected.
+// One disc as its node in the tree lists it: every entry of the disc, past deleted ones (the first disc
+// carrying the label, or the one --index names); with --folder, that folder's own files and folders as the
+// list shows it when the folder's node is selected.
 int CmdList(int argc, char** argv) {
-    const cli::CommandLine args(argc, argv, {"--json", "--csv"}, {"--folder"});
+    const cli::CommandLine args(argc, argv, {"--json", "--csv"}, {"--folder", "--index"});
     if (const auto stop = cli::CheckArguments(args, "list", 2, 2)) return *stop;
 
     const std::string& path = args.Positional()[0];
@@ -21,8 +23,9 @@ int CmdList(int argc, char** argv) {
     CKavrelDoc doc;
     if (!cli::OpenCatalogue(path, doc)) return cli::kExitFailed;
     const EntryStore& entries = doc.Entries();
-    const catalogue::Disc disc = catalogue::FirstRun(entries, label);
-    if (disc.entries == 0) return cli::Fail("no disc is labelled \"" + label + "\" in " + path);
+    const std::optional<catalogue::Disc> chosen = cli::ChooseDisc(entries, args, label, path, false);
+    if (!chosen) return cli::kExitFailed;
+    const catalogue::Disc& disc = *chosen;
     const std::optional<std::string> folder = args.Value("--folder");
     std::optional<catalogue::FolderIndex> index;
     catalogue::FolderIndex::FolderId found = catalogue::FolderIndex::kNoFolder;
@@ -40,7 +43,9 @@ int CmdList(int argc, char** argv) {
                      entries.SizeText(i)});
     };
     if (!index) {
-        for (std::size_t i = disc.first; i < disc.end; ++i) write(i);
+        for (std::size_t i = disc.first; i < disc.end; ++i) {
+            if (disc.Holds(entries, i)) write(i);
+        }
     } else {
         for (const std::uint32_t i : index->Rows(found)) write(i);
     }

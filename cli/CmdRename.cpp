@@ -1,5 +1,6 @@
 #include <cstddef>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "catalogue/CKavrelDoc.h"
@@ -7,10 +8,11 @@
 #include "cli/CliSupport.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/DiscChoice.h"
 
-// Gives a disc another label as the tree does; a label that another disc carries merges the two.
+// Gives one disc another label as the tree does; a label that a neighbouring disc carries merges the two.
 int CmdRename(int argc, char** argv) {
-    const cli::CommandLine args(argc, argv, {});
+    const cli::CommandLine args(argc, argv, {}, {"--index"});
     if (const auto stop = cli::CheckArguments(args, "rename", 3, 3)) return *stop;
 
     const std::string& path = args.Positional()[0];
@@ -20,8 +22,9 @@ int CmdRename(int argc, char** argv) {
     if (newLabel.empty()) return cli::Fail("the new label must not be empty");
     CKavrelDoc doc;
     if (!cli::OpenCatalogue(path, doc)) return cli::kExitFailed;
-    const std::size_t relabelled = catalogue::RelabelEntries(doc, oldLabel, newLabel);
-    if (relabelled == 0) return cli::Fail("no disc is labelled \"" + oldLabel + "\" in " + path);
+    const std::optional<catalogue::Disc> disc = cli::ChooseDisc(doc.Entries(), args, oldLabel, path, true);
+    if (!disc) return cli::kExitFailed;
+    const std::size_t relabelled = catalogue::RelabelDisc(doc, *disc, newLabel);
     if (!cli::SaveCatalogue(path, doc)) return cli::kExitFailed;
     std::cout << relabelled << (relabelled == 1 ? " entry relabelled\n" : " entries relabelled\n");
     return cli::kExitOk;

@@ -8,17 +8,21 @@ TAMBEROL_COMMAND(
     "the discs as the tree shows them, with entry counts; --sizes: files, folders and bytes of each "
     "disc, and a last line (no label) over all of them")
 TAMBEROL_COMMAND(
-    "list", CmdList, "FILE LABEL [--folder PATH] [--json|--csv]",
-    "the entries of one disc as the contents list shows them; with --folder, only those directly "
-    "in that folder of the disc ('\\DOCS\\')")
+    "list", CmdList, "FILE LABEL [--index N] [--folder PATH] [--json|--csv]",
+    "the entries of one disc as its node lists them (the first disc with LABEL, or the one whose first "
+    "entry is N, as discs prints it); with --folder, only those directly in that folder of the disc "
+    "('\\DOCS\\')")
 TAMBEROL_COMMAND("drives", CmdDrives, "[--json|--csv]", "the optical drives and the folders they map to")
 TAMBEROL_COMMAND("scan", CmdScan, "FILE --label LABEL DRIVE | FILE IMAGE...",
                  "catalogues the disc in DRIVE (or a folder or disc image) under LABEL into FILE, or each "
                  "IMAGE as a disc labelled from its volume")
-TAMBEROL_COMMAND("rename", CmdRename, "FILE OLD NEW",
-                 "gives the disc labelled OLD the label NEW (exact bytes)")
-TAMBEROL_COMMAND("delete", CmdDelete, "FILE LABEL",
-                 "deletes the disc labelled LABEL (its entries are blanked)")
+TAMBEROL_COMMAND(
+    "rename", CmdRename, "FILE OLD NEW [--index N]",
+    "gives the disc labelled OLD the label NEW (exact bytes); when OLD names more than one disc, "
+    "--index N chooses the one whose first entry is N")
+TAMBEROL_COMMAND("delete", CmdDelete, "FILE LABEL [--index N]",
+                 "deletes the disc labelled LABEL (its entries are blanked); when LABEL names more than one "
+                 "disc, --index N chooses the one whose first entry is N")
 TAMBEROL_COMMAND("find", CmdFind, "FILE TEXT [--case] [--files-only] [--whole] [--json|--csv]",
                  "entries whose name matches TEXT ('*' is a wildcard unless --whole); exit 1: none found, or "
                  "'*' with --whole")

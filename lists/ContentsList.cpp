@@ -1,6 +1,7 @@
 #include "lists/ContentsList.h"
 
 #include <utility>
+#include <vector>
 
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Disc.h"
@@ -26,7 +27,7 @@ void ContentsList::OnInitialUpdate(IMessages* messages) {
         return;
     }
     ShowCatalogueColumns(kInitialNameWidth);
-    ListDiscEntries(m_pDoc->GetFirstLabel());
+    ListDiscEntries(m_pDoc->GetFirstLabel(), catalogue::kAnyDisc);
 }
 
 int ContentsList::OnUpdate(int hint) {
@@ -35,22 +36,22 @@ int ContentsList::OnUpdate(int hint) {
             if (m_pDoc->m_strSelText.empty()) return -1;
             if (!IsCatalogueLayout()) ShowCatalogueColumns(kSwitchedNameWidth);
             m_model.ClearRows();
-            ListDiscEntries(m_pDoc->m_strSelText);
+            ListDiscEntries(m_pDoc->m_strSelText, m_pDoc->m_nSelDisc);
             return -1;
         case hint::kShowPickedDisc:
             if (!IsCatalogueLayout()) ShowCatalogueColumns(kSwitchedNameWidth);
             m_model.ClearRows();
-            ListDiscEntries(m_pDoc->m_strPickLabel);
+            ListDiscEntries(m_pDoc->m_strPickLabel, m_pDoc->m_nPickDisc);
             // The picked hit's own row, rather than a fixed row that may hold anything.
             if (m_pDoc->m_strPickName.empty()) return -1;
             return m_model.FindRow(m_pDoc->m_strPickName, m_pDoc->m_strPickPath);
         case hint::kShowFolder:
             if (!IsCatalogueLayout()) ShowCatalogueColumns(kSwitchedNameWidth);
-            ListFolderEntries(m_pDoc->m_strSelText, m_pDoc->m_strSelFolder);
+            ListFolderEntries(m_pDoc->m_strSelText, m_pDoc->m_nSelDisc, m_pDoc->m_strSelFolder);
             return -1;
         case hint::kShowPickedFolder:
             if (!IsCatalogueLayout()) ShowCatalogueColumns(kSwitchedNameWidth);
-            ListFolderEntries(m_pDoc->m_strPickLabel, m_pDoc->m_strPickPath);
+            ListFolderEntries(m_pDoc->m_strPickLabel, m_pDoc->m_nPickDisc, m_pDoc->m_strPickPath);
             return FindEntryNamed(m_pDoc->m_strPickName);
         case hint::kLiveListing:
             ClearRows();
@@ -100,6 +101,7 @@ bool ContentsList::GoUp(CView* sender) {
 
 void ContentsList::PickFolder(std::string path, std::string name, CView* sender) {
     m_pDoc->m_strPickLabel = m_strFolderLabel;
+    m_pDoc->m_nPickDisc = m_nFolderDisc;
     m_pDoc->m_strPickPath = std::move(path);
     m_pDoc->m_strPickName = std::move(name);
     m_pDoc->UpdateAllViews(sender, hint::kPickFolder);
@@ -123,17 +125,28 @@ void ContentsList::AddDirectoryRow(std::int32_t row) {
     m_model.InsertLiveRow(row, scan::LiveRow::FromTexts(m_pDoc->m_strListRow));
 }
 
-void ContentsList::ListDiscEntries(std::string_view label) {
+void ContentsList::ListDiscEntries(std::string_view label, std::size_t row) {
     if (label.empty()) return;
     const EntryStore& store = m_pDoc->Entries();
-    const catalogue::Disc disc = catalogue::FirstRun(store, label);
-    m_model.ShowEntries(&store, disc.first, disc.end - disc.first);
+    const catalogue::Disc disc = catalogue::DiscFor(store, row, label);
+    if (disc.entries == disc.end - disc.first) {
+        m_model.ShowEntries(&store, disc.first, disc.entries);
+        return;
+    }
+    // Deleted entries lie between the disc's own: list its rows alone.
+    std::vector<std::uint32_t> rows;
+    rows.reserve(disc.entries);
+    for (std::size_t i = disc.first; i < disc.end; ++i) {
+        if (disc.Holds(store, i)) rows.push_back(static_cast<std::uint32_t>(i));
+    }
+    m_model.ShowEntries(&store, std::move(rows));
 }
 
-void ContentsList::ListFolderEntries(std::string_view label, std::string_view path) {
+void ContentsList::ListFolderEntries(std::string_view label, std::size_t row, std::string_view path) {
     m_model.ClearRows();
     m_strFolderLabel = label;
-    m_folderIndex = m_pDoc->Folders(label);
+    m_nFolderDisc = row;
+    m_folderIndex = m_pDoc->Folders(catalogue::DiscFor(m_pDoc->Entries(), row, label));
     m_folder = m_folderIndex->Find(path);
     if (m_folder == catalogue::FolderIndex::kNoFolder) return;
     m_model.ShowFolderEntries(&m_pDoc->Entries(), m_folderIndex->Path(m_folder),

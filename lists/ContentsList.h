@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -49,11 +50,12 @@ public:
     void ListDirectory(const std::string& folder);
     // Adds the live row held in the document's row field at `row`.
     void AddDirectoryRow(std::int32_t row);
-    // Shows the first unbroken run of entries carrying `label`; an empty label leaves the list alone.
-    void ListDiscEntries(std::string_view label);
-    // Shows folder `path` of the disc `label` names: the up row, then its own files and folders in
-    // catalogue order; no rows when the disc has no such folder.
-    void ListFolderEntries(std::string_view label, std::string_view path);
+    // Shows the entries of the disc `label` and `row` name (catalogue::DiscFor): all of them, from its first
+    // to its last, past deleted entries; an empty label leaves the list alone.
+    void ListDiscEntries(std::string_view label, std::size_t row);
+    // Shows folder `path` of the disc `label` and `row` name: the up row, then its own files and folders
+    // in catalogue order; no rows when the disc has no such folder.
+    void ListFolderEntries(std::string_view label, std::size_t row, std::string_view path);
     // Installs the three live-listing columns.
     void ShowLiveColumns();
     // Installs the four catalogue columns, column 0 `nameWidth` wide.
@@ -83,6 +85,7 @@ private:
     std::string m_strRootDir;     // the drive root the live listing belongs to
     // The listed folder of a disc, while IsFolderListing().
     std::string m_strFolderLabel;
+    std::size_t m_nFolderDisc = 0;  // a row of that disc, as the tree named it
     std::shared_ptr<const catalogue::FolderIndex> m_folderIndex;
     catalogue::FolderIndex::FolderId m_folder = catalogue::FolderIndex::kNoFolder;
 };

@@ -19,10 +19,12 @@ void DetailListModel::SetColumns(std::vector<ListColumn> columns) {
     m_rows = Rows::None;
     m_rowCount = 0;
     m_store = nullptr;
+    m_entryRows.clear();
     m_folderRows = {};
     m_folderOwner.reset();
     m_live.clear();
     m_hits.Clear();
+    m_hitEntries.clear();
     endResetModel();
     emit columnsReplaced();
 }
@@ -36,10 +38,12 @@ void DetailListModel::ClearRows() {
     }
     m_rows = Rows::None;
     m_store = nullptr;
+    m_entryRows.clear();
     m_folderRows = {};
     m_folderOwner.reset();
     m_live.clear();
     m_hits.Clear();
+    m_hitEntries.clear();
 }
 
 void DetailListModel::SwitchRows(Rows kind) {
@@ -55,6 +59,17 @@ void DetailListModel::ShowEntries(const EntryStore* store, std::size_t first, st
     m_first = first;
     beginInsertRows({}, 0, static_cast<int>(count) - 1);
     m_rowCount = static_cast<int>(count);
+    endInsertRows();
+}
+
+void DetailListModel::ShowEntries(const EntryStore* store, std::vector<std::uint32_t> rows) {
+    ClearRows();
+    if (store == nullptr || rows.empty()) return;
+    m_rows = Rows::Entries;
+    m_store = store;
+    beginInsertRows({}, 0, static_cast<int>(rows.size()) - 1);
+    m_entryRows = std::move(rows);
+    m_rowCount = static_cast<int>(m_entryRows.size());
     endInsertRows();
 }
 
@@ -83,11 +98,12 @@ void DetailListModel::InsertLiveRow(int row, scan::LiveRow liveRow) {
 }
 
 void DetailListModel::AddHitOnTop(std::string_view label, std::string_view name, std::string_view kind,
-                                  std::string_view path, std::string_view size) {
+                                  std::string_view path, std::string_view size, std::size_t entry) {
     SwitchRows(Rows::Hits);
     // Hits are appended to the store and shown in reverse, so a new top row moves nothing.
     beginInsertRows({}, 0, 0);
     m_hits.Append(label, name, kind, path, size);
+    m_hitEntries.push_back(entry);
     m_rowCount = static_cast<int>(m_hits.Size());
     endInsertRows();
 }
@@ -96,7 +112,7 @@ std::string_view DetailListModel::Text(int row, int column) const {
     if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount()) return {};
     switch (m_rows) {
         case Rows::Entries:
-            return EntryText(m_first + static_cast<std::size_t>(row), column);
+            return EntryText(EntryAt(row), column);
         case Rows::Folder: {
             if (row > 0) return EntryText(m_folderRows[static_cast<std::size_t>(row) - 1], column);
             static constexpr std::string_view kUpRow[] = {"..", kKindFolder, {}, "0"};
@@ -172,9 +188,14 @@ bool DetailListModel::IsUpRow(int row) const {
 
 std::int64_t DetailListModel::EntryRow(int row) const {
     if (row < 0 || row >= m_rowCount) return -1;
-    if (m_rows == Rows::Entries) return static_cast<std::int64_t>(m_first) + row;
+    if (m_rows == Rows::Entries) return static_cast<std::int64_t>(EntryAt(row));
     if (m_rows == Rows::Folder && row > 0) return m_folderRows[static_cast<std::size_t>(row) - 1];
     return -1;
+}
+
+std::size_t DetailListModel::HitEntry(int row) const {
+    if (m_rows != Rows::Hits || row < 0 || row >= m_rowCount) return catalogue::kAnyDisc;
+    return m_hitEntries[m_hitEntries.size() - 1 - static_cast<std::size_t>(row)];
 }
 
 int DetailListModel::FindRow(std::string_view name, std::string_view path) const {

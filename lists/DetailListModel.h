@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/Disc.h"
 #include "catalogue/EntryStore.h"
 #include "scan/LiveRow.h"
 
@@ -45,6 +46,9 @@ public:
     void ClearRows();
     // Shows the entries first .. first + count - 1 of `store`, read from it whenever they are drawn.
     void ShowEntries(const EntryStore* store, std::size_t first, std::size_t count);
+    // Shows the entries `rows` of `store` in order (a disc with deleted entries between its own), read from
+    // it whenever they are drawn.
+    void ShowEntries(const EntryStore* store, std::vector<std::uint32_t> rows);
     // Shows one catalogue folder: first the up row ("..", kind "folder ", path `folderPath`, size "0"), then
     // the entries `rows` of `store` in order, read from it whenever they are drawn; `owner` keeps `rows`
     // alive while they are shown.
@@ -53,8 +57,9 @@ public:
     // Inserts a live row before `row` (the end when `row` is past it); other kinds of rows are dropped.
     void InsertLiveRow(int row, scan::LiveRow liveRow);
     // Adds a search hit above every present row; other kinds of rows are dropped.
+    // `entry` is the hit's row in the catalogue, which names its disc among discs that share a label.
     void AddHitOnTop(std::string_view label, std::string_view name, std::string_view kind,
-                     std::string_view path, std::string_view size);
+                     std::string_view path, std::string_view size, std::size_t entry = catalogue::kAnyDisc);
 
     // The stored bytes of a cell: entries name, kind, path, size; live rows name, kind, size;
     // hits name, label, path, size. Empty outside the rows and columns.
@@ -65,6 +70,8 @@ public:
     bool IsUpRow(int row) const;
     // The entry of the store that the row shows; -1 for the up row, live rows, hits and rows outside.
     std::int64_t EntryRow(int row) const;
+    // The catalogue entry a hit row came from; catalogue::kAnyDisc for other rows, or when not known.
+    std::size_t HitEntry(int row) const;
     // The row whose name and path (columns 0 and 2) are exactly these, or -1.
     int FindRow(std::string_view name, std::string_view path) const;
 
@@ -83,6 +90,11 @@ private:
     enum class Rows { None, Entries, Folder, Live, Hits };
 
     void SwitchRows(Rows kind);
+    // Entries: the entry of m_store that row `row` shows.
+    std::size_t EntryAt(int row) const {
+        const auto r = static_cast<std::size_t>(row);
+        return m_entryRows.empty() ? m_first + r : m_entryRows[r];
+    }
     // A cell of entry `i` of m_store: name, kind, path, size.
     std::string_view EntryText(std::size_t i, int column) const;
 
@@ -91,11 +103,13 @@ private:
     int m_rowCount = 0;
     const EntryStore* m_store = nullptr;          // Entries: borrowed from the document
     std::size_t m_first = 0;                      // Entries: index of the first shown entry
+    std::vector<std::uint32_t> m_entryRows;       // Entries: the shown entries, when they are not a run
     std::span<const std::uint32_t> m_folderRows;  // Folder: the entries after the up row
     std::shared_ptr<const void> m_folderOwner;    // Folder: keeps m_folderRows alive
     std::string m_upPath;                         // Folder: the up row's path, the folder's own
     std::vector<scan::LiveRow> m_live;            // Live
     EntryStore m_hits;                            // Hits, in the order they came; row r is hit n - 1 - r
+    std::vector<std::size_t> m_hitEntries;        // Hits: the catalogue entry of each, in the same order
     QIcon m_folderIcon;
     QIcon m_fileIcon;
 };

@@ -20,7 +20,7 @@ void ResultsList::OnUpdate(int hint) {
         return;
     }
     m_model.AddHitOnTop(m_pDoc->m_strFoundLabel, m_pDoc->m_strFoundName, m_pDoc->m_strFoundKind,
-                        m_pDoc->m_strFoundPath, m_pDoc->m_strFoundSize);
+                        m_pDoc->m_strFoundPath, m_pDoc->m_strFoundSize, m_pDoc->m_nFoundRow);
 }
 
 bool ResultsList::Pick(int row, CView* sender) {
@@ -34,6 +34,7 @@ bool ResultsList::ShowInFolder(int row, CView* sender) {
 bool ResultsList::PickHit(int row, CView* sender, int hint) {
     if (row < 0 || row >= m_model.rowCount()) return false;
     m_pDoc->m_strPickLabel = std::string(m_model.Text(row, 1));
+    m_pDoc->m_nPickDisc = m_model.HitEntry(row);
     m_pDoc->m_strPickName = std::string(m_model.Text(row, 0));
     m_pDoc->m_strPickPath = std::string(m_model.Text(row, 2));
     m_pDoc->UpdateAllViews(sender, hint);

@@ -16,6 +16,7 @@ void ReportHit(CKavrelDoc& doc, std::size_t index) {
     doc.m_strFoundPath.assign(entries.Path(index));
     doc.m_strFoundSize.assign(entries.SizeText(index));
     doc.m_strFoundKind.assign(entries.Kind(index));
+    doc.m_nFoundRow = index;
     doc.UpdateAllViews(nullptr, hint::kResultRow);
     doc.m_bResultRow = 0;
 }

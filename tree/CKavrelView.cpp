@@ -23,6 +23,10 @@ namespace {
 
 // Where a folder node keeps its path; only folder nodes carry it, so it is what marks them.
 constexpr int kFolderPathRole = Qt::UserRole + 1;
+// Where a disc node keeps the first row of its disc: two discs may share a label, never a row.
+constexpr int kDiscRowRole = Qt::UserRole + 2;
+// The row of a disc node whose walk added no entries: it names no rows at all.
+constexpr std::size_t kNoRows = catalogue::kAnyDisc - 1;
 
 using catalogue::FolderIndex;
 
@@ -123,6 +127,7 @@ void CKavrelView::OnInitialUpdate() {
         top.append(MakeNode(catalogue::DriveNodeText(m_strDriveRoots[static_cast<std::size_t>(i)]),
                             NodeKind::Drive));
     m_hImageRoot = MakeNode(catalogue::kImageRootText, NodeKind::CatalogueRoot);
+    m_nRowsSeen = m_pDoc->GetEntryCount();
     top.append(m_hImageRoot);
     addTopLevelItems(top);
     m_bRebuilding = false;
@@ -151,8 +156,11 @@ void CKavrelView::AddDiscNodes() {
     const std::vector<catalogue::Disc> discs = catalogue::DiscNodes(entries);
     QList<QTreeWidgetItem*> nodes;
     nodes.reserve(static_cast<qsizetype>(discs.size()));
-    for (const catalogue::Disc& disc : discs)
-        nodes.append(MakeNode(entries.Text(disc.label), NodeKind::Disc));
+    for (const catalogue::Disc& disc : discs) {
+        QTreeWidgetItem* node = MakeNode(entries.Text(disc.label), NodeKind::Disc);
+        node->setData(0, kDiscRowRole, QVariant::fromValue<qulonglong>(disc.first));
+        nodes.append(node);
+    }
     // One insertion for all discs: inserting node by node re-lays out the view each time.
     m_hImageRoot->addChildren(nodes);
     m_hImageRoot->setExpanded(true);
@@ -161,22 +169,77 @@ void CKavrelView::AddDiscNodes() {
 void CKavrelView::AddDiscNode(std::string label) {
     // A disc catalogued before the first build shows up with the build itself.
     if (!m_hImageRoot) return;
-    m_hImageRoot->addChild(MakeNode(label, NodeKind::Disc));
+    // The disc's entries are the rows appended since the tree last looked.
+    const EntryStore& entries = m_pDoc->Entries();
+    const std::size_t first = m_nRowsSeen;
+    m_nRowsSeen = entries.Size();
+    std::size_t row = kNoRows;
+    if (first < entries.Size()) {
+        const catalogue::Disc disc = catalogue::DiscAt(entries, first);
+        // Catalogued under the label of the disc before it, the two are one disc now: one node.
+        if (disc.first < first && FindDiscNode(entries.Text(disc.label), disc.first)) return;
+        row = disc.first;
+    }
+    QTreeWidgetItem* node = MakeNode(label, NodeKind::Disc);
+    node->setData(0, kDiscRowRole, QVariant::fromValue<qulonglong>(row));
+    m_hImageRoot->addChild(node);
     m_hImageRoot->setExpanded(true);
 }
 
-QTreeWidgetItem* CKavrelView::FindDiscNode(std::string_view label) const {
+std::size_t CKavrelView::DiscRow(const QTreeWidgetItem* disc) {
+    const QVariant row = disc ? disc->data(0, kDiscRowRole) : QVariant();
+    return row.isValid() ? static_cast<std::size_t>(row.toULongLong()) : catalogue::kAnyDisc;
+}
+
+catalogue::Disc CKavrelView::DiscOfNode(const QTreeWidgetItem* disc) const {
+    if (!disc) return {};
+    return catalogue::DiscFor(m_pDoc->Entries(), DiscRow(disc), NodeText(disc));
+}
+
+QTreeWidgetItem* CKavrelView::FindDiscNode(std::string_view label, std::size_t row) const {
     const QByteArray wanted = Bytes(label);
+    // A row names one disc; its node is the one that keeps the disc's first row.
+    const std::size_t first =
+        row == catalogue::kAnyDisc ? row : catalogue::DiscAt(m_pDoc->Entries(), row).first;
+    QTreeWidgetItem* byLabel = nullptr;
     for (int i = 0; m_hImageRoot && i < m_hImageRoot->childCount(); ++i) {
         QTreeWidgetItem* node = m_hImageRoot->child(i);
-        if (node->data(0, Qt::UserRole).toByteArray() == wanted) return node;
+        if (node->data(0, Qt::UserRole).toByteArray() != wanted) continue;
+        if (row == catalogue::kAnyDisc || DiscRow(node) == first) return node;
+        if (!byLabel) byLabel = node;
     }
-    return nullptr;
+    return byLabel;
+}
+
+void CKavrelView::SyncDiscNodes() {
+    if (!m_hImageRoot) return;
+    const EntryStore& entries = m_pDoc->Entries();
+    std::size_t lastFirst = catalogue::kAnyDisc;
+    for (int i = 0; i < m_hImageRoot->childCount();) {
+        QTreeWidgetItem* node = m_hImageRoot->child(i);
+        const std::size_t row = DiscRow(node);
+        if (row == kNoRows || row == catalogue::kAnyDisc) {
+            ++i;
+            continue;
+        }
+        const catalogue::Disc disc = catalogue::DiscAt(entries, row);
+        // Gone, or joined to the disc before it: the node would stand for nothing, or for a disc shown above.
+        if (disc.entries == 0 || disc.first == lastFirst) {
+            if (node == currentItem() || IsBelow(currentItem(), node)) selectionModel()->clear();
+            if (m_hCurItem == node || IsBelow(m_hCurItem, node)) m_hCurItem = nullptr;
+            delete node;
+            continue;
+        }
+        lastFirst = disc.first;
+        node->setData(0, kDiscRowRole, QVariant::fromValue<qulonglong>(disc.first));
+        ++i;
+    }
 }
 
 void CKavrelView::SelectPickedDisc() {
-    QTreeWidgetItem* found = FindDiscNode(m_pDoc->m_strPickLabel);
+    QTreeWidgetItem* found = FindDiscNode(m_pDoc->m_strPickLabel, m_pDoc->m_nPickDisc);
     if (!found) return;
+    m_pDoc->m_nPickDisc = DiscRow(found);
 
     m_hImageRoot->setExpanded(true);
     m_bPicking = true;
@@ -188,9 +251,10 @@ void CKavrelView::SelectPickedDisc() {
 }
 
 void CKavrelView::SelectPickedFolder() {
-    QTreeWidgetItem* disc = FindDiscNode(m_pDoc->m_strPickLabel);
+    QTreeWidgetItem* disc = FindDiscNode(m_pDoc->m_strPickLabel, m_pDoc->m_nPickDisc);
     if (!disc) return;
-    const std::shared_ptr<const FolderIndex> index = m_pDoc->Folders(m_pDoc->m_strPickLabel);
+    m_pDoc->m_nPickDisc = DiscRow(disc);
+    const std::shared_ptr<const FolderIndex> index = m_pDoc->Folders(DiscOfNode(disc));
     const FolderIndex::FolderId target = index->Find(m_pDoc->m_strPickPath);
     if (target == FolderIndex::kNoFolder || target == FolderIndex::kRoot ||
         !IsBrowsableDisc(NodeText(disc))) {
@@ -235,7 +299,7 @@ void CKavrelView::PopulateFolders(QTreeWidgetItem* node) {
     if (!disc) return;
     const std::string label = NodeText(disc);
     if (!IsBrowsableDisc(label)) return;
-    const std::shared_ptr<const FolderIndex> index = m_pDoc->Folders(label);
+    const std::shared_ptr<const FolderIndex> index = m_pDoc->Folders(DiscOfNode(disc));
     const FolderIndex::FolderId folder = node == disc ? FolderIndex::kRoot : index->Find(FolderPath(node));
     std::vector<FolderIndex::FolderId> subfolders;
     if (folder != FolderIndex::kNoFolder) {
@@ -281,6 +345,7 @@ void CKavrelView::OnSelChanged() {
     if (IsFolderNode(m_hCurItem)) {
         const QTreeWidgetItem* disc = DiscNodeOf(m_hCurItem);
         m_pDoc->m_strSelText = disc ? NodeText(disc) : std::string();
+        m_pDoc->m_nSelDisc = DiscRow(disc);
         m_pDoc->m_strSelFolder = FolderPath(m_hCurItem);
         m_pDoc->UpdateAllViews(this, hint::kShowFolder);
         return;
@@ -291,6 +356,7 @@ void CKavrelView::OnSelChanged() {
         return;
     }
     m_pDoc->m_strSelText = text;
+    m_pDoc->m_nSelDisc = DiscRow(m_hCurItem);
     m_pDoc->UpdateAllViews(this, hint::kShowDisc);
 }
 
@@ -301,9 +367,7 @@ void CKavrelView::ListDriveRoot(const std::string& root) {
 QString CKavrelView::DiscToolTip(QTreeWidgetItem* item) const {
     if (!item || !m_hImageRoot || item->parent() != m_hImageRoot) return {};
     const EntryStore& entries = m_pDoc->Entries();
-    const auto node = static_cast<std::size_t>(m_hImageRoot->indexOfChild(item));
-    const catalogue::DiscTotals totals =
-        catalogue::TotalsOf(entries, catalogue::NodeDisc(entries, node, NodeText(item)));
+    const catalogue::DiscTotals totals = catalogue::TotalsOf(entries, DiscOfNode(item));
     const auto count = [](std::size_t n, const char* one, const char* many) {
         return QStringLiteral("%1 %2").arg(QString::fromStdString(catalogue::FormatSize(n)),
                                            QLatin1String(n == 1 ? one : many));

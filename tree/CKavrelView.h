@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "catalogue/Disc.h"
 #include "docview/CView.h"
 
 class CKavrelDoc;
@@ -40,10 +41,10 @@ public:
     void AddDiscNodes();
     // Appends one disc node under the catalogue root, whatever the other nodes are called.
     void AddDiscNode(std::string label);
-    // Selects the first disc node carrying m_strPickLabel and sends hint::kShowPickedDisc; nothing when there
-    // is none.
+    // Selects the disc node of m_strPickLabel and m_nPickDisc (the first carrying the label for
+    // catalogue::kAnyDisc) and sends hint::kShowPickedDisc; nothing when there is none.
     void SelectPickedDisc();
-    // Opens the node of folder m_strPickPath of the first disc node carrying m_strPickLabel, expanding the
+    // Opens the node of folder m_strPickPath of the disc node SelectPickedDisc finds, expanding the
     // nodes above it, selects it and sends hint::kShowPickedFolder; for the disc's root, or a folder the disc
     // does not have, it does what SelectPickedDisc does.
     void SelectPickedFolder();
@@ -67,6 +68,14 @@ public:
     static std::string FolderPath(const QTreeWidgetItem* item);
     // The disc node a disc or folder node belongs to; null for the other nodes.
     QTreeWidgetItem* DiscNodeOf(QTreeWidgetItem* item) const;
+    // A row of the disc a disc node stands for (its first), as hints carry it; catalogue::kAnyDisc for
+    // any other node.
+    static std::size_t DiscRow(const QTreeWidgetItem* disc);
+    // The entries a disc node stands for; none for a node that stands for none.
+    catalogue::Disc DiscOfNode(const QTreeWidgetItem* disc) const;
+    // After an edit: removes the disc nodes whose disc is gone or has joined the disc before it, so that
+    // the nodes are the catalogue's discs again without a rebuild.
+    void SyncDiscNodes();
 
     // Editing (Delete, Rename) lives in CKavrelViewEdit.cpp.
     // Where the delete confirmation is asked; without it Delete does nothing.
@@ -85,8 +94,8 @@ public:
     void OnRenameItem();
     // Ends an in-place edit of `node` with the typed text: relabels its disc or restores a protected text.
     void OnEndLabelEdit(QTreeWidgetItem* node, const QString& typed);
-    // Gives every entry labelled `oldLabel` the label `newLabel` and marks the document modified.
-    void RelabelEntries(std::string oldLabel, std::string newLabel);
+    // Gives every entry of `disc` the label `newLabel` and marks the document modified.
+    void RelabelEntries(const catalogue::Disc& disc, std::string newLabel);
     // True while `node` is one of the tree's nodes (a stale handle is never dereferenced).
     bool HoldsNode(const QTreeWidgetItem* node) const;
 
@@ -111,15 +120,17 @@ public:
 private:
     enum class NodeKind { Drive, CatalogueRoot, Disc };
     QTreeWidgetItem* MakeNode(std::string_view text, NodeKind kind) const;
-    // The first disc node carrying `label`, or null.
-    QTreeWidgetItem* FindDiscNode(std::string_view label) const;
+    // The disc node carrying `label` that stands for the disc holding `row`, else the first carrying
+    // `label` (any, for catalogue::kAnyDisc); null when none carries it.
+    QTreeWidgetItem* FindDiscNode(std::string_view label, std::size_t row) const;
     // Gives a disc or folder node the folder nodes of its folder's subfolders, unless it has them already.
     void PopulateFolders(QTreeWidgetItem* node);
 
     CKavrelDoc* m_pDoc;
     IResultsPane* m_pPane;
-    bool m_bRebuilding = false;  // clearing the tree is not a selection
-    bool m_bPicking = false;     // SelectPickedDisc sends kShowPickedDisc itself, not kShowDisc
+    bool m_bRebuilding = false;   // clearing the tree is not a selection
+    bool m_bPicking = false;      // SelectPickedDisc sends kShowPickedDisc itself, not kShowDisc
+    std::size_t m_nRowsSeen = 0;  // entries the tree has nodes for: a new disc's rows come after them
     QIcon m_iconDrive;
     QIcon m_iconRoot;
     QIcon m_iconDisc;

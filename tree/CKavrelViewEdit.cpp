@@ -90,7 +90,7 @@ void CKavrelView::OnDeleteItem() {
 
     const std::string text = NodeText(m_hCurItem);
     if (catalogue::IsCatalogueRoot(text) || catalogue::IsDriveNode(text)) return;
-    catalogue::DeleteDisc(*m_pDoc, text);
+    catalogue::DeleteDisc(*m_pDoc, DiscOfNode(m_hCurItem));
     m_pDoc->UpdateAllViews(nullptr, hint::kLiveListing);
     // Without a current node the view has no neighbour to move the selection to, so no other disc
     // replaces the emptied contents list.
@@ -98,6 +98,8 @@ void CKavrelView::OnDeleteItem() {
     QTreeWidgetItem* node = m_hCurItem;
     m_hCurItem = nullptr;
     delete node;
+    // The discs on either side may carry one label: with nothing between them they are one disc now.
+    SyncDiscNodes();
 }
 
 void CKavrelView::OnRenameItem() {
@@ -124,10 +126,14 @@ void CKavrelView::OnEndLabelEdit(QTreeWidgetItem* node, const QString& typed) {
         // Text typed back as it was shown keeps its bytes, even when they are not UTF-8.
         if (typed != ToQString(old)) chosen = FromQString(typed);
     }
+    // The node's disc is found by its old label, before the node shows the new one.
+    const catalogue::Disc disc = KeepsItsText(old) ? catalogue::Disc{} : DiscOfNode(node);
     SetNodeText(node, chosen);
-    RelabelEntries(old, chosen);
+    RelabelEntries(disc, chosen);
+    // Given the label of a neighbour, the disc has joined it.
+    SyncDiscNodes();
 }
 
-void CKavrelView::RelabelEntries(std::string oldLabel, std::string newLabel) {
-    catalogue::RelabelEntries(*m_pDoc, oldLabel, newLabel);
+void CKavrelView::RelabelEntries(const catalogue::Disc& disc, std::string newLabel) {
+    catalogue::RelabelDisc(*m_pDoc, disc, newLabel);
 }

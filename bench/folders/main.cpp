@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
         expand.push_back(watch.Ms());
 
         const EntryStore& entries = std::as_const(doc).Entries();
-        const catalogue::Disc run = catalogue::FirstRun(entries, kLabel);
+        const catalogue::Disc run = catalogue::FirstDisc(entries, kLabel);
         watch.Restart();
         const catalogue::FolderIndex alone(entries, run);
         build.push_back(watch.Ms());
@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
         watch.Restart();
         std::vector<std::string> names;
         names.reserve(kPhotos);
-        const auto index = doc.Folders(kLabel);
+        const auto index = doc.Folders(catalogue::FirstDisc(entries, kLabel));
         for (const std::uint32_t row : index->Rows(index->Find("\\PHOTOS\\")))
             names.emplace_back(entries.Name(row));
         copy.push_back(watch.Ms());
@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
     std::size_t worstCount = 0;
     for (int round = 0; round < kRounds; ++round) {
         Stopwatch watch;
-        const catalogue::FolderIndex index(folders, catalogue::FirstRun(folders, "FOLDERS"));
+        const catalogue::FolderIndex index(folders, catalogue::FirstDisc(folders, "FOLDERS"));
         worst.push_back(watch.Ms());
         worstCount = index.FolderCount();
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -44,38 +45,64 @@ TEST(DiscNodes, CompareLabelsByteForByte) {
     EXPECT_EQ(NodeLabels({"Disc:\\1", "Disc:\\1"}), (Texts{"Disc:\\1"}));
 }
 
-TEST(FirstRun, ComparesLabelsExactly) {
+TEST(FirstDisc, ComparesLabelsExactly) {
     const EntryStore store = StoreOf({"Disc", "Disc ", "disc"});
-    EXPECT_EQ(catalogue::FirstRun(store, "Disc").entries, 1u);
-    EXPECT_EQ(catalogue::FirstRun(store, "DISC").entries, 0u);
-    EXPECT_EQ(catalogue::FirstRun(store, "CD Image files").entries, 0u);
+    EXPECT_EQ(catalogue::FirstDisc(store, "Disc").entries, 1u);
+    EXPECT_EQ(catalogue::FirstDisc(store, "DISC").entries, 0u);
+    EXPECT_EQ(catalogue::FirstDisc(store, "CD Image files").entries, 0u);
     // Texts interned for other columns ("file ", "\\") are no labels, and deleted entries name no disc.
-    EXPECT_EQ(catalogue::FirstRun(store, "file ").entries, 0u);
-    EXPECT_EQ(catalogue::FirstRun(store, "\\").entries, 0u);
-    EXPECT_EQ(catalogue::FirstRun(StoreOf({"", "A"}), "").entries, 0u);
+    EXPECT_EQ(catalogue::FirstDisc(store, "file ").entries, 0u);
+    EXPECT_EQ(catalogue::FirstDisc(store, "\\").entries, 0u);
+    EXPECT_EQ(catalogue::FirstDisc(StoreOf({"", "A"}), "").entries, 0u);
 }
 
-// The tree's disc and the contents list's disc differ where a deleted entry lies between two runs of one
-// label: the tree shows one node for both runs, the list shows the first run only.
-TEST(Discs, ADeletedEntryJoinsTheTreesDiscButEndsTheListedRun) {
-    const EntryStore store = StoreOf({"B", "A", "A", "", "A", "C"});
-    const std::vector<catalogue::Disc> nodes = catalogue::DiscNodes(store);
-    ASSERT_EQ(nodes.size(), 3u);
-    const catalogue::Disc& node = nodes[1];
-    EXPECT_EQ(store.Text(node.label), "A");
-    EXPECT_EQ(node.first, 1u);
-    EXPECT_EQ(node.end, 5u);
-    EXPECT_EQ(node.entries, 3u);
-    EXPECT_TRUE(node.Holds(store, 4));
-    EXPECT_FALSE(node.Holds(store, 3)) << "the deleted entry is not the disc's";
-    EXPECT_FALSE(node.Holds(store, 5));
+// Labels the program proposes never name a disc already there, nor one proposed before in the same batch.
+TEST(UniqueLabel, AddsTheFirstFreeNumber) {
+    const EntryStore store = StoreOf({"CDROM", "CDROM (2)", "", "DVD"});
+    const struct {
+        const char* proposed;
+        std::vector<std::string> taken;
+        const char* expected;
+    } cases[] = {
+        {"NEW", {}, "NEW"},
+        {"CDROM", {}, "CDROM (3)"},
+        {"DVD", {}, "DVD (2)"},
+        {"DVD", {"DVD (2)"}, "DVD (3)"},  // the batch took the next one
+        {"SOLO", {"SOLO"}, "SOLO (2)"},   // the same label twice in one batch
+        {"cdrom", {}, "cdrom"},           // labels are exact bytes
+        {"file ", {}, "file "},           // a kind text is no disc
+        {"", {}, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(catalogue::UniqueLabel(store, c.proposed, c.taken), c.expected) << c.proposed;
+}
 
-    const catalogue::Disc listed = catalogue::FirstRun(store, "A");
-    EXPECT_EQ(listed.label, node.label);
-    EXPECT_EQ(listed.first, 1u);
-    EXPECT_EQ(listed.end, 3u);
-    EXPECT_EQ(listed.entries, 2u);
-    EXPECT_EQ(catalogue::FirstRun(store, node.label).end, 3u);
+// A disc named by a row or by its label is the tree's disc: deleted entries between its own do not split it.
+TEST(DiscFor, IsTheTreesDiscOfTheRowElseTheFirstWithTheLabel) {
+    const EntryStore store = StoreOf({"A", "A", "B", "A", "", "A"});
+    const struct {
+        std::size_t row;
+        const char* label;
+        std::size_t first, end, entries;
+    } cases[] = {
+        {0, "A", 0, 2, 2},
+        {1, "A", 0, 2, 2},
+        {2, "B", 2, 3, 1},
+        {5, "A", 3, 6, 2},  // the second "A": a deleted entry does not split it
+        {catalogue::kAnyDisc, "A", 0, 2, 2},
+        {2, "A", 0, 0, 0},  // a row of another disc names nothing
+        {4, "A", 0, 0, 0},  // a deleted row names nothing
+        {9, "A", 0, 0, 0},
+        {catalogue::kAnyDisc, "C", 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const catalogue::Disc disc = catalogue::DiscFor(store, c.row, c.label);
+        EXPECT_EQ(disc.entries, c.entries) << c.row << c.label;
+        if (c.entries == 0) continue;
+        EXPECT_EQ(disc.first, c.first) << c.row << c.label;
+        EXPECT_EQ(disc.end, c.end) << c.row << c.label;
+    }
+    EXPECT_EQ(catalogue::DiscsLabelled(store, "A").size(), 2u);
 }
 
 // The rules as the older program wrote them, by comparing label texts entry by entry.
@@ -103,22 +130,6 @@ std::vector<PlainDisc> PlainNodes(const EntryStore& store) {
     return discs;
 }
 
-PlainDisc PlainFirstRun(const EntryStore& store, const std::string& label) {
-    PlainDisc disc{label, 0, 0, 0};
-    bool matched = false;
-    for (std::size_t i = 0; i < store.Size() && !label.empty(); ++i) {
-        if (store.Label(i) == label) {
-            if (!matched) disc.first = i;
-            matched = true;
-            disc.end = i + 1;
-            ++disc.entries;
-        } else if (matched) {
-            break;
-        }
-    }
-    return disc;
-}
-
 TEST(Discs, Seed20261213Cases2000MatchThePlainTextComparison) {
     // Labels that are also kinds and paths share their interned ids; relabelling interns new ones late.
     const Texts alphabet = {"", "A", "B", "a", "A ", "file ", "\\", "folder ", "Holiday 2024"};
@@ -141,40 +152,20 @@ TEST(Discs, Seed20261213Cases2000MatchThePlainTextComparison) {
             fast.push_back({std::string(store.Text(disc.label)), disc.first, disc.end, disc.entries});
         ASSERT_EQ(fast, PlainNodes(store)) << "round " << round;
 
-        Texts asked = alphabet;
-        asked.push_back("missing");
-        for (const std::string& label : asked) {
-            const catalogue::Disc run = catalogue::FirstRun(store, label);
-            const PlainDisc plain = PlainFirstRun(store, label);
-            ASSERT_EQ(run.entries, plain.entries) << "round " << round << ", label '" << label << "'";
-            if (plain.entries == 0) continue;
-            EXPECT_EQ(run.first, plain.first) << "round " << round << ", label '" << label << "'";
-            EXPECT_EQ(run.end, plain.end) << "round " << round << ", label '" << label << "'";
-            EXPECT_EQ(store.Text(run.label), label);
+        // DiscAt reads only around the row: it must agree with the node the whole scan puts it in.
+        const std::vector<PlainDisc> plain = PlainNodes(store);
+        for (std::size_t row = 0; row <= store.Size(); ++row) {
+            const catalogue::Disc at = catalogue::DiscAt(store, row);
+            const auto holder = std::find_if(plain.begin(), plain.end(), [&](const PlainDisc& d) {
+                return row >= d.first && row < d.end && store.Label(row) == d.label;
+            });
+            if (holder == plain.end()) {
+                EXPECT_EQ(at.entries, 0u) << "round " << round << ", row " << row;
+                continue;
+            }
+            const PlainDisc found{std::string(store.Text(at.label)), at.first, at.end, at.entries};
+            EXPECT_EQ(found, *holder) << "round " << round << ", row " << row;
         }
-    }
-}
-
-// A node stands for the disc the tree built at its place; once edits have moved the catalogue on, for the
-// first run of its text, as the contents list shows it.
-TEST(NodeDisc, IsTheDiscBuiltAtItsPlaceElseTheFirstRun) {
-    const EntryStore store = StoreOf({"A", "A", "B", "A", "", "A"});
-    const struct {
-        std::size_t node;
-        const char* label;
-        std::size_t first, end, entries;
-    } cases[] = {
-        {0, "A", 0, 2, 2}, {1, "B", 2, 3, 1},
-        {2, "A", 3, 6, 2},  // the second "A" node: a deleted entry does not split it
-        {1, "A", 0, 2, 2},  // renamed in the tree since the build: the first run of its text
-        {3, "A", 0, 2, 2},  // past the built nodes (a disc added since)
-        {0, "C", 0, 0, 0},  // a text no entry carries
-    };
-    for (const auto& c : cases) {
-        const catalogue::Disc disc = catalogue::NodeDisc(store, c.node, c.label);
-        EXPECT_EQ(disc.first, c.first) << c.node << c.label;
-        EXPECT_EQ(disc.end, c.end) << c.node << c.label;
-        EXPECT_EQ(disc.entries, c.entries) << c.node << c.label;
     }
 }
 

@@ -86,6 +86,10 @@ TEST(EntryStore, TruncateAndClearDropEntries) {
     EXPECT_EQ(store.FindText("A"), EntryStore::kNoId);
     store.Append("B", "x", kKindFile, "\\", "1");
     EXPECT_EQ(store.Label(0), "B");
+    // Texts the store held before it was cleared are interned afresh, not taken from a stale recent id.
+    store.Append("A", "y", kKindFile, "\\", "1");
+    EXPECT_EQ(store.Label(1), "A");
+    EXPECT_EQ(store.FindText("A"), store.LabelId(1));
 }
 
 // Append takes the previous row's label, kind and path ids when the texts repeat and hashes otherwise; a

@@ -11,6 +11,7 @@
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/DiscEdits.h"
 #include "catalogue/FolderIndex.h"
+#include "catalogue/FolderIndexCache.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ EntryStore StoreOf(const std::vector<Row>& rows) {
 }
 
 FolderIndex IndexOf(const EntryStore& store, std::string_view label) {
-    return FolderIndex(store, catalogue::FirstRun(store, label));
+    return FolderIndex(store, catalogue::FirstDisc(store, label));
 }
 
 // Every folder from the root down, subfolders in their order: "PATH: rows | subfolders".
@@ -95,12 +96,17 @@ TEST(FolderIndex, FoldersComeFromPathsAndFolderEntries) {
           {"A", "", "folder ", "\\DOCS\\"},
           {"A", "P\\Q", "folder ", "\\"}},
          {"\\: DOCS P\\Q | DOCS P", "\\DOCS\\: a b c  |", "\\P\\: | Q", "\\P\\Q\\: |"}},
-        {"only the disc's first run; other labels and deleted entries are not its rows",
+        {"the disc's own rows, past deleted entries; other labels are not its rows",
          {{"B", "other", "folder ", "\\"},
           {"A", "one", "folder ", "\\"},
           {"", "", "", ""},
-          {"A", "two", "folder ", "\\"}},
-         {"\\: one | one", "\\one\\: |"}},
+          {"A", "two", "folder ", "\\"},
+          {"B", "later", "folder ", "\\"},
+          {"A", "three", "folder ", "\\"}},
+         {"\\: one two | one two", "\\one\\: |", "\\two\\: |"}},
+        {"a path that extends another's text is no folder below it",
+         {{"A", "x", "file ", "\\DOC"}, {"A", "y", "file ", "\\DOCS\\"}},
+         {"\\: | DOC DOCS", "\\DOC\\: x |", "\\DOCS\\: y |"}},
         {"a label no entry carries: the root alone", {{"B", "x", "folder ", "\\"}}, {"\\: |"}},
     };
     for (const auto& c : cases) {
@@ -142,9 +148,10 @@ struct Reference {
     }
 
     Reference(const EntryStore& store, std::string_view label) {
-        const catalogue::Disc disc = catalogue::FirstRun(store, label);
+        const catalogue::Disc disc = catalogue::FirstDisc(store, label);
         Name({});
         for (std::size_t i = disc.first; i < disc.end; ++i) {
+            if (!disc.Holds(store, i)) continue;
             const Names folder = Split(store.Path(i));
             Name(folder);
             if (store.Kind(i) == "folder ") {
@@ -155,7 +162,8 @@ struct Reference {
         }
         for (const Names& folder : order) {
             for (std::size_t i = disc.first; i < disc.end; ++i)
-                if (Split(store.Path(i)) == folder) rows[folder].push_back(static_cast<std::uint32_t>(i));
+                if (disc.Holds(store, i) && Split(store.Path(i)) == folder)
+                    rows[folder].push_back(static_cast<std::uint32_t>(i));
         }
     }
 };
@@ -214,8 +222,9 @@ TEST(FolderIndex, AgreesWithFilteringEveryEntryByPath) {
         }
         EXPECT_EQ(index.Parent(FolderIndex::kRoot), FolderIndex::kNoFolder);
         EXPECT_EQ(index.Find("\\NOT THERE\\"), FolderIndex::kNoFolder);
-        const catalogue::Disc disc = catalogue::FirstRun(store, "A");
+        const catalogue::Disc disc = catalogue::FirstDisc(store, "A");
         for (std::size_t i = disc.first; i < disc.end; ++i) {
+            if (!disc.Holds(store, i)) continue;
             // Any form of a row's own path finds the folder that lists it.
             const FolderIndex::FolderId holder = index.Find(store.Path(i));
             ASSERT_NE(holder, FolderIndex::kNoFolder) << store.Path(i);
@@ -250,15 +259,15 @@ protected:
 };
 
 TEST_F(FolderIndexOfDocument, IsBuiltOnceAndKeptWhileNothingChanges) {
-    const auto first = doc.Folders("A");
+    const auto first = doc.Folders(catalogue::FirstDisc(doc.Entries(), "A"));
     EXPECT_EQ(Folders(*first), (Texts{"\\", "\\DOCS\\"}));
-    EXPECT_EQ(doc.Folders("A"), first);
+    EXPECT_EQ(doc.Folders(catalogue::FirstDisc(doc.Entries(), "A")), first);
     EXPECT_EQ(std::as_const(doc).Entries().Size(), 3u);
-    EXPECT_EQ(doc.Folders("A"), first);
+    EXPECT_EQ(doc.Folders(catalogue::FirstDisc(doc.Entries(), "A")), first);
     // Views and the search read through a document that is not const: reading still keeps the index.
     EXPECT_EQ(doc.Entries().Name(0), std::as_const(doc).Entries().Name(0));
-    EXPECT_EQ(doc.Folders("A"), first);
-    EXPECT_EQ(Folders(*doc.Folders("no such disc")), Texts{"\\"});
+    EXPECT_EQ(doc.Folders(catalogue::FirstDisc(doc.Entries(), "A")), first);
+    EXPECT_EQ(Folders(*doc.Folders(catalogue::FirstDisc(doc.Entries(), "no such disc"))), Texts{"\\"});
 }
 
 TEST_F(FolderIndexOfDocument, IsBuiltAfreshWhenTheCatalogueChanges) {
@@ -273,14 +282,17 @@ TEST_F(FolderIndexOfDocument, IsBuiltAfreshWhenTheCatalogueChanges) {
          "B",
          {"\\", "\\PICS\\", "\\MORE\\"}},
         {"renamed, the disc's folders go with its new label",
-         [](CKavrelDoc& d) { catalogue::RelabelEntries(d, "A", "C"); },
+         [](CKavrelDoc& d) { catalogue::RelabelDisc(d, catalogue::FirstDisc(d.Entries(), "A"), "C"); },
          "C",
          {"\\", "\\DOCS\\"}},
         {"renamed, the old label names no folders",
-         [](CKavrelDoc& d) { catalogue::RelabelEntries(d, "A", "C"); },
+         [](CKavrelDoc& d) { catalogue::RelabelDisc(d, catalogue::FirstDisc(d.Entries(), "A"), "C"); },
          "A",
          {"\\"}},
-        {"a deleted disc has no folders", [](CKavrelDoc& d) { catalogue::DeleteDisc(d, "A"); }, "A", {"\\"}},
+        {"a deleted disc has no folders",
+         [](CKavrelDoc& d) { catalogue::DeleteDisc(d, catalogue::FirstDisc(d.Entries(), "A")); },
+         "A",
+         {"\\"}},
         {"a new catalogue has no folders", [](CKavrelDoc& d) { d.OnNewDocument(); }, "A", {"\\"}},
         {"an entry changed through its handle",
          [](CKavrelDoc& d) { d.GetEntryAt(1).SetPath("\\OTHER\\"); },
@@ -294,17 +306,35 @@ TEST_F(FolderIndexOfDocument, IsBuiltAfreshWhenTheCatalogueChanges) {
     for (const auto& c : cases) {
         doc.OnNewDocument();
         SetUp();
-        const auto before = doc.Folders(c.label);
+        const auto before = doc.Folders(catalogue::FirstDisc(doc.Entries(), c.label));
         c.change(doc);
-        EXPECT_EQ(Folders(*doc.Folders(c.label)), c.folders) << c.what;
+        EXPECT_EQ(Folders(*doc.Folders(catalogue::FirstDisc(doc.Entries(), c.label))), c.folders) << c.what;
         // An index handed out before the change stays whole for whoever holds it.
         EXPECT_GE(before->FolderCount(), 1u) << c.what;
     }
 }
 
-TEST_F(FolderIndexOfDocument, TwoRunsOfOneLabelBrowseTheFirstRunAsTheListShowsIt) {
+// Browsing disc after disc keeps a handful of indexes, not one for every disc of a big catalogue.
+TEST(FolderIndexCache, KeepsABoundedNumberAndRightOnesPastTheBound) {
+    EntryStore store;
+    for (int disc = 0; disc < 40; ++disc) {
+        store.Append("D" + std::to_string(disc), "F" + std::to_string(disc), "folder ", "\\", "0");
+        store.Append("", "", "", "", "");
+    }
+    catalogue::FolderIndexCache cache;
+    for (int round = 0; round < 2; ++round) {
+        for (int disc = 0; disc < 40; ++disc) {
+            const std::string label = "D" + std::to_string(disc);
+            const auto index = cache.Get(store, catalogue::FirstDisc(store, label));
+            EXPECT_NE(index->Find("\\F" + std::to_string(disc) + "\\"), FolderIndex::kNoFolder) << label;
+            EXPECT_LE(cache.Size(), 16u);
+        }
+    }
+}
+
+TEST_F(FolderIndexOfDocument, TwoDiscsOfOneLabelBrowseTheFirstAsItsNodeShowsIt) {
     doc.AppendEntry("A", "LATER", "folder ", "\\", "0");
-    EXPECT_EQ(Folders(*doc.Folders("A")), (Texts{"\\", "\\DOCS\\"}));
+    EXPECT_EQ(Folders(*doc.Folders(catalogue::FirstDisc(doc.Entries(), "A"))), (Texts{"\\", "\\DOCS\\"}));
 }
 
 }  // namespace

@@ -86,7 +86,9 @@ TEST_F(Cli, DiscsStartAtEveryNonEmptyLabelThatDiffersFromTheLastOne) {
     EXPECT_EQ(empty.out, "");
 }
 
-TEST_F(Cli, ListShowsTheFirstUnbrokenRunOfTheLabel) {
+// A disc lists what its node stands for: a deleted entry does not split it, and --index names a disc
+// of a label that several carry.
+TEST_F(Cli, ListShowsTheFirstDiscOfTheLabelOrTheOneIndexNames) {
     const std::string file = Catalogue("list.cdi", {{"B", "b0", "file ", "\\", "1"},
                                                     {"A", "DOCS", "folder ", "\\", "0"},
                                                     {"A", "a.txt", "file ", "\\DOCS\\", "1,000"},
@@ -99,7 +101,9 @@ TEST_F(Cli, ListShowsTheFirstUnbrokenRunOfTheLabel) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "DOCS\tfolder \t\\\t0\na.txt\tfile \t\\DOCS\\\t1,000\n");
     r = RunCli({"list", file, "C"});
-    EXPECT_EQ(r.out, "c0\tfile \t\\\t1\n");
+    EXPECT_EQ(r.out, "c0\tfile \t\\\t1\nc1\tfile \t\\\t1\n");
+    r = RunCli({"list", file, "A", "--index", "4"});
+    EXPECT_EQ(r.out, "later\tfile \t\\\t1\n");
 
     r = RunCli({"list", file, "a"});
     EXPECT_EQ(r.exitCode, 1);
@@ -249,7 +253,9 @@ TEST(CliUsage, HelpListsEveryCommand) {
     }
     r = RunCli({"list", "--help"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.out.rfind("usage: tamberol-cli list FILE LABEL [--folder PATH] [--json|--csv]\n", 0), 0u)
+    EXPECT_EQ(
+        r.out.rfind("usage: tamberol-cli list FILE LABEL [--index N] [--folder PATH] [--json|--csv]\n", 0),
+        0u)
         << r.out;
 }
 

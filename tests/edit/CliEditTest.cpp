@@ -37,18 +37,36 @@ protected:
 
 }  // namespace
 
-TEST_F(CliEdit, DeleteBlanksTheDiscInTheFileAndCountsEntries) {
-    const CliRun run = RunCli({"delete", m_path, "A"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "3 entries deleted\n");
-    EXPECT_EQ(Reopened(), ",,B,");
-}
-
-TEST_F(CliEdit, RenameMergesIntoAnotherDiscInTheFile) {
-    const CliRun run = RunCli({"rename", m_path, "B", "A"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "1 entry relabelled\n");
-    EXPECT_EQ(Reopened(), "A,A,A,A");
+// The file holds A A B A: two discs labelled A, at entries 0 and 3.
+TEST_F(CliEdit, EditsActOnOneDiscAndALabelOfTwoNeedsAnIndex) {
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        const char* out;
+        const char* labels;
+    } cases[] = {
+        {{"delete", "A", "--index", "3"}, 0, "1 entry deleted\n", "A,A,B,"},
+        {{"delete", "A", "--index", "0"}, 0, "2 entries deleted\n", ",,B,A"},
+        {{"rename", "A", "X", "--index", "3"}, 0, "1 entry relabelled\n", "A,A,B,X"},
+        {{"rename", "B", "A"}, 0, "1 entry relabelled\n", "A,A,A,A"},
+        {{"delete", "A"}, 1, "", "A,A,B,A"},
+        {{"rename", "A", "X"}, 1, "", "A,A,B,A"},
+        {{"delete", "A", "--index", "1"}, 1, "", "A,A,B,A"},  // not a disc's first entry
+        {{"delete", "B", "--index", "3"}, 1, "", "A,A,B,A"},  // a disc of another label
+        {{"delete", "A", "--index", "x"}, 1, "", "A,A,B,A"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.begin() + 1, m_path);
+        const CliRun run = RunCli(arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        EXPECT_EQ(run.out, c.out) << c.arguments[0] << ' ' << c.arguments[1];
+        EXPECT_EQ(Reopened(), c.labels) << c.arguments[0] << ' ' << c.arguments[1];
+    }
+    const CliRun refused = RunCli({"delete", m_path, "A"});
+    EXPECT_NE(refused.err.find("--index 0  (2 entries)"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("--index 3  (1 entry)"), std::string::npos) << refused.err;
 }
 
 TEST_F(CliEdit, RefusesEmptyNewLabelsAndUnknownLabelsWithoutWriting) {

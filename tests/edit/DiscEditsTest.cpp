@@ -6,44 +6,59 @@
 using edit_test::Fill;
 using edit_test::Labels;
 
-TEST(DeleteDisc, BlanksExactByteMatchesInPlaceAndMarksModifiedWheneverThereAreEntries) {
-    CKavrelDoc doc;
-    Fill(doc, {{"Backup", "x"}, {"backup", "y"}, {"Backup ", "z"}, {"Backup", "w"}});
-    EXPECT_EQ(catalogue::DeleteDisc(doc, "Backup"), 2u);
-    EXPECT_EQ(Labels(doc), ",backup,Backup ,");
-    ASSERT_EQ(doc.GetEntryCount(), 4u);
-    EXPECT_TRUE(doc.GetEntryAt(3).IsDeleted());
-    EXPECT_EQ(doc.GetEntryAt(1).GetName(), "y");
+namespace {
+// The disc whose node keeps row `row`, as the tree finds it.
+catalogue::Disc At(const CKavrelDoc& doc, std::size_t row) {
+    return catalogue::DiscAt(doc.Entries(), row);
+}
+}  // namespace
 
-    doc.SetModifiedFlag(false);
-    EXPECT_EQ(catalogue::DeleteDisc(doc, "Nothing"), 0u);
-    EXPECT_TRUE(doc.IsModified());
+// Delete and rename act on one disc, never on another that carries its label.
+TEST(DiscEdits, ActOnTheChosenDiscOnly) {
+    const struct {
+        const char* what;
+        std::size_t row;      // a row of the disc acted on
+        const char* deleted;  // labels after deleting it
+        const char* renamed;  // labels after renaming it to "X"
+        std::size_t count;    // entries either edit touches
+    } cases[] = {
+        {"A B A: the first A", 0, ",B,A", "X,B,A", 1},
+        {"A B A: the second A", 2, "A,B,", "A,B,X", 1},
+        {"A and a deleted entry and A: one disc", 0, ",,", "X,,X", 2},
+    };
+    for (const auto& c : cases) {
+        CKavrelDoc doc;
+        const bool gap = std::string_view(c.what).find("deleted") != std::string_view::npos;
+        if (gap)
+            Fill(doc, {{"A", "a1"}, {"", ""}, {"A", "a2"}});
+        else
+            Fill(doc, {{"A", "a1"}, {"B", "b"}, {"A", "a2"}});
+        EXPECT_EQ(catalogue::DeleteDisc(doc, At(doc, c.row)), c.count) << c.what;
+        EXPECT_EQ(Labels(doc), c.deleted) << c.what;
+        EXPECT_TRUE(doc.IsModified());
 
-    CKavrelDoc empty;
-    empty.OnNewDocument();
-    catalogue::DeleteDisc(empty, "A");
-    EXPECT_FALSE(empty.IsModified());
+        if (gap)
+            Fill(doc, {{"A", "a1"}, {"", ""}, {"A", "a2"}});
+        else
+            Fill(doc, {{"A", "a1"}, {"B", "b"}, {"A", "a2"}});
+        EXPECT_EQ(catalogue::RelabelDisc(doc, At(doc, c.row), "X"), c.count) << c.what;
+        EXPECT_EQ(Labels(doc), c.renamed) << c.what;
+        EXPECT_EQ(doc.GetEntryAt(c.row).GetName(), c.row == 0 ? "a1" : "a2") << "only the label changes";
+    }
 }
 
-TEST(RelabelEntries, ChangesOnlyLabelsAndAlwaysMarksModified) {
-    CKavrelDoc doc;
-    Fill(doc, {{"A", "a1"}, {"B", "b1"}, {"A", "a2"}});
-    EXPECT_EQ(catalogue::RelabelEntries(doc, "A", "B"), 2u);
-    EXPECT_EQ(Labels(doc), "B,B,B");
-    EXPECT_EQ(doc.GetEntryAt(2).GetName(), "a2");
-    EXPECT_EQ(doc.GetEntryAt(2).GetKind(), "file ");
-
-    CKavrelDoc empty;
-    empty.OnNewDocument();
-    EXPECT_EQ(catalogue::RelabelEntries(empty, "A", "B"), 0u);
-    EXPECT_TRUE(empty.IsModified());
-}
-
-TEST(DiscEdits, NeverTouchBlankEntriesThroughTheEmptyLabel) {
+TEST(DiscEdits, NoDiscTouchesNothingButStillMarksModifiedAsBefore) {
     CKavrelDoc doc;
     Fill(doc, {{"A", "a"}, {"", ""}});
-    EXPECT_EQ(catalogue::RelabelEntries(doc, "", "Ghost"), 0u);
-    EXPECT_EQ(catalogue::DeleteDisc(doc, ""), 0u);
+    EXPECT_EQ(catalogue::DeleteDisc(doc, At(doc, 1)), 0u);
+    EXPECT_TRUE(doc.IsModified()) << "a delete marks a catalogue with entries modified";
+    EXPECT_EQ(catalogue::RelabelDisc(doc, At(doc, 1), "Ghost"), 0u);
     EXPECT_EQ(Labels(doc), "A,");
-    EXPECT_EQ(doc.GetEntryAt(0).GetName(), "a");
+
+    CKavrelDoc empty;
+    empty.OnNewDocument();
+    catalogue::DeleteDisc(empty, {});
+    EXPECT_FALSE(empty.IsModified());
+    catalogue::RelabelDisc(empty, {}, "B");
+    EXPECT_TRUE(empty.IsModified());
 }

@@ -262,9 +262,9 @@ TEST_F(BrowseFolders, ShowInFolderOpensTheHitsFolderAndSelectsTheHit) {
     EXPECT_FALSE(doc.IsModified());
 }
 
-// A label apart from itself gives two disc nodes, and selecting either lists the first run: both nodes,
-// and "Show in Folder", browse that same first run, so the tree never shows a folder the list does not.
-TEST_F(BrowseFolders, TwoNodesOfOneLabelBothBrowseTheRunTheListShows) {
+// A label apart from itself gives two disc nodes, and each browses its own disc: "Show in Folder" on a hit
+// of the second opens the second's folder.
+TEST_F(BrowseFolders, TwoNodesOfOneLabelEachBrowseTheirOwnDisc) {
     Open({{"A", "DOCS", "folder ", "\\"},
           {"A", "a.txt", "file ", "\\DOCS\\"},
           {"B", "b.txt", "file ", "\\"},
@@ -274,15 +274,15 @@ TEST_F(BrowseFolders, TwoNodesOfOneLabelBothBrowseTheRunTheListShows) {
     Disc(0)->setExpanded(true);
     Disc(2)->setExpanded(true);
     EXPECT_EQ(Children(Disc(0)), Texts{"DOCS"});
-    EXPECT_EQ(Children(Disc(2)), Texts{"DOCS"});
+    EXPECT_EQ(Children(Disc(2)), Texts{"LATER"});
     Tree().setCurrentItem(Disc(2));
-    EXPECT_EQ(Names(), (Texts{"DOCS", "a.txt"}));
+    EXPECT_EQ(Names(), (Texts{"LATER", "late.txt"}));
 
     Search("late.txt");
     ResultsMenu("late.txt", QContextMenuEvent::Mouse, "Show in Folder");
-    EXPECT_EQ(Tree().currentItem(), Disc(0)) << "a folder the listed run lacks: the disc, as a double-click";
-    EXPECT_EQ(Names(), (Texts{"DOCS", "a.txt"}));
-    EXPECT_EQ(Selected(), "");
+    EXPECT_EQ(Tree().currentItem(), Disc(2)->child(0));
+    EXPECT_EQ(Names(), (Texts{"..", "late.txt"}));
+    EXPECT_EQ(Selected(), "late.txt");
 }
 
 TEST_F(BrowseFolders, FolderNodesAreNeitherDeletedNorRenamed) {
@@ -329,7 +329,7 @@ TEST_F(BrowseFolders, ANodeExpandedAgainShowsTheFoldersAsTheCatalogueNowHasThem)
     // Renamed, a disc's folder nodes list its entries under the new label.
     Disc(0)->setExpanded(true);
     Tree().setCurrentItem(Disc(0));
-    catalogue::RelabelEntries(doc, "Backup", "Kept");
+    catalogue::RelabelDisc(doc, catalogue::FirstDisc(doc.Entries(), "Backup"), "Kept");
     CKavrelView::SetNodeText(Disc(0), "Kept");
     Tree().setCurrentItem(Disc(0)->child(0));
     EXPECT_EQ(Current(), "Kept:\\DOCS\\");

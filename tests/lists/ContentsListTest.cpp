@@ -2,6 +2,7 @@
 
 #include "ListsTestSupport.h"
 #include "catalogue/CKavrelDoc.h"
+#include "catalogue/Disc.h"
 #include "lists/ContentsList.h"
 
 namespace {
@@ -101,17 +102,32 @@ TEST_F(ContentsListTest, InitialUpdateWithoutAnyDriveWarnsEveryTime) {
     EXPECT_EQ(list.Model().rowCount(), 0);
 }
 
-TEST_F(ContentsListTest, ShowingADiscListsOnlyItsFirstRun) {
+// A disc lists what its node stands for: the disc holding the node's row, all of it past deleted entries,
+// or by its label alone the first such disc.
+TEST_F(ContentsListTest, ShowingADiscListsTheDiscOfItsNode) {
     Add("A", "a1");
     Add("A", "a2");
     Add("B", "b1");
     Add("A", "a3");
-    doc.m_strSelText = "A";
-    list.OnUpdate(hint::kShowDisc);
-    EXPECT_EQ(Names(), (Texts{"a1", "a2"}));
-    doc.m_strSelText = "B";
-    list.OnUpdate(hint::kShowDisc);
-    EXPECT_EQ(Names(), (Texts{"b1"}));
+    Add("", "");
+    Add("A", "a4");
+    const struct {
+        const char* label;
+        std::size_t row;
+        Texts names;
+    } cases[] = {
+        {"A", catalogue::kAnyDisc, {"a1", "a2"}},
+        {"A", 0, {"a1", "a2"}},
+        {"A", 3, {"a3", "a4"}},  // the second A, past the deleted entry
+        {"B", 2, {"b1"}},
+        {"B", 3, {}},  // a row of another disc names nothing
+    };
+    for (const auto& c : cases) {
+        doc.m_strSelText = c.label;
+        doc.m_nSelDisc = c.row;
+        list.OnUpdate(hint::kShowDisc);
+        EXPECT_EQ(Names(), c.names) << c.label << ' ' << c.row;
+    }
 }
 
 TEST_F(ContentsListTest, EmptyLabelsAndOtherHintsLeaveTheListAlone) {

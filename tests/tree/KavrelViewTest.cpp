@@ -9,6 +9,7 @@
 #include "FakeResultsPane.h"
 #include "RecordingView.h"
 #include "TempFolder.h"
+#include "catalogue/Disc.h"
 #include "catalogue/Hints.h"
 #include "tree/CKavrelView.h"
 
@@ -221,6 +222,37 @@ TEST_F(KavrelViewTest, PickedDiscIsSelectedAndShownOnce) {
     EXPECT_EQ(view.m_hCurItem, view.m_hImageRoot->child(1));
     ASSERT_EQ(others.Hints(), std::vector<int>{hint::kShowPickedDisc});
     EXPECT_EQ(others.heard[0].pickLabel, "B");
+}
+
+// A hit names its own entry: of two discs with one label, its own disc is picked, and so is a disc added
+// since the build; one added under the label of the disc before it joins that disc's node.
+TEST_F(KavrelViewTest, PickedRowSelectsTheNodeOfItsOwnDisc) {
+    AddDisc("A", 2);
+    AddDisc("B", 1);
+    AddDisc("A", 1);
+    view.OnInitialUpdate();
+    AddDisc("A", 1);  // catalogued next to the second A: the same disc
+    doc.m_strLastLabel = "A";
+    doc.UpdateAllViews(nullptr, hint::kDiscAdded);
+    AddDisc("C", 1);
+    doc.m_strLastLabel = "C";
+    doc.UpdateAllViews(nullptr, hint::kDiscAdded);
+    ASSERT_EQ(DiscTexts(), (Texts{"A", "B", "A", "C"}));
+
+    const struct {
+        const char* label;
+        std::size_t row;
+        int node;
+    } cases[] = {{"A", 1, 0}, {"A", 3, 2}, {"A", 4, 2}, {"C", 5, 3}, {"A", catalogue::kAnyDisc, 0}};
+    for (const auto& c : cases) {
+        view.setCurrentItem(view.m_hImageRoot);
+        others.heard.clear();
+        doc.m_strPickLabel = c.label;
+        doc.m_nPickDisc = c.row;
+        doc.UpdateAllViews(&others, hint::kPickDisc);
+        EXPECT_EQ(view.currentItem(), view.m_hImageRoot->child(c.node)) << c.label << ' ' << c.row;
+        EXPECT_EQ(doc.m_nPickDisc, CKavrelView::DiscRow(view.m_hImageRoot->child(c.node)));
+    }
 }
 
 TEST_F(KavrelViewTest, PickOfAnUnknownLabelChangesNothing) {

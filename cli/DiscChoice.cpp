@@ -1,0 +1,65 @@
+#include "cli/DiscChoice.h"
+
+#include <charconv>
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/EntryStore.h"
+#include "catalogue/TextForms.h"
+#include "cli/CliSupport.h"
+#include "cli/CommandLine.h"
+
+namespace cli {
+
+namespace {
+
+// A label as a message shows it: escaped, so that nothing in it can steer the terminal.
+std::string Quoted(std::string_view label) {
+    std::string out;
+    catalogue::AppendTextField(label, out);
+    if (out.empty() || out.front() != '"') out = '"' + out + '"';
+    return out;
+}
+
+std::string Counted(std::size_t n) {
+    return std::to_string(n) + (n == 1 ? " entry" : " entries");
+}
+
+}  // namespace
+
+std::optional<catalogue::Disc> ChooseDisc(const EntryStore& entries, const CommandLine& args,
+                                          const std::string& label, const std::string& file, bool single) {
+    if (const std::optional<std::string> index = args.Value("--index")) {
+        std::size_t row = 0;
+        const char* end = index->data() + index->size();
+        const auto [stop, error] = std::from_chars(index->data(), end, row);
+        if (index->empty() || error != std::errc() || stop != end) {
+            Fail("--index takes the number of a disc's first entry, as `discs` prints it, not \"" + *index +
+                 "\"");
+            return std::nullopt;
+        }
+        const catalogue::Disc disc = catalogue::DiscAt(entries, row);
+        if (disc.entries == 0 || disc.first != row || entries.Text(disc.label) != label) {
+            Fail("no disc labelled " + Quoted(label) + " begins at entry " + *index + " in " + file);
+            return std::nullopt;
+        }
+        return disc;
+    }
+    const std::vector<catalogue::Disc> discs = catalogue::DiscsLabelled(entries, label);
+    if (discs.empty()) {
+        Fail("no disc is labelled " + Quoted(label) + " in " + file);
+        return std::nullopt;
+    }
+    if (single && discs.size() > 1) {
+        std::string text = Quoted(label) + " names " + std::to_string(discs.size()) + " discs in " + file +
+                           "; choose one with --index N:";
+        for (const catalogue::Disc& disc : discs)
+            text += "\n  --index " + std::to_string(disc.first) + "  (" + Counted(disc.entries) + ")";
+        Fail(text);
+        return std::nullopt;
+    }
+    return discs.front();
+}
+
+}  // namespace cli
