@@ -86,10 +86,13 @@ TEST(EntryStore, TruncateAndClearDropEntries) {
     EXPECT_EQ(store.FindText("A"), EntryStore::kNoId);
     store.Append("B", "x", kKindFile, "\\", "1");
     EXPECT_EQ(store.Label(0), "B");
-    // Texts the store held before it was cleared are interned afresh, not taken from a stale recent id.
-    store.Append("A", "y", kKindFile, "\\", "1");
+    // Texts the store held before it was cleared are interned afresh, not taken from a stale recent id: a
+    // stale id would later name whatever text is interned under it.
+    store.Append("A", "y", "folder ", "\\Z\\", "1");
     EXPECT_EQ(store.Label(1), "A");
-    EXPECT_EQ(store.FindText("A"), store.LabelId(1));
+    EXPECT_EQ(store.Kind(0), kKindFile);
+    EXPECT_EQ(store.Path(0), "\\");
+    EXPECT_EQ(store.FindText(kKindFile), store.KindId(0));
 }
 
 // Append takes the previous row's label, kind and path ids when the texts repeat and hashes otherwise; a

@@ -69,6 +69,18 @@ TEST_F(CliEdit, EditsActOnOneDiscAndALabelOfTwoNeedsAnIndex) {
     EXPECT_NE(refused.err.find("--index 3  (1 entry)"), std::string::npos) << refused.err;
 }
 
+// A label read from the file reaches the terminal escaped, in messages too.
+TEST_F(CliEdit, ALabelOfTwoDiscsIsListedEscaped) {
+    CKavrelDoc doc;
+    Fill(doc, {{"\x1b]0;X\a", "a"}, {"B", "b"}, {"\x1b]0;X\a", "c"}});
+    std::string error;
+    ASSERT_TRUE(doc.OnSaveDocument(m_path, error)) << error;
+    const CliRun run = RunCli({"delete", m_path, "\x1b]0;X\a"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err.find('\x1b'), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("\"\\x1b]0;X\\x07\" names 2 discs"), std::string::npos) << run.err;
+}
+
 TEST_F(CliEdit, RefusesEmptyNewLabelsAndUnknownLabelsWithoutWriting) {
     const QByteArray before = Bytes();
     for (const std::vector<std::string>& arguments : {std::vector<std::string>{"rename", m_path, "A", ""},
