@@ -130,7 +130,7 @@ TEST_F(ImageScanTest, ABatchAddsOneDiscPerReadableImageAndSaysWhyTheOthersWereNo
     iso::Truncated(Image(), images.At("cut.iso"), 16 * 2048 + 100);
 
     std::vector<scan::ImageJob> jobs = scan::ImageJobs(
-        {Image(), images.At("notes.iso"), images.At("music.iso"), tree.Root(), images.At("cut.iso")});
+        EntryStore{}, {Image(), images.At("notes.iso"), images.At("music.iso"), tree.Root(), images.At("cut.iso")});
     jobs[2].label = "Music, relabelled";
     std::vector<std::size_t> told;
     EXPECT_TRUE(scan::WalkImages(jobs, nullptr, [&](std::size_t job, std::size_t) { told.push_back(job); }));
@@ -154,7 +154,7 @@ TEST_F(ImageScanTest, ABatchAddsOneDiscPerReadableImageAndSaysWhyTheOthersWereNo
 }
 
 TEST_F(ImageScanTest, ACancelledBatchKeepsTheDiscsReadAndNothingOfTheOneUnderWay) {
-    std::vector<scan::ImageJob> jobs = scan::ImageJobs({Image(), Image(), Image()});
+    std::vector<scan::ImageJob> jobs = scan::ImageJobs(EntryStore{}, {Image(), Image(), Image()});
     std::atomic<bool> cancel{false};
     EXPECT_FALSE(scan::WalkImages(jobs, &cancel, [&](std::size_t job, std::size_t entries) {
         if (job == 1 && entries > 0) cancel = true;
