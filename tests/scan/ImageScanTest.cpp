@@ -181,3 +181,15 @@ TEST(ImageBatchTest, ABlankOrEmptyLabelRefusesItsImageOnly) {
     EXPECT_EQ(jobs[0].problem, "Error:empty or blan");
     EXPECT_EQ(jobs[1].problem, "Error:empty or blan");
 }
+
+TEST(ImageBatchTest, TheSummaryNamesTheImagesWhoseNamesWereKeptWithReplacementCharacters) {
+    std::vector<scan::ImageJob> jobs(2);
+    jobs[0].path = "/a.iso";
+    jobs[0].walked = true;
+    jobs[0].mendedNames = 2;
+    jobs[1].path = "/b.iso";
+    jobs[1].walked = true;
+    EXPECT_EQ(scan::ImageBatchSummary(jobs, {2, 5, false}),
+              "Disc images catalogued: 2 discs with 5 entries added.\n\n"
+              "Names that could not be read, kept with U+FFFD in their place:\n/a.iso: 2 names");
+}
