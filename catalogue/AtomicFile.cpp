@@ -207,7 +207,8 @@ bool AtomicFile::Write(std::string_view bytes) {
 
 bool AtomicFile::Commit() {
     const int fd = m_native->fd;
-    if ((g_flushForTests ? g_flushForTests(fd) : ::fsync(fd)) != 0) return Fail(kFlushing, SystemReason(errno));
+    if ((g_flushForTests ? g_flushForTests(fd) : ::fsync(fd)) != 0)
+        return Fail(kFlushing, SystemReason(errno));
     // The complete file gets a name only to be renamed over the target at once.
     for (int attempt = 0; m_native->temporary.empty(); ++attempt) {
         const std::string name = TemporaryName(m_native->target, attempt);

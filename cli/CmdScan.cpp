@@ -70,7 +70,8 @@ int ScanOne(const std::string& path, const std::string& label, const std::string
     // An empty drive, a missing path or an unreadable image would otherwise read as an empty disc.
     const platform::VolumeFolder opened = platform::OpenVolume(source);
     if (!opened) {
-        if (!opened.image.empty()) return cli::Fail(cli::Shown(scan::ImageRefusedMessage(given, opened.problem)));
+        if (!opened.image.empty())
+            return cli::Fail(cli::Shown(scan::ImageRefusedMessage(given, opened.problem)));
         return cli::Fail("cannot read " + cli::Quoted(given) + ": " + opened.problem);
     }
 

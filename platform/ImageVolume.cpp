@@ -111,7 +111,8 @@ la_ssize_t ReadBlock(archive* reader, void* data, const void** out) {
         const std::uint64_t end = source.position + static_cast<std::uint64_t>(got);
         auto it = std::lower_bound(bytes.begin(), bytes.end(), std::make_pair(source.position, '\0'),
                                    [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (; it != bytes.end() && it->first < end; ++it) source.block[it->first - source.position] = it->second;
+        for (; it != bytes.end() && it->first < end; ++it)
+            source.block[it->first - source.position] = it->second;
     }
     source.position += static_cast<std::uint64_t>(got);
     *out = source.block.data();

@@ -90,8 +90,7 @@ JolietMends JolietMends::Find(int fd) {
             bool mended = false;
             for (std::size_t k = 0; !dots && k + 1 < nameBytes; k += 2) {
                 const unsigned unit = unsigned{record[33 + k]} << 8 | record[34 + k];
-                const unsigned next =
-                    k + 3 < nameBytes ? unsigned{record[35 + k]} << 8 | record[36 + k] : 0;
+                const unsigned next = k + 3 < nameBytes ? unsigned{record[35 + k]} << 8 | record[36 + k] : 0;
                 if (IsHigh(unit) && IsLow(next)) {
                     k += 2;
                     continue;

@@ -62,7 +62,8 @@ Found Look(const std::string& path) {
     }
     found.stamp.size = static_cast<std::uint64_t>(st.st_size);
     found.stamp.changed = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    found.stamp.statusChanged = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    found.stamp.statusChanged =
+        static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
 #endif
     return found;
 }

@@ -107,7 +107,8 @@ std::string ImageBatchSummary(const std::vector<ImageJob>& jobs, const ImageBatc
         else if (!job.walked)
             ++left;
     }
-    if (!mended.empty()) text += "\n\nNames that could not be read, kept with U+FFFD in their place:" + mended;
+    if (!mended.empty())
+        text += "\n\nNames that could not be read, kept with U+FFFD in their place:" + mended;
     if (!refused.empty()) text += "\n\nNot catalogued:" + refused;
     if (result.cancelled && left > 0)
         text += "\n\nCancelled: " + Counted(left, "image was", "images were") + " not catalogued.";

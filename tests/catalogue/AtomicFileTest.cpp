@@ -54,12 +54,17 @@ TEST(AtomicFile, ASaveRemovesTheTemporaryFilesOfItsCatalogueThatDeadSavesLeft) {
     const std::string running = std::to_string(getpid());
     // 999999999 is above the largest process id the system hands out: no such process runs.
     const std::pair<std::string, bool> cases[] = {
-        {"c.cdi.999999999-0-0.tmp", false},     {"c.cdi.999999999-12-3.tmp", false},
-        {"c.cdi." + running + "-0-0.tmp", true}, {"d.cdi.999999999-0-0.tmp", true},
-        {"c.cdi.notes.tmp", true},               {"c.cdi.999999999-0-0.tmp.keep", true},
-        {"c.cdi.999999999.tmp", true},           {"xc.cdi.999999999-0-0.tmp", true},
+        {"c.cdi.999999999-0-0.tmp", false},
+        {"c.cdi.999999999-12-3.tmp", false},
+        {"c.cdi." + running + "-0-0.tmp", true},
+        {"d.cdi.999999999-0-0.tmp", true},
+        {"c.cdi.notes.tmp", true},
+        {"c.cdi.999999999-0-0.tmp.keep", true},
+        {"c.cdi.999999999.tmp", true},
+        {"xc.cdi.999999999-0-0.tmp", true},
     };
-    for (const auto& [name, kept] : cases) std::ofstream(dir.filePath(QString::fromStdString(name)).toStdString());
+    for (const auto& [name, kept] : cases)
+        std::ofstream(dir.filePath(QString::fromStdString(name)).toStdString());
     ASSERT_EQ(SaveOf("Disc", file), "");
     for (const auto& [name, kept] : cases)
         EXPECT_EQ(QFile::exists(dir.filePath(QString::fromStdString(name))), kept) << name;

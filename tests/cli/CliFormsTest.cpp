@@ -241,12 +241,13 @@ TEST_F(CliForms, DiscsSizesWarningsShowLabelsEscapedAndSayWhenATotalIsHeld) {
     ASSERT_TRUE(doc.OnSaveDocument(file, error)) << error;
     const CliRun run = RunCli({"discs", file, "--sizes"});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.err,
-              "tamberol-cli: disc \"A\\x1b[2J\": 1 file size(s) are not numbers and count as 0 bytes\n"
-              "tamberol-cli: the sizes of the disc \"A\\x1b[2J\" add up to 18446744073709551615 bytes or more; "
-              "the total is held at that largest count\n"
-              "tamberol-cli: the sizes of all discs add up to 18446744073709551615 bytes or more; the total is "
-              "held at that largest count\n");
+    EXPECT_EQ(
+        run.err,
+        "tamberol-cli: disc \"A\\x1b[2J\": 1 file size(s) are not numbers and count as 0 bytes\n"
+        "tamberol-cli: the sizes of the disc \"A\\x1b[2J\" add up to 18446744073709551615 bytes or more; "
+        "the total is held at that largest count\n"
+        "tamberol-cli: the sizes of all discs add up to 18446744073709551615 bytes or more; the total is "
+        "held at that largest count\n");
 }
 
 // Every command whose output cannot be written fails with the system's reason, whatever it printed.

@@ -188,9 +188,15 @@ TEST_F(CliImageScanTest, ProposedLabelsAreMadeUniqueAndAGivenOneThatNamesADiscIs
          before},
         {"a given label of a disc further up", {"--label", "HOLIDAY", tree.Root()}, 1, "", before},
         {"a given label of the last disc", {"--label", "HOLIDAY (3)", tree.Root()}, 1, "", before},
-        {"--same-label", {"--label", "HOLIDAY (3)", "--same-label", tree.Root()}, 0,
-         "Search finished!!!\n3 entries added\n", "HOLIDAY\t3\nHOLIDAY (2)\t3\nCOPY\t3\nHOLIDAY (3)\t6\n"},
-        {"--same-label without --label", {"--same-label", holiday}, 2, "",
+        {"--same-label",
+         {"--label", "HOLIDAY (3)", "--same-label", tree.Root()},
+         0,
+         "Search finished!!!\n3 entries added\n",
+         "HOLIDAY\t3\nHOLIDAY (2)\t3\nCOPY\t3\nHOLIDAY (3)\t6\n"},
+        {"--same-label without --label",
+         {"--same-label", holiday},
+         2,
+         "",
          "HOLIDAY\t3\nHOLIDAY (2)\t3\nCOPY\t3\nHOLIDAY (3)\t6\n"},
     };
     for (const auto& step : steps) {
@@ -201,10 +207,11 @@ TEST_F(CliImageScanTest, ProposedLabelsAreMadeUniqueAndAGivenOneThatNamesADiscIs
         EXPECT_EQ(run.exitCode, step.exitCode) << run.err;
         EXPECT_EQ(run.out, step.out);
         if (step.exitCode == 1) {
-            EXPECT_EQ(run.err.rfind("tamberol-cli: a disc labelled \"" + step.arguments[1] + "\" is already in \"" +
-                                        file + "\"; give another label, or --same-label",
-                                    0),
-                      0u)
+            EXPECT_EQ(
+                run.err.rfind("tamberol-cli: a disc labelled \"" + step.arguments[1] + "\" is already in \"" +
+                                  file + "\"; give another label, or --same-label",
+                              0),
+                0u)
                 << run.err;
         }
         EXPECT_EQ(RunCli({"discs", file}).out, step.discs);
@@ -217,7 +224,10 @@ TEST_F(CliImageScanTest, HostileInputsAreRefusedAtOnceOrKeptAndSaidSo) {
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     // Joliet names with a lone UTF-16 surrogate: "\xE2\x82\xAC" (U+20AC) is written as 20 AC, made D8 00.
     TempFolder broken;
-    broken.File("bad\xE2\x82\xAC" "name.txt", 1);
+    broken.File(
+        "bad\xE2\x82\xAC"
+        "name.txt",
+        1);
     broken.File("dir\xE2\x82\xAC/in.txt", 2);
     ASSERT_TRUE(iso::Write(broken.Root(), images.At("broken.iso"), iso::Names::Joliet, "BROKEN"));
     ASSERT_GE(iso::ReplaceBytes(images.At("broken.iso"), "\x20\xAC", std::string("\xD8\x00", 2)), 2u);
@@ -235,19 +245,33 @@ TEST_F(CliImageScanTest, HostileInputsAreRefusedAtOnceOrKeptAndSaidSo) {
         std::string out;
         std::string err;
     } cases[] = {
-        {"a named pipe in a batch", {file, pipe, holiday}, 1,
-         holiday + ": 3 entries added as \"HOLIDAY\"\n", refusedPipe},
+        {"a named pipe in a batch",
+         {file, pipe, holiday},
+         1,
+         holiday + ": 3 entries added as \"HOLIDAY\"\n",
+         refusedPipe},
         {"a named pipe alone", {file, "--label", "P", pipe}, 1, "", refusedPipe},
-        {"a character device", {file, "--label", "P", "/dev/null"}, 1, "",
+        {"a character device",
+         {file, "--label", "P", "/dev/null"},
+         1,
+         "",
          "tamberol-cli: Cannot read the disc image \"/dev/null\": a character device, not a regular file\n"},
-        {"Joliet names that cannot be decoded", {file, images.At("broken.iso")}, 0,
+        {"Joliet names that cannot be decoded",
+         {file, images.At("broken.iso")},
+         0,
          images.At("broken.iso") + ": 3 entries added as \"BROKEN\"\n",
          "tamberol-cli: 2 names in \"" + images.At("broken.iso") +
              "\" could not be read and were kept with U+FFFD\n"},
-        {"a control character in a volume label", {file, images.At("steer.iso")}, 0,
-         images.At("steer.iso") + ": 3 entries added as \"A\\x1b]0;x\\x07\"\n", ""},
+        {"a control character in a volume label",
+         {file, images.At("steer.iso")},
+         0,
+         images.At("steer.iso") + ": 3 entries added as \"A\\x1b]0;x\\x07\"\n",
+         ""},
         {"one entry", {file, "--label", "One", one.Root()}, 0, "Search finished!!!\n1 entry added\n", ""},
-        {"a catalogue that cannot be saved", {dir.filePath("missing/c.cdi").toStdString(), holiday}, 1, "",
+        {"a catalogue that cannot be saved",
+         {dir.filePath("missing/c.cdi").toStdString(), holiday},
+         1,
+         "",
          "tamberol-cli: Cannot save \"" + dir.filePath("missing/c.cdi").toStdString() +
              "\": No such file or directory (while creating the new file)\n"},
     };

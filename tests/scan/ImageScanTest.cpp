@@ -130,7 +130,8 @@ TEST_F(ImageScanTest, ABatchAddsOneDiscPerReadableImageAndSaysWhyTheOthersWereNo
     iso::Truncated(Image(), images.At("cut.iso"), 16 * 2048 + 100);
 
     std::vector<scan::ImageJob> jobs = scan::ImageJobs(
-        EntryStore{}, {Image(), images.At("notes.iso"), images.At("music.iso"), tree.Root(), images.At("cut.iso")});
+        EntryStore{},
+        {Image(), images.At("notes.iso"), images.At("music.iso"), tree.Root(), images.At("cut.iso")});
     jobs[2].label = "Music, relabelled";
     std::vector<std::size_t> told;
     EXPECT_TRUE(scan::WalkImages(jobs, nullptr, [&](std::size_t job, std::size_t) { told.push_back(job); }));
