@@ -16,12 +16,13 @@ namespace scan {
 
 // One image file to catalogue, and how it went.
 struct ImageJob {
-    std::string path;             // the image file, as given
-    std::string label;            // the label its disc gets
-    EntryStore entries;           // its entries, once walked
-    std::string problem;          // why it was refused (the library's reason); empty otherwise
-    bool walked = false;          // true once it was read to its end
-    std::size_t mendedNames = 0;  // names that could not be read and were kept with U+FFFD
+    std::string path;     // the image file, as given
+    std::string label;    // the label its disc gets
+    EntryStore entries;   // its entries, once walked
+    std::string problem;  // why it was refused (the library's reason); empty otherwise
+    bool walked = false;  // true once it was read to its end
+    // The names that could not be read and were kept with U+FFFD in place of what could not be read.
+    std::size_t mendedNames = 0;
 };
 
 // How a batch ended.

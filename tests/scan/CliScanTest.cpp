@@ -222,15 +222,17 @@ TEST_F(CliImageScanTest, HostileInputsAreRefusedAtOnceOrKeptAndSaidSo) {
     const std::string holiday = images.At("holiday.iso");
     const std::string pipe = images.At("pipe.iso");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    // Joliet names with a lone UTF-16 surrogate: "\xE2\x82\xAC" (U+20AC) is written as 20 AC, made D8 00.
+    // Joliet names with lone UTF-16 surrogates: U+20AC and U+2603 are written as 20 AC and 26 03, then made
+    // D8 00 (half of a pair, unpaired) and DC 00 (the other half, alone).
     TempFolder broken;
     broken.File(
         "bad\xE2\x82\xAC"
         "name.txt",
         1);
-    broken.File("dir\xE2\x82\xAC/in.txt", 2);
+    broken.File("dir\xE2\x98\x83/in.txt", 2);
     ASSERT_TRUE(iso::Write(broken.Root(), images.At("broken.iso"), iso::Names::Joliet, "BROKEN"));
-    ASSERT_GE(iso::ReplaceBytes(images.At("broken.iso"), "\x20\xAC", std::string("\xD8\x00", 2)), 2u);
+    ASSERT_GE(iso::ReplaceBytes(images.At("broken.iso"), "\x20\xAC", std::string("\xD8\x00", 2)), 1u);
+    ASSERT_GE(iso::ReplaceBytes(images.At("broken.iso"), "\x26\x03", std::string("\xDC\x00", 2)), 1u);
     // A volume label that would steer the terminal.
     ASSERT_TRUE(iso::Write(tree.Root(), images.At("steer.iso"), iso::Names::RockRidge));
     iso::SetVolumeLabel(images.At("steer.iso"), "A\x1b]0;x\x07");
