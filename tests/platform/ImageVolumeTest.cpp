@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <set>
@@ -192,6 +193,24 @@ TEST_F(ImageVolumeTest, ACancelledReadGivesNothingAndNoProblem) {
     std::string problem = "stale";
     EXPECT_EQ(platform::ImageVolume::Read(Image("disc.iso"), problem, &cancel), nullptr);
     EXPECT_EQ(problem, "");
+}
+
+TEST_F(ImageVolumeTest, NoReadingLeavesTheFileOpen) {
+    ASSERT_TRUE(iso::Write(tree.Root(), Image("disc.iso")));
+    std::ofstream(Image("notes.txt")) << "notes";
+    ASSERT_EQ(mkfifo(Image("pipe.iso").c_str(), 0600), 0);
+    const auto open = [] {
+        const std::filesystem::directory_iterator fds("/proc/self/fd");
+        return std::distance(begin(fds), end(fds));
+    };
+    const auto before = open();
+    const std::atomic<bool> cancel{true};
+    for (const std::string name : {"disc.iso", "notes.txt", "pipe.iso"}) {
+        std::string problem;
+        platform::ImageVolume::Read(Image(name), problem);
+        platform::ImageVolume::Read(Image(name), problem, &cancel);
+    }
+    EXPECT_EQ(open(), before);
 }
 
 // The image's listings are built from the library's flat list of paths; the file system's own listing is
