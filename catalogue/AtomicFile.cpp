@@ -126,6 +126,11 @@ void RemoveLeftovers(const std::string& target) {
 // A file without a name in `folder`, where the system can make one; -1 with errno set else.
 int UnnamedFile(const std::string& folder) {
 #ifdef O_TMPFILE
+    // Without /proc it could not be named in the end by a process that may not link descriptors.
+    if (::access("/proc/self/fd", X_OK) != 0) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
     // 0666 lets the umask decide, as for any new file.
     return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
 #else
@@ -142,7 +147,7 @@ bool NameFile(int fd, const std::string& name) {
     std::snprintf(own, sizeof own, "/proc/self/fd/%d", fd);
     if (::linkat(AT_FDCWD, own, AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
     const int error = errno;
-    // Without /proc the descriptor itself can be linked, by a process allowed to.
+    // Where the link through /proc is refused, the descriptor itself can be linked by a process allowed to.
     if (error != EEXIST && ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return true;
     errno = error;
 #else

@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <chrono>
 #include <csignal>
-#include <random>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -228,18 +229,26 @@ TEST_F(Cli, AKilledSaveLeavesTheCatalogueWholeAndNothingBesideIt) {
         std::string error;
         ASSERT_TRUE(doc.OnSaveDocument(file, error)) << error;
     }
-    // Kills at moments spread over a whole rename, from a fixed seed.
-    std::mt19937 random(20);
-    const char* labels[] = {"A", "B"};
-    for (int round = 0; round < 12; ++round) {
-        QProcess process;
-        process.start(QStringLiteral(TAMBEROL_CLI), {QStringLiteral("rename"), QString::fromStdString(file),
-                                                     labels[round % 2], labels[(round + 1) % 2]});
-        ASSERT_TRUE(process.waitForStarted());
-        std::this_thread::sleep_for(std::chrono::milliseconds(random() % 400));
-        ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
-        process.waitForFinished();
-        if (process.exitStatus() == QProcess::NormalExit) std::swap(labels[0], labels[1]);
+    const auto rename = [&](const char* from, const char* to) {
+        auto process = std::make_unique<QProcess>();
+        process->start(QStringLiteral(TAMBEROL_CLI),
+                       {QStringLiteral("rename"), QString::fromStdString(file), from, to});
+        EXPECT_TRUE(process->waitForStarted());
+        return process;
+    };
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_TRUE(rename("A", "B")->waitForFinished(30000));
+    const auto whole = std::chrono::nanoseconds(timer.nsecsElapsed());
+    // Kills at moments spread evenly over a whole rename, from the start of the process to its end.
+    const char* labels[] = {"B", "A"};
+    constexpr int kRounds = 16;
+    for (int round = 0; round < kRounds; ++round) {
+        const auto process = rename(labels[0], labels[1]);
+        std::this_thread::sleep_for(whole * (2 * round + 1) / (2 * kRounds));
+        ::kill(static_cast<pid_t>(process->processId()), SIGKILL);
+        process->waitForFinished();
+        if (process->exitStatus() == QProcess::NormalExit) std::swap(labels[0], labels[1]);
     }
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).join(' ').toStdString(), "killed.cdi");
     CKavrelDoc doc;
