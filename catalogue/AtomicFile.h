@@ -5,8 +5,10 @@
 #include <string_view>
 
 // Replaces a file all at once: the new bytes go to a temporary file beside it, which is flushed to the
-// disc and renamed over the old one, so the old file stays whole until the new one is. Every failure
-// keeps the system's reason and the step that failed.
+// disc and renamed over the old one, so the old file stays whole until the new one is. On Linux the
+// temporary file has no name until it is complete (O_TMPFILE), so a save that is killed leaves nothing
+// behind; where it must have one, a save removes those that saves of the same file left when their process
+// died. Every failure keeps the system's reason and the step that failed.
 class AtomicFile {
 public:
     explicit AtomicFile(std::string path);
@@ -24,6 +26,10 @@ public:
     // The system's reason for the first failure and the step it stopped, e.g. "No space left on device
     // (while writing)"; empty while nothing failed.
     const std::string& Error() const { return m_error; }
+
+    // The call that flushes the new file to the disc (fsync, given the descriptor; 0 for done, else -1
+    // with errno set), so that tests can make it fail; nullptr restores the system's.
+    static void SetFlushForTests(int (*flush)(int fd));
 
 private:
     struct Native;

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "catalogue/CKavrelDoc.h"
+#include "catalogue/TextForms.h"
 #include "cli/CommandLine.h"
 #include "cli/CommandTable.h"
 
@@ -27,6 +28,19 @@ int Fail(std::string_view message) {
 void Warn(std::string_view message) {
     std::cout.flush();
     std::cerr << kProgram << ": " << message << '\n';
+}
+
+std::string Shown(std::string_view text) {
+    std::string shown;
+    catalogue::AppendTextField(text, shown);
+    return shown;
+}
+
+std::string Quoted(std::string_view text) {
+    std::string shown = Shown(text);
+    // The text form puts a text in quotes only when it escapes it (a plain text never begins with one).
+    if (!shown.empty() && shown.front() == '"') return shown;
+    return "\"" + shown + "\"";
 }
 
 int UsageError(std::string_view command, std::string_view problem) {

@@ -22,6 +22,12 @@ inline constexpr int kExitUsage = 2;
 int Fail(std::string_view message);
 // Prints "tamberol-cli: <message>" to stderr; the command goes on.
 void Warn(std::string_view message);
+// A text from a catalogue, an image or the file system as the text form shows it: the display text, or in
+// double quotes with C escapes when it holds a control character, so nothing in it can steer the terminal.
+std::string Shown(std::string_view text);
+// The same, always in double quotes, for naming a label or a file in a message.
+std::string Quoted(std::string_view text);
+
 // Prints the problem and the command's usage line to stderr and returns kExitUsage.
 int UsageError(std::string_view command, std::string_view problem);
 // Prints the general help (every command) to `out`.

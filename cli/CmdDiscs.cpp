@@ -1,3 +1,4 @@
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,15 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/Listing.h"
+
+namespace {
+// A sum of sizes held at the largest count is no true total: the person is told which one.
+void WarnIfHeld(std::uint64_t bytes, const std::string& what) {
+    if (bytes == std::numeric_limits<std::uint64_t>::max())
+        cli::Warn(what + " add up to " + std::to_string(bytes) +
+                  " bytes or more; the total is held at that largest count");
+}
+}  // namespace
 
 // The discs as the tree lists them, each with the number of its entries: equal labels apart from each other
 // are separate discs, as in the tree. With --sizes also how full each disc is, and a line over all of them.
@@ -42,9 +52,10 @@ int CmdDiscs(int argc, char** argv) {
         const catalogue::DiscTotals totals = catalogue::TotalsOf(entries, disc);
         const std::string_view label = entries.Text(disc.label);
         if (totals.unreadableSizes > 0) {
-            cli::Warn("disc \"" + std::string(label) + "\": " + std::to_string(totals.unreadableSizes) +
+            cli::Warn("disc " + cli::Quoted(label) + ": " + std::to_string(totals.unreadableSizes) +
                       " file size(s) are not numbers and count as 0 bytes");
         }
+        WarnIfHeld(totals.bytes, "the sizes of the disc " + cli::Quoted(label));
         listing.Row({std::uint64_t{disc.first},
                      label,
                      {},
@@ -56,6 +67,7 @@ int CmdDiscs(int argc, char** argv) {
         all += totals;
         allEntries += disc.entries;
     }
+    WarnIfHeld(all.bytes, "the sizes of all discs");
     listing.Row({{},
                  {},
                  std::uint64_t{discs.size()},

@@ -33,8 +33,8 @@ int CmdList(int argc, char** argv) {
         index.emplace(entries, disc);
         found = index->Find(*folder);
         if (found == catalogue::FolderIndex::kNoFolder)
-            return cli::Fail("no folder \"" + *folder + "\" on the disc labelled \"" + label + "\" in " +
-                             path);
+            return cli::Fail("no folder " + cli::Quoted(*folder) + " on the disc labelled " +
+                             cli::Quoted(label) + " in " + path);
     }
     cli::Listing listing(cli::FormOf(args),
                          {{"index", false}, {"label", false}, {"name"}, {"kind"}, {"path"}, {"size"}});

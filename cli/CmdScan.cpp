@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "catalogue/CKavrelDoc.h"
+#include "catalogue/Disc.h"
 #include "cli/CliSupport.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
@@ -16,17 +17,29 @@
 
 namespace {
 
-// The command's messages as lines: news on stdout, trouble (an icon of its own) on stderr.
+// The command's messages as lines: news on stdout, trouble (an icon of its own) on stderr. They may name
+// an image, so they go out in the text form.
 class PrintedMessages : public IMessages {
 public:
     msg::Answer Show(const msg::Request& request) override {
         if (request.icon == msg::Icon::None)
-            std::cout << request.text << '\n';
+            std::cout << cli::Shown(request.text) << '\n';
         else
-            std::cerr << "tamberol-cli: " << request.text << '\n';
+            cli::Warn(cli::Shown(request.text));
         return msg::Answer::Ok;
     }
 };
+
+std::string Entries(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " entry" : " entries");
+}
+
+// Names that could not be decoded are kept, and the person is told how many.
+void WarnMended(std::size_t names, const std::string& image) {
+    if (names == 0) return;
+    cli::Warn(std::to_string(names) + (names == 1 ? " name in " : " names in ") + cli::Quoted(image) +
+              " could not be read and " + (names == 1 ? "was" : "were") + " kept with U+FFFD");
+}
 
 // A path relative to where the tool was started names the same file once made absolute; drive texts stay.
 std::string Absolute(const std::string& source) {
@@ -36,58 +49,68 @@ std::string Absolute(const std::string& source) {
     return absolute.empty() ? source : absolute.lexically_normal().string();
 }
 
-// One disc from a drive, a folder or an image, under the label given.
-int ScanOne(const std::string& path, const std::string& label, const std::string& given) {
+// One disc from a drive, a folder or an image, under the label given; a label that another disc carries
+// only with `sameLabel`, since the two discs would then show as one where they stand together.
+int ScanOne(const std::string& path, const std::string& label, const std::string& given, bool sameLabel) {
     // Refused before the file is touched, so that a typo cannot create an empty catalogue. A drive text
     // with no optical drive at all could only report an empty disc as a success; a folder needs no drive.
     if (platform::IsDriveText(given) && platform::OpticalDrives().empty())
         return cli::Fail(scan::kNoDriveMessage);
     if (!scan::IsLabelAccepted(label)) return cli::Fail(scan::kBadLabelMessage);
+    CKavrelDoc doc;
+    PrintedMessages messages;
+    doc.SetMessages(&messages);
+    if (!cli::OpenCatalogue(path, doc, true)) return cli::kExitFailed;
+    if (!sameLabel && catalogue::FirstDisc(doc.Entries(), label).entries > 0) {
+        return cli::Fail("a disc labelled " + cli::Quoted(label) + " is already in " + cli::Quoted(path) +
+                         "; give another label, or --same-label to add this disc under it all the same (two "
+                         "discs with one label show as one where they stand next to each other)");
+    }
     const std::string source = Absolute(given);
     // An empty drive, a missing path or an unreadable image would otherwise read as an empty disc.
     const platform::VolumeFolder opened = platform::OpenVolume(source);
     if (!opened) {
-        if (!opened.image.empty()) return cli::Fail(scan::ImageRefusedMessage(given, opened.problem));
-        return cli::Fail("cannot read \"" + given + "\": " + opened.problem);
+        if (!opened.image.empty())
+            return cli::Fail(cli::Shown(scan::ImageRefusedMessage(given, opened.problem)));
+        return cli::Fail("cannot read " + cli::Quoted(given) + ": " + opened.problem);
     }
 
-    CKavrelDoc doc;
-    PrintedMessages messages;
-    doc.SetMessages(&messages);
-    if (!cli::OpenCatalogue(path, doc, true)) return cli::kExitFailed;
     const std::size_t before = doc.GetEntryCount();
     if (scan::RunCreateImage(doc, messages, label, source) != scan::Outcome::Done) return cli::kExitFailed;
     if (!cli::SaveCatalogue(path, doc)) return cli::kExitFailed;
-    std::cout << doc.GetEntryCount() - before << " entries added\n";
+    std::cout << Entries(doc.GetEntryCount() - before) << " added\n";
+    WarnMended(opened.mendedNames, given);
     return cli::kExitOk;
 }
 
-// One disc per image file, each labelled by its volume label (or its file name).
+// One disc per image file, each labelled by its volume label (or its file name), made unique.
 int ScanImages(const std::string& path, const std::vector<std::string>& given) {
-    std::vector<std::string> sources;
-    for (const std::string& image : given) sources.push_back(Absolute(image));
-    std::vector<scan::ImageJob> jobs = scan::ImageJobs(sources);
-
     CKavrelDoc doc;
     PrintedMessages messages;
     doc.SetMessages(&messages);
     if (!cli::OpenCatalogue(path, doc, true)) return cli::kExitFailed;
+    std::vector<std::string> sources;
+    for (const std::string& image : given) sources.push_back(Absolute(image));
+    std::vector<scan::ImageJob> jobs = scan::ImageJobs(doc.Entries(), sources);
     scan::WalkImages(jobs, nullptr);
     const scan::ImageBatchResult added = scan::AddImageDiscs(doc, jobs);
 
-    bool refused = false;
+    // The images that were read are kept whatever happened to the others; with none, the file is untouched.
+    // Nothing is said to be added until it is saved.
+    const bool saved = added.discs > 0 && cli::SaveCatalogue(path, doc);
+    bool failed = added.discs > 0 && !saved;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         if (jobs[i].walked) {
-            std::cout << given[i] << ": " << jobs[i].entries.Size() << " entries added as \"" << jobs[i].label
-                      << "\"\n";
+            if (!saved) continue;
+            std::cout << cli::Shown(given[i]) << ": " << Entries(jobs[i].entries.Size()) << " added as "
+                      << cli::Quoted(jobs[i].label) << '\n';
+            WarnMended(jobs[i].mendedNames, given[i]);
         } else {
-            refused = true;
-            std::cerr << "tamberol-cli: " << scan::ImageRefusedMessage(given[i], jobs[i].problem) << '\n';
+            failed = true;
+            cli::Warn(cli::Shown(scan::ImageRefusedMessage(given[i], jobs[i].problem)));
         }
     }
-    // The images that were read are kept whatever happened to the others; with none, the file is untouched.
-    if (added.discs > 0 && !cli::SaveCatalogue(path, doc)) return cli::kExitFailed;
-    return refused ? cli::kExitFailed : cli::kExitOk;
+    return failed ? cli::kExitFailed : cli::kExitOk;
 }
 
 }  // namespace
@@ -95,7 +118,7 @@ int ScanImages(const std::string& path, const std::vector<std::string>& given) {
 // Catalogues one disc (a drive text, a folder or an image file) under --label into FILE, as File > Create
 // Image file does, or without --label one disc per image file, labelled from its volume.
 int CmdScan(int argc, char** argv) {
-    const cli::CommandLine args(argc, argv, {}, {"--label"});
+    const cli::CommandLine args(argc, argv, {"--same-label"}, {"--label"});
     if (const auto stop = cli::CheckArguments(args, "scan", 2, std::numeric_limits<std::size_t>::max()))
         return *stop;
 
@@ -104,8 +127,9 @@ int CmdScan(int argc, char** argv) {
     if (const std::optional<std::string> label = args.Value("--label")) {
         if (positional.size() != 2)
             return cli::UsageError("scan", "--label names one drive, folder or image");
-        return ScanOne(path, *label, positional[1]);
+        return ScanOne(path, *label, positional[1], args.Has("--same-label"));
     }
+    if (args.Has("--same-label")) return cli::UsageError("scan", "--same-label goes with --label");
     if (positional.size() == 2 && platform::IsDriveText(positional[1]))
         return cli::Fail(scan::kBadLabelMessage);
     return ScanImages(path, {positional.begin() + 1, positional.end()});

@@ -6,21 +6,12 @@
 #include <vector>
 
 #include "catalogue/EntryStore.h"
-#include "catalogue/TextForms.h"
 #include "cli/CliSupport.h"
 #include "cli/CommandLine.h"
 
 namespace cli {
 
 namespace {
-
-// A label as a message shows it: escaped, so that nothing in it can steer the terminal.
-std::string Quoted(std::string_view label) {
-    std::string out;
-    catalogue::AppendTextField(label, out);
-    if (out.empty() || out.front() != '"') out = '"' + out + '"';
-    return out;
-}
 
 std::string Counted(std::size_t n) {
     return std::to_string(n) + (n == 1 ? " entry" : " entries");
@@ -35,8 +26,8 @@ std::optional<catalogue::Disc> ChooseDisc(const EntryStore& entries, const Comma
         const char* end = index->data() + index->size();
         const auto [stop, error] = std::from_chars(index->data(), end, row);
         if (index->empty() || error != std::errc() || stop != end) {
-            Fail("--index takes the number of a disc's first entry, as `discs` prints it, not \"" + *index +
-                 "\"");
+            Fail("--index takes the number of a disc's first entry, as `discs` prints it, not " +
+                 Quoted(*index));
             return std::nullopt;
         }
         const catalogue::Disc disc = catalogue::DiscAt(entries, row);

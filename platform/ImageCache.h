@@ -12,7 +12,8 @@ class ImageVolume;
 // What tells one state of an image file from another.
 struct ImageStamp {
     std::uint64_t size = 0;
-    std::int64_t changed = 0;  // the time of the last change, in the system's units
+    std::int64_t changed = 0;        // the time of the last change of the data, in the system's units
+    std::int64_t statusChanged = 0;  // the time of the last change of the file at all (none on Windows)
     bool operator==(const ImageStamp&) const = default;
 };
 

@@ -2,8 +2,15 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+
+#include "platform/JolietMends.h"
 
 #ifdef __linux__
 #include <locale.h>
@@ -13,11 +20,21 @@
 
 namespace platform {
 
-namespace {
-
 // libarchive keeps up to this much of the file in memory and seeks past the rest: file data is skipped,
 // never read, once it lies beyond the directory records that were read ahead.
 constexpr std::size_t kReadBlock = 64 * 1024;
+
+// The image as libarchive reads it, through callbacks: read in blocks, skipped by seeking, and mended
+// (JolietMends) in the blocks read.
+struct ImageSource {
+    int fd = -1;
+    std::uint64_t size = 0;
+    std::uint64_t position = 0;
+    std::vector<char> block = std::vector<char>(kReadBlock);
+    const JolietMends* mends = nullptr;
+};
+
+namespace {
 
 std::uint32_t AttributesOf(std::string_view name, bool folder) {
     // What a mounted disc shows: everything read-only, files archived, dot-names hidden.
@@ -64,6 +81,54 @@ private:
 #endif
 };
 
+// Closes the image file however the reading ends.
+class OpenFile {
+public:
+    explicit OpenFile(int fd) : m_fd(fd) {}
+    ~OpenFile() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int Fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+la_ssize_t ReadBlock(archive* reader, void* data, const void** out) {
+    ImageSource& source = *static_cast<ImageSource*>(data);
+    ssize_t got = 0;
+    do {
+        got = ::read(source.fd, source.block.data(), source.block.size());
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        archive_set_error(reader, errno, "%s", std::strerror(errno));
+        return -1;
+    }
+    if (source.mends) {
+        const auto& bytes = source.mends->bytes;
+        const std::uint64_t end = source.position + static_cast<std::uint64_t>(got);
+        auto it = std::lower_bound(bytes.begin(), bytes.end(), std::make_pair(source.position, '\0'),
+                                   [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (; it != bytes.end() && it->first < end; ++it)
+            source.block[it->first - source.position] = it->second;
+    }
+    source.position += static_cast<std::uint64_t>(got);
+    *out = source.block.data();
+    return got;
+}
+
+la_int64_t SkipBytes(archive*, void* data, la_int64_t request) {
+    ImageSource& source = *static_cast<ImageSource*>(data);
+    // Never past the end: libarchive reads what it could not skip and so finds a cut image.
+    const std::uint64_t left = source.size > source.position ? source.size - source.position : 0;
+    const std::uint64_t step = std::min(static_cast<std::uint64_t>(std::max<la_int64_t>(request, 0)), left);
+    if (::lseek(source.fd, static_cast<off_t>(step), SEEK_CUR) < 0) return 0;
+    source.position += step;
+    return static_cast<la_int64_t>(step);
+}
+
 }  // namespace
 
 ImageVolume::ImageVolume() {
@@ -74,9 +139,46 @@ ImageVolume::ImageVolume() {
 std::shared_ptr<const ImageVolume> ImageVolume::Read(const std::string& path, std::string& problem,
                                                      const std::atomic<bool>* cancel) {
     problem.clear();
-    // libarchive reads standard input for an empty name.
     if (path.empty()) {
         problem = "no file named";
+        return nullptr;
+    }
+    // Opened without waiting and checked as opened: a named pipe put in the image's place since it was
+    // looked at is refused, not waited on for ever.
+    const OpenFile file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (file.Fd() < 0 || ::fstat(file.Fd(), &st) != 0) {
+        problem = std::strerror(errno);
+        return nullptr;
+    }
+    if (!S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode)) {
+        problem = "not a regular file";
+        return nullptr;
+    }
+    ::fcntl(file.Fd(), F_SETFL, ::fcntl(file.Fd(), F_GETFL) & ~O_NONBLOCK);
+    ImageSource source;
+    source.fd = file.Fd();
+    const off_t end = ::lseek(file.Fd(), 0, SEEK_END);
+    source.size = end > 0 ? static_cast<std::uint64_t>(end) : 0;
+    bool unreadableName = false;
+    std::shared_ptr<ImageVolume> volume = ReadTree(source, cancel, problem, unreadableName);
+    if (!unreadableName) return volume;
+    // Read again with the names mended; what still cannot be read refuses the image with the reason.
+    const JolietMends mends = JolietMends::Find(file.Fd());
+    source = ImageSource{};
+    source.fd = file.Fd();
+    source.size = end > 0 ? static_cast<std::uint64_t>(end) : 0;
+    source.mends = &mends;
+    volume = ReadTree(source, cancel, problem, unreadableName);
+    if (volume) volume->m_mendedNames = mends.names;
+    return volume;
+}
+
+std::shared_ptr<ImageVolume> ImageVolume::ReadTree(ImageSource& from, const std::atomic<bool>* cancel,
+                                                   std::string& problem, bool& unreadableName) {
+    unreadableName = false;
+    if (::lseek(from.fd, 0, SEEK_SET) != 0) {
+        problem = std::strerror(errno);
         return nullptr;
     }
     const Utf8Names utf8;
@@ -87,7 +189,10 @@ std::shared_ptr<const ImageVolume> ImageVolume::Read(const std::string& path, st
     }
     // Only ISO 9660: another format (a tar file, a zip) is no disc, and UDF-only images are not readable.
     archive_read_support_format_iso9660(reader.get());
-    if (archive_read_open_filename(reader.get(), path.c_str(), kReadBlock) != ARCHIVE_OK) {
+    archive_read_set_read_callback(reader.get(), ReadBlock);
+    archive_read_set_skip_callback(reader.get(), SkipBytes);
+    archive_read_set_callback_data(reader.get(), &from);
+    if (archive_read_open1(reader.get()) != ARCHIVE_OK) {
         const char* why = archive_error_string(reader.get());
         problem = why ? why : "not a disc image";
         return nullptr;
@@ -104,7 +209,15 @@ std::shared_ptr<const ImageVolume> ImageVolume::Read(const std::string& path, st
             return nullptr;
         }
         const char* name = archive_entry_pathname(entry);
-        if (!name) continue;
+        if (!name) {
+            // A name the library could not convert: never dropped, mended on a second reading.
+            unreadableName = from.mends == nullptr;
+            if (!unreadableName) {
+                const char* why = archive_error_string(reader.get());
+                problem = why ? why : "a name cannot be read";
+            }
+            return nullptr;
+        }
         const std::string itemPath = Normalised(name);
         if (itemPath.empty()) continue;  // the top folder itself
         const mode_t type = archive_entry_filetype(entry);

@@ -13,12 +13,15 @@
 
 namespace platform {
 
+struct ImageSource;
+
 // A disc image file (ISO 9660, with Rock Ridge or Joliet names) read as a volume: its whole directory tree
 // is read once, without any file's data, and every folder is listed from memory after that.
 class ImageVolume : public Volume {
 public:
-    // Reads the directory tree of the image file `path`. Null, with `problem` set to the library's reason,
-    // when the file cannot be read as a disc image; null with an empty `problem` when `cancel` stopped it.
+    // Reads the directory tree of the image file (or block device) `path`. Null, with `problem` set to the
+    // library's reason, when it cannot be read as a disc image; null with an empty `problem` when `cancel`
+    // stopped it. A name that cannot be decoded is kept with U+FFFD in place of what cannot be read.
     static std::shared_ptr<const ImageVolume> Read(const std::string& path, std::string& problem,
                                                    const std::atomic<bool>* cancel = nullptr);
 
@@ -29,6 +32,8 @@ public:
 
     // How many files and folders the image holds.
     std::size_t ItemCount() const { return m_items.size(); }
+    // How many names could not be decoded and were kept with U+FFFD in place of what could not be read.
+    std::size_t MendedNames() const { return m_mendedNames; }
 
 private:
     struct Item {
@@ -40,6 +45,10 @@ private:
     };
 
     ImageVolume();
+    // One reading of the tree from the image source (see the .cpp); sets `unreadableName` and gives null
+    // when a name could not be converted and the source mends none.
+    static std::shared_ptr<ImageVolume> ReadTree(ImageSource& from, const std::atomic<bool>* cancel,
+                                                 std::string& problem, bool& unreadableName);
     // The listing of folder `path` ("" for the top, "DOCS/SUB"), made with its item when it is new.
     std::size_t FolderAt(std::string_view path);
     // Adds the item at `path` to the listing of its folder.
@@ -54,6 +63,7 @@ private:
     std::vector<Item> m_items;
     std::vector<std::vector<std::size_t>> m_listings;          // item indexes per folder, the top first
     std::unordered_map<std::string, std::size_t> m_listingOf;  // a folder's path to its listing
+    std::size_t m_mendedNames = 0;
 };
 
 }  // namespace platform

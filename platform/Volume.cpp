@@ -18,14 +18,15 @@ namespace platform {
 
 namespace {
 
-enum class Kind { Missing, Folder, File };
+// Devices are read as images, never kept: a new disc in the drive changes nothing the file system shows.
+enum class Kind { Missing, Folder, File, Device, Other };
 
 // What is at `path`, and when it is a file, what tells one state of it from another.
 struct Found {
     Kind kind = Kind::Missing;
-    std::uint64_t size = 0;
-    std::int64_t changed = 0;
+    ImageStamp stamp;
     int error = 0;
+    const char* what = "";  // for Kind::Other: what it is instead
 };
 
 Found Look(const std::string& path) {
@@ -37,18 +38,32 @@ Found Look(const std::string& path) {
         return found;
     }
     found.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? Kind::Folder : Kind::File;
-    found.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-    found.changed = static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
-                                              data.ftLastWriteTime.dwLowDateTime);
+    found.stamp.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    found.stamp.changed = static_cast<std::int64_t>(
+        (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime);
 #else
     struct stat st;
     if (stat(path.c_str(), &st) != 0) {
         found.error = errno;
         return found;
     }
-    found.kind = S_ISDIR(st.st_mode) ? Kind::Folder : Kind::File;
-    found.size = static_cast<std::uint64_t>(st.st_size);
-    found.changed = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    if (S_ISDIR(st.st_mode)) {
+        found.kind = Kind::Folder;
+    } else if (S_ISREG(st.st_mode)) {
+        found.kind = Kind::File;
+    } else if (S_ISBLK(st.st_mode)) {
+        found.kind = Kind::Device;
+    } else {
+        found.kind = Kind::Other;
+        found.what = S_ISFIFO(st.st_mode)   ? "a named pipe"
+                     : S_ISSOCK(st.st_mode) ? "a socket"
+                     : S_ISCHR(st.st_mode)  ? "a character device"
+                                            : "a special file";
+    }
+    found.stamp.size = static_cast<std::uint64_t>(st.st_size);
+    found.stamp.changed = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    found.stamp.statusChanged =
+        static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
 #endif
     return found;
 }
@@ -56,6 +71,7 @@ Found Look(const std::string& path) {
 // Opens the system folder or image file `native`.
 void OpenNative(const std::string& native, VolumeFolder& out, const std::atomic<bool>* cancel) {
     const Found found = Look(native);
+    std::shared_ptr<const ImageVolume> image;
     switch (found.kind) {
         case Kind::Missing:
             out.problem = std::strerror(found.error);
@@ -63,11 +79,21 @@ void OpenNative(const std::string& native, VolumeFolder& out, const std::atomic<
         case Kind::Folder:
             out.volume = std::make_shared<FolderVolume>(native);
             return;
-        case Kind::File:
+        case Kind::Other:
+            // Opening a named pipe would wait for a writer that may never come.
             out.image = native;
-            out.volume = KeptImage(native, {found.size, found.changed}, out.problem, cancel);
+            out.problem = std::string(found.what) + ", not a regular file";
             return;
+        case Kind::File:
+            image = KeptImage(native, found.stamp, out.problem, cancel);
+            break;
+        case Kind::Device:
+            image = ImageVolume::Read(native, out.problem, cancel);
+            break;
     }
+    out.image = native;
+    if (image) out.mendedNames = image->MendedNames();
+    out.volume = std::move(image);
 }
 
 }  // namespace

@@ -29,15 +29,17 @@ struct VolumeFolder {
     std::vector<std::string> parts;        // the folder inside the volume ("E:\DOCS\" gives {"DOCS"})
     std::string image;                     // the image file, when the text names one (opened or not)
     std::string problem;                   // why nothing could be opened: for an image, the library's reason
+    std::size_t mendedNames = 0;           // names in the image kept with U+FFFD (see ImageVolume)
 
     // True when there is something to list.
     explicit operator bool() const { return volume != nullptr; }
 };
 
 // Opens a drive text ("E:\", "E:\DOCS\..\") or a path (on Linux an absolute one) to a folder or an image
-// file. A drive whose map names an image file, or a path to a regular file, is read as a disc image; the
-// last images read are kept while they do not change on disk, so that browsing one does not read it
-// again. `cancel`, when given, stops the reading of an image.
+// file. A drive whose map names an image file, or a path to a regular file or a block device, is read as a
+// disc image; anything else (a named pipe, a socket, a character device) is refused at once, naming what it
+// is, and never opened. The last image files read are kept while they do not change on disk, so that
+// browsing one does not read it again. `cancel`, when given, stops the reading of an image.
 VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "catalogue/CKavrelDoc.h"
+#include "catalogue/Disc.h"
 #include "catalogue/FormatSize.h"
 #include "platform/Volume.h"
 #include "platform/VolumeLabel.h"
@@ -27,11 +28,13 @@ std::string DefaultImageLabel(const std::string& path) {
     return std::filesystem::path(path).stem().string();
 }
 
-std::vector<ImageJob> ImageJobs(const std::vector<std::string>& paths) {
+std::vector<ImageJob> ImageJobs(const EntryStore& store, const std::vector<std::string>& paths) {
     std::vector<ImageJob> jobs(paths.size());
+    std::vector<std::string> taken;
     for (std::size_t i = 0; i < paths.size(); ++i) {
         jobs[i].path = paths[i];
-        jobs[i].label = DefaultImageLabel(paths[i]);
+        jobs[i].label = catalogue::UniqueLabel(store, DefaultImageLabel(paths[i]), taken);
+        taken.push_back(jobs[i].label);
     }
     return jobs;
 }
@@ -74,6 +77,7 @@ bool WalkImages(std::vector<ImageJob>& jobs, const std::atomic<bool>* cancel,
             continue;
         }
         job.walked = true;
+        job.mendedNames = image.mendedNames;
     }
     return true;
 }
@@ -93,13 +97,18 @@ std::string ImageBatchSummary(const std::vector<ImageJob>& jobs, const ImageBatc
     std::string text = "Disc images catalogued: " + Counted(result.discs, "disc", "discs") + " with " +
                        Counted(result.entries, "entry", "entries") + " added.";
     std::string refused;
+    std::string mended;
     std::size_t left = 0;
     for (const ImageJob& job : jobs) {
+        if (job.walked && job.mendedNames > 0)
+            mended += "\n" + job.path + ": " + Counted(job.mendedNames, "name", "names");
         if (!job.problem.empty())
             refused += "\n" + job.path + ": " + job.problem;
         else if (!job.walked)
             ++left;
     }
+    if (!mended.empty())
+        text += "\n\nNames that could not be read, kept with U+FFFD in their place:" + mended;
     if (!refused.empty()) text += "\n\nNot catalogued:" + refused;
     if (result.cancelled && left > 0)
         text += "\n\nCancelled: " + Counted(left, "image was", "images were") + " not catalogued.";

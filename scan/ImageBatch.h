@@ -21,6 +21,8 @@ struct ImageJob {
     EntryStore entries;   // its entries, once walked
     std::string problem;  // why it was refused (the library's reason); empty otherwise
     bool walked = false;  // true once it was read to its end
+    // The names that could not be read and were kept with U+FFFD in place of what could not be read.
+    std::size_t mendedNames = 0;
 };
 
 // How a batch ended.
@@ -34,8 +36,9 @@ struct ImageBatchResult {
 // file's name without its extension.
 std::string DefaultImageLabel(const std::string& path);
 
-// One job per path, labelled by DefaultImageLabel.
-std::vector<ImageJob> ImageJobs(const std::vector<std::string>& paths);
+// One job per path, labelled by DefaultImageLabel made unique (catalogue::UniqueLabel) among the discs of
+// `store` and the jobs before it, so that no new disc merges with another: "CDROM", "CDROM (2)", ...
+std::vector<ImageJob> ImageJobs(const EntryStore& store, const std::vector<std::string>& paths);
 
 // Reads and walks the images in turn. A job whose path is no readable image (a folder, a file of another
 // kind, a damaged image) or whose label is refused keeps no entries and gets its problem. Stops when
@@ -47,8 +50,8 @@ bool WalkImages(std::vector<ImageJob>& jobs, const std::atomic<bool>* cancel,
 // Adds every walked job to the document in order, each as a disc of its own (hint::kDiscAdded each).
 ImageBatchResult AddImageDiscs(CKavrelDoc& doc, const std::vector<ImageJob>& jobs);
 
-// What the person is told at the end: discs and entries added, the files refused and why, and how many
-// were left when the batch was cancelled.
+// What the person is told at the end: discs and entries added, the files refused and why, the images
+// with names kept with U+FFFD, and how many were left when the batch was cancelled.
 std::string ImageBatchSummary(const std::vector<ImageJob>& jobs, const ImageBatchResult& result);
 
 }  // namespace scan

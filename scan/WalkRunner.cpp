@@ -95,7 +95,7 @@ void WalkRunner::OnCreateImage() {
 
 void WalkRunner::OnCatalogueImages(const std::vector<std::string>& images) {
     if (images.empty()) return;
-    std::vector<scan::ImageJob> jobs = scan::ImageJobs(images);
+    std::vector<scan::ImageJob> jobs = scan::ImageJobs(m_doc.Entries(), images);
     std::vector<std::string> labels;
     for (const scan::ImageJob& job : jobs) labels.push_back(job.label);
     // The list stays with the labels as typed until every one of them is accepted, or the person cancels.

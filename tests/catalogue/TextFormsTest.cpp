@@ -40,10 +40,14 @@ TEST(TextForms, EachFormWritesOddTextsAsTheTableSays) {
         {"inner quote", "say \"hi\"", "say \"hi\"", "\"say \"\"hi\"\"\""},
         {"comma", "a,b", "a,b", "\"a,b\""},
         {"trailing blank", "file ", "file ", "\"file \""},
+        {"leading blank", " file", " file", "\" file\""},
         {"Windows-1252", "caf\xE9", "caf\xC3\xA9", "caf\xC3\xA9"},
         {"UTF-8", "\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},
         {"a byte Windows-1252 leaves undefined", "a\x81", "\"a\\u0081\"", "a\xC2\x81"},
         {"C1 control in UTF-8", "a\xC2\x9B", "\"a\\u009b\"", "a\xC2\x9B"},
+        {"first C1 control", "a\xC2\x80", "\"a\\u0080\"", "a\xC2\x80"},
+        {"last C1 control", "a\xC2\x9F", "\"a\\u009f\"", "a\xC2\x9F"},
+        {"first character after the C1 controls", "a\xC2\xA0", "a\xC2\xA0", "a\xC2\xA0"},
     };
     for (const FormCase& c : cases) {
         SCOPED_TRACE(c.why);

@@ -2,6 +2,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <optional>
 #include <string>
@@ -227,6 +228,58 @@ TEST_F(CliForms, SizesThatAreNotNumbersAreCountedAsNothingAndSaidSo) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.err,
               "tamberol-cli: disc \"Disc, \"one\"\": 1 file size(s) are not numbers and count as 0 bytes\n");
+}
+
+TEST_F(CliForms, DiscsSizesWarningsShowLabelsEscapedAndSayWhenATotalIsHeld) {
+    CKavrelDoc doc;
+    doc.AppendEntry("A\x1b[2J", "big", "file ", "\\", "18446744073709551615");
+    doc.AppendEntry("A\x1b[2J", "one", "file ", "\\", "1");
+    doc.AppendEntry("A\x1b[2J", "odd", "file ", "\\", "12 KB");
+    doc.AppendEntry("B", "b", "file ", "\\", "5");
+    const std::string file = m_dir.filePath("held.cdi").toStdString();
+    std::string error;
+    ASSERT_TRUE(doc.OnSaveDocument(file, error)) << error;
+    const CliRun run = RunCli({"discs", file, "--sizes"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(
+        run.err,
+        "tamberol-cli: disc \"A\\x1b[2J\": 1 file size(s) are not numbers and count as 0 bytes\n"
+        "tamberol-cli: the sizes of the disc \"A\\x1b[2J\" add up to 18446744073709551615 bytes or more; "
+        "the total is held at that largest count\n"
+        "tamberol-cli: the sizes of all discs add up to 18446744073709551615 bytes or more; the total is "
+        "held at that largest count\n");
+}
+
+// Every command whose output cannot be written fails with the system's reason, whatever it printed.
+TEST_F(CliForms, OutputThatCannotBeWrittenFailsTheCommand) {
+    QTemporaryDir folder;
+    const std::vector<std::vector<std::string>> commands = {
+        {"dump", m_file, "--json"},
+        {"dump", m_file},
+        {"discs", m_file},
+        {"discs", m_file, "--sizes", "--csv"},
+        {"list", m_file, kDisc},
+        {"find", m_file, "e"},
+        {"dupes", m_file},
+        {"drives"},
+        {"scan", m_dir.filePath("scanned.cdi").toStdString(), "--label", "S", folder.path().toStdString()},
+        {"--help"},
+    };
+    for (const auto& args : commands) {
+        SCOPED_TRACE(args.front() + (args.size() > 2 ? " " + args.back() : ""));
+        QStringList arguments;
+        for (const std::string& arg : args) arguments << QString::fromStdString(arg);
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TAMBEROL_DRIVES", "E=" + folder.path());
+        process.setProcessEnvironment(env);
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(QStringLiteral(TAMBEROL_CLI), arguments);
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitCode(), 1);
+        EXPECT_TRUE(process.readAllStandardError().toStdString().ends_with(
+            "tamberol-cli: cannot write the output: No space left on device\n"));
+    }
 }
 
 TEST_F(CliForms, DupesMinSizeTakesABytesCount) {

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <chrono>
+#include <csignal>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "CliRun.h"
 #include "catalogue/CKavrelDoc.h"
@@ -216,6 +221,64 @@ TEST_F(Cli, ASaveTheSystemRefusesNamesItsReasonAndKeepsTheFile) {
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_EQ(after.readAll(), oldBytes);
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).size(), 1) << "no temporary file left behind";
+}
+
+TEST_F(Cli, AKilledSaveLeavesTheCatalogueWholeAndNothingBesideIt) {
+    const std::string file = PathOf("killed.cdi");
+    constexpr std::size_t kEntries = 300000;
+    {
+        CKavrelDoc doc;
+        for (std::size_t i = 0; i < kEntries; ++i)
+            doc.AppendEntry("A", "file " + std::to_string(i), "file ", "\\", "1");
+        std::string error;
+        ASSERT_TRUE(doc.OnSaveDocument(file, error)) << error;
+    }
+    const auto rename = [&](const char* from, const char* to) {
+        auto process = std::make_unique<QProcess>();
+        process->start(QStringLiteral(TAMBEROL_CLI),
+                       {QStringLiteral("rename"), QString::fromStdString(file), from, to});
+        EXPECT_TRUE(process->waitForStarted());
+        return process;
+    };
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_TRUE(rename("A", "B")->waitForFinished(30000));
+    const auto whole = std::chrono::nanoseconds(timer.nsecsElapsed());
+    // Kills at moments spread evenly over a whole rename, from the start of the process to its end.
+    const char* labels[] = {"B", "A"};
+    constexpr int kRounds = 16;
+    for (int round = 0; round < kRounds; ++round) {
+        const auto process = rename(labels[0], labels[1]);
+        std::this_thread::sleep_for(whole * (2 * round + 1) / (2 * kRounds));
+        ::kill(static_cast<pid_t>(process->processId()), SIGKILL);
+        process->waitForFinished();
+        if (process->exitStatus() == QProcess::NormalExit) std::swap(labels[0], labels[1]);
+    }
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).join(' ').toStdString(), "killed.cdi");
+    CKavrelDoc doc;
+    std::string error;
+    ASSERT_TRUE(doc.OnOpenDocument(file, error)) << error;
+    EXPECT_EQ(doc.GetEntryCount(), kEntries);
+}
+
+TEST_F(Cli, AReaderThatStopsEarlyEndsTheCommandQuietly) {
+    const std::string file = PathOf("long.cdi");
+    {
+        CKavrelDoc doc;
+        for (int i = 0; i < 20000; ++i) doc.AppendEntry("A", "file " + std::to_string(i), "file ", "\\", "1");
+        std::string error;
+        ASSERT_TRUE(doc.OnSaveDocument(file, error)) << error;
+    }
+    // As `head` leaves a pipe, with the signal that ends a writer on it and with that signal ignored.
+    for (const char* signal : {"", "trap '' PIPE; "}) {
+        QProcess process;
+        process.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"), QString(signal) + "\"$0\" dump \"$1\" | head -n 1",
+                       QStringLiteral(TAMBEROL_CLI), QString::fromStdString(file)});
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.readAllStandardOutput(), "0\tA\tfile 0\tfile \t\\\t1\n") << signal;
+        EXPECT_EQ(process.readAllStandardError(), "") << signal;
+    }
 }
 
 TEST(CliUsage, WrongUsageExitsWithTwoAndShowsTheUsage) {

@@ -1,7 +1,11 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <set>
@@ -95,6 +99,8 @@ protected:
 
 TEST_F(ImageVolumeTest, AnImageListsTheSameItemsAsTheTreeItWasMadeFrom) {
     tree.Link("A.TXT", "link-to-a");
+    // A second name of one file (a hard link) shows the file's size under both names.
+    ASSERT_EQ(link(tree.At("A.TXT").c_str(), tree.At("DOCS/second name of A.TXT").c_str()), 0);
     const platform::FolderVolume folder(tree.Root());
     const auto expected = Everything(folder);
     ASSERT_GT(expected.size(), 10u);
@@ -189,6 +195,24 @@ TEST_F(ImageVolumeTest, ACancelledReadGivesNothingAndNoProblem) {
     EXPECT_EQ(problem, "");
 }
 
+TEST_F(ImageVolumeTest, NoReadingLeavesTheFileOpen) {
+    ASSERT_TRUE(iso::Write(tree.Root(), Image("disc.iso")));
+    std::ofstream(Image("notes.txt")) << "notes";
+    ASSERT_EQ(mkfifo(Image("pipe.iso").c_str(), 0600), 0);
+    const auto open = [] {
+        const std::filesystem::directory_iterator fds("/proc/self/fd");
+        return std::distance(begin(fds), end(fds));
+    };
+    const auto before = open();
+    const std::atomic<bool> cancel{true};
+    for (const std::string name : {"disc.iso", "notes.txt", "pipe.iso"}) {
+        std::string problem;
+        platform::ImageVolume::Read(Image(name), problem);
+        platform::ImageVolume::Read(Image(name), problem, &cancel);
+    }
+    EXPECT_EQ(open(), before);
+}
+
 // The image's listings are built from the library's flat list of paths; the file system's own listing is
 // the obvious way to the same answer. Many generated trees, one fixed seed.
 TEST(ImageVolumeDifferential, GeneratedTreesListAsTheirFolders) {
@@ -273,5 +297,69 @@ TEST(OpenVolumeTest, NothingReadableIsNamedWithAReason) {
         EXPECT_FALSE(opened) << text;
         EXPECT_FALSE(opened.problem.empty()) << text;
         EXPECT_EQ(!opened.image.empty(), image) << text;
+    }
+}
+
+TEST(OpenVolumeTest, AKeptImageIsReadAgainOnceItChangesInAnyWay) {
+    TempFolder images;
+    const std::string image = images.At("disc.iso");
+    const auto write = [&](const std::string& name, std::size_t bytes) {
+        TempFolder tree;
+        if (!name.empty()) tree.File(name, bytes);
+        EXPECT_TRUE(iso::Write(tree.Root(), image));
+    };
+    const auto names = [&] {
+        std::vector<std::string> seen;
+        const platform::VolumeFolder opened = platform::OpenVolume(image);
+        EXPECT_TRUE(opened) << opened.problem;
+        if (opened) opened.volume->ListFolder({}, [&](const DirItem& item) { seen.push_back(item.name); });
+        return seen;
+    };
+    write("ONE.TXT", 10);
+    ASSERT_EQ(names(), std::vector<std::string>{"ONE.TXT"});
+    const struct {
+        const char* why;
+        std::string name;
+        std::size_t bytes;
+        bool oldTime;  // the modification time set back to what it was
+    } changes[] = {
+        {"the same size and a new time", "TWO.TXT", 10, false},
+        {"the same size and the old modification time", "SIX.TXT", 10, true},
+        {"another size", "", 0, false},
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.why);
+        struct stat before {};
+        ASSERT_EQ(stat(image.c_str(), &before), 0);
+        // Past the clock's step, so that a rewrite cannot fall in the tick of the last one.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        write(change.name, change.bytes);
+        struct stat after {};
+        ASSERT_EQ(stat(image.c_str(), &after), 0);
+        EXPECT_EQ(after.st_size == before.st_size, !change.name.empty());
+        if (change.oldTime) {
+            const timespec times[2] = {before.st_atim, before.st_mtim};
+            ASSERT_EQ(utimensat(AT_FDCWD, image.c_str(), times, 0), 0);
+        }
+        EXPECT_EQ(names(), change.name.empty() ? std::vector<std::string>{} : std::vector{change.name});
+    }
+}
+
+TEST(OpenVolumeTest, WhatIsNoFileIsRefusedAtOnceNamingWhatItIs) {
+    TempFolder folder;
+    ASSERT_EQ(mkfifo(folder.At("pipe.iso").c_str(), 0600), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {folder.At("pipe.iso"), "a named pipe, not a regular file"},
+        {"/dev/null", "a character device, not a regular file"},
+    };
+    for (const auto& [path, problem] : cases) {
+        const platform::VolumeFolder opened = platform::OpenVolume(path);
+        EXPECT_FALSE(opened) << path;
+        EXPECT_EQ(opened.image, path);
+        EXPECT_EQ(opened.problem, problem);
+        // Read directly, as when the file was swapped after it was looked at, it is refused all the same.
+        std::string why;
+        EXPECT_EQ(platform::ImageVolume::Read(path, why), nullptr);
+        EXPECT_EQ(why, "not a regular file") << path;
     }
 }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QTemporaryDir>
 #include <algorithm>
@@ -162,4 +163,133 @@ TEST_F(CliImageScanTest, WhatNamesNoReadableDriveFolderOrImageFailsAndLeavesTheC
     const CliRun nothing = RunCli({"scan", dir.filePath("new.cdi").toStdString(), images.At("notes.txt")});
     EXPECT_EQ(nothing.exitCode, 1);
     EXPECT_FALSE(QFile::exists(dir.filePath("new.cdi")));
+}
+
+TEST_F(CliImageScanTest, ProposedLabelsAreMadeUniqueAndAGivenOneThatNamesADiscIsRefused) {
+    const std::string holiday = images.At("holiday.iso");
+    const std::string copy = images.At("copy.iso");
+    const std::string before = "HOLIDAY\t3\nHOLIDAY (2)\t3\nCOPY\t3\nHOLIDAY (3)\t3\n";
+    const struct {
+        const char* why;
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string out;
+        std::string discs;  // `discs` afterwards
+    } steps[] = {
+        {"the same image twice in one batch",
+         {holiday, holiday},
+         0,
+         holiday + ": 3 entries added as \"HOLIDAY\"\n" + holiday + ": 3 entries added as \"HOLIDAY (2)\"\n",
+         "HOLIDAY\t3\nHOLIDAY (2)\t3\n"},
+        {"labels the catalogue holds",
+         {copy, holiday},
+         0,
+         copy + ": 3 entries added as \"COPY\"\n" + holiday + ": 3 entries added as \"HOLIDAY (3)\"\n",
+         before},
+        {"a given label of a disc further up", {"--label", "HOLIDAY", tree.Root()}, 1, "", before},
+        {"a given label of the last disc", {"--label", "HOLIDAY (3)", tree.Root()}, 1, "", before},
+        {"--same-label",
+         {"--label", "HOLIDAY (3)", "--same-label", tree.Root()},
+         0,
+         "Search finished!!!\n3 entries added\n",
+         "HOLIDAY\t3\nHOLIDAY (2)\t3\nCOPY\t3\nHOLIDAY (3)\t6\n"},
+        {"--same-label without --label",
+         {"--same-label", holiday},
+         2,
+         "",
+         "HOLIDAY\t3\nHOLIDAY (2)\t3\nCOPY\t3\nHOLIDAY (3)\t6\n"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.why);
+        std::vector<std::string> arguments = {file};
+        arguments.insert(arguments.end(), step.arguments.begin(), step.arguments.end());
+        const CliRun run = Scan(arguments);
+        EXPECT_EQ(run.exitCode, step.exitCode) << run.err;
+        EXPECT_EQ(run.out, step.out);
+        if (step.exitCode == 1) {
+            EXPECT_EQ(
+                run.err.rfind("tamberol-cli: a disc labelled \"" + step.arguments[1] + "\" is already in \"" +
+                                  file + "\"; give another label, or --same-label",
+                              0),
+                0u)
+                << run.err;
+        }
+        EXPECT_EQ(RunCli({"discs", file}).out, step.discs);
+    }
+}
+
+TEST_F(CliImageScanTest, HostileInputsAreRefusedAtOnceOrKeptAndSaidSo) {
+    const std::string holiday = images.At("holiday.iso");
+    const std::string pipe = images.At("pipe.iso");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    // Joliet names with lone UTF-16 surrogates: U+20AC and U+2603 are written as 20 AC and 26 03, then made
+    // D8 00 (half of a pair, unpaired) and DC 00 (the other half, alone).
+    TempFolder broken;
+    broken.File(
+        "bad\xE2\x82\xAC"
+        "name.txt",
+        1);
+    broken.File("dir\xE2\x98\x83/in.txt", 2);
+    ASSERT_TRUE(iso::Write(broken.Root(), images.At("broken.iso"), iso::Names::Joliet, "BROKEN"));
+    ASSERT_GE(iso::ReplaceBytes(images.At("broken.iso"), "\x20\xAC", std::string("\xD8\x00", 2)), 1u);
+    ASSERT_GE(iso::ReplaceBytes(images.At("broken.iso"), "\x26\x03", std::string("\xDC\x00", 2)), 1u);
+    // A volume label that would steer the terminal.
+    ASSERT_TRUE(iso::Write(tree.Root(), images.At("steer.iso"), iso::Names::RockRidge));
+    iso::SetVolumeLabel(images.At("steer.iso"), "A\x1b]0;x\x07");
+    TempFolder one;
+    one.File("only.txt", 5);
+    const std::string refusedPipe =
+        "tamberol-cli: Cannot read the disc image \"" + pipe + "\": a named pipe, not a regular file\n";
+    const struct {
+        const char* why;
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        {"a named pipe in a batch",
+         {file, pipe, holiday},
+         1,
+         holiday + ": 3 entries added as \"HOLIDAY\"\n",
+         refusedPipe},
+        {"a named pipe alone", {file, "--label", "P", pipe}, 1, "", refusedPipe},
+        {"a character device",
+         {file, "--label", "P", "/dev/null"},
+         1,
+         "",
+         "tamberol-cli: Cannot read the disc image \"/dev/null\": a character device, not a regular file\n"},
+        {"Joliet names that cannot be decoded",
+         {file, images.At("broken.iso")},
+         0,
+         images.At("broken.iso") + ": 3 entries added as \"BROKEN\"\n",
+         "tamberol-cli: 2 names in \"" + images.At("broken.iso") +
+             "\" could not be read and were kept with U+FFFD\n"},
+        {"a control character in a volume label",
+         {file, images.At("steer.iso")},
+         0,
+         images.At("steer.iso") + ": 3 entries added as \"A\\x1b]0;x\\x07\"\n",
+         ""},
+        {"one entry", {file, "--label", "One", one.Root()}, 0, "Search finished!!!\n1 entry added\n", ""},
+        {"a catalogue that cannot be saved",
+         {dir.filePath("missing/c.cdi").toStdString(), holiday},
+         1,
+         "",
+         "tamberol-cli: Cannot save \"" + dir.filePath("missing/c.cdi").toStdString() +
+             "\": No such file or directory (while creating the new file)\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        const CliRun run = Scan(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err, c.err);
+    }
+    const auto rows = Entries();
+    std::vector<std::string> mended;
+    for (const auto& row : rows) {
+        if (std::get<0>(row) == "BROKEN") mended.push_back(std::get<3>(row) + std::get<1>(row));
+    }
+    std::sort(mended.begin(), mended.end());
+    EXPECT_EQ(mended, (std::vector<std::string>{"\\bad\xEF\xBF\xBDname.txt", "\\dir\xEF\xBF\xBD",
+                                                "\\dir\xEF\xBF\xBD\\in.txt"}));
 }

@@ -130,6 +130,7 @@ TEST_F(ImageScanTest, ABatchAddsOneDiscPerReadableImageAndSaysWhyTheOthersWereNo
     iso::Truncated(Image(), images.At("cut.iso"), 16 * 2048 + 100);
 
     std::vector<scan::ImageJob> jobs = scan::ImageJobs(
+        EntryStore{},
         {Image(), images.At("notes.iso"), images.At("music.iso"), tree.Root(), images.At("cut.iso")});
     jobs[2].label = "Music, relabelled";
     std::vector<std::size_t> told;
@@ -154,7 +155,7 @@ TEST_F(ImageScanTest, ABatchAddsOneDiscPerReadableImageAndSaysWhyTheOthersWereNo
 }
 
 TEST_F(ImageScanTest, ACancelledBatchKeepsTheDiscsReadAndNothingOfTheOneUnderWay) {
-    std::vector<scan::ImageJob> jobs = scan::ImageJobs({Image(), Image(), Image()});
+    std::vector<scan::ImageJob> jobs = scan::ImageJobs(EntryStore{}, {Image(), Image(), Image()});
     std::atomic<bool> cancel{false};
     EXPECT_FALSE(scan::WalkImages(jobs, &cancel, [&](std::size_t job, std::size_t entries) {
         if (job == 1 && entries > 0) cancel = true;
@@ -180,4 +181,16 @@ TEST(ImageBatchTest, ABlankOrEmptyLabelRefusesItsImageOnly) {
     EXPECT_TRUE(scan::WalkImages(jobs, nullptr));
     EXPECT_EQ(jobs[0].problem, "Error:empty or blan");
     EXPECT_EQ(jobs[1].problem, "Error:empty or blan");
+}
+
+TEST(ImageBatchTest, TheSummaryNamesTheImagesWhoseNamesWereKeptWithReplacementCharacters) {
+    std::vector<scan::ImageJob> jobs(2);
+    jobs[0].path = "/a.iso";
+    jobs[0].walked = true;
+    jobs[0].mendedNames = 2;
+    jobs[1].path = "/b.iso";
+    jobs[1].walked = true;
+    EXPECT_EQ(scan::ImageBatchSummary(jobs, {2, 5, false}),
+              "Disc images catalogued: 2 discs with 5 entries added.\n\n"
+              "Names that could not be read, kept with U+FFFD in their place:\n/a.iso: 2 names");
 }

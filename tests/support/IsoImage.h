@@ -12,7 +12,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Disc images made by the tests themselves with libarchive's ISO 9660 writer. Needs LibArchive::LibArchive.
@@ -20,7 +22,7 @@ namespace iso {
 
 enum class Names { RockRidgeAndJoliet, RockRidge, Joliet };
 
-// Writes an ISO 9660 image of every file, folder and symbolic link below `folder`, with the names
+// Writes an ISO 9660 image of every file, folder, symbolic link and hard link below `folder`, with the names
 // `names` gives and the volume label `volume` (libarchive's "CDROM" when empty). False when the writer
 // refused something.
 inline bool Write(const std::string& folder, const std::string& image,
@@ -36,6 +38,7 @@ inline bool Write(const std::string& folder, const std::string& image,
     if (!volume.empty()) archive_write_set_option(writer, "iso9660", "volume-id", volume.c_str());
     bool ok = archive_write_open_filename(writer, image.c_str()) == ARCHIVE_OK;
     const std::filesystem::path top(folder);
+    std::map<std::pair<dev_t, ino_t>, std::string> firstNames;  // of files with more than one name
     std::error_code error;
     for (auto it = std::filesystem::recursive_directory_iterator(top, error);
          ok && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
@@ -46,7 +49,13 @@ inline bool Write(const std::string& folder, const std::string& image,
         archive_entry_set_pathname(entry, path.lexically_relative(top).c_str());
         archive_entry_copy_stat(entry, &st);
         std::string data;
-        if (S_ISLNK(st.st_mode)) {
+        const std::string relative = path.lexically_relative(top).string();
+        const auto first = firstNames.try_emplace({st.st_dev, st.st_ino}, relative);
+        if (S_ISREG(st.st_mode) && st.st_nlink > 1 && !first.second) {
+            // Another name of a file already written: the writer records it as a hard link, without data.
+            archive_entry_set_hardlink(entry, first.first->second.c_str());
+            archive_entry_set_size(entry, 0);
+        } else if (S_ISLNK(st.st_mode)) {
             archive_entry_set_symlink(entry, std::filesystem::read_symlink(path).c_str());
         } else if (S_ISREG(st.st_mode)) {
             std::ifstream in(path, std::ios::binary);
@@ -125,11 +134,32 @@ inline bool WriteHuge(const std::string& scratch, const std::string& image) {
     return truncate(image.c_str(), static_cast<off_t>(at * kBlock)) == 0;
 }
 
-// Blanks the volume label of an image written without Joliet names: it then has none.
-inline void ClearVolumeLabel(const std::string& image) {
+// Replaces every `from` in the bytes of `image` by `to` (as long); returns how many were replaced.
+inline std::size_t ReplaceBytes(const std::string& image, const std::string& from, const std::string& to) {
+    std::string data;
+    {
+        std::ifstream in(image, std::ios::binary);
+        data.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    std::size_t count = 0;
+    for (std::size_t at = data.find(from); at != std::string::npos; at = data.find(from, at + to.size())) {
+        data.replace(at, from.size(), to);
+        ++count;
+    }
+    std::ofstream(image, std::ios::binary | std::ios::trunc) << data;
+    return count;
+}
+
+// Puts `label` (at most 32 bytes, any bytes) as the volume label of an image written without Joliet names.
+inline void SetVolumeLabel(const std::string& image, const std::string& label) {
     std::fstream file(image, std::ios::binary | std::ios::in | std::ios::out);
     file.seekp(16 * 2048 + 40);
-    file << std::string(32, ' ');
+    file << (label + std::string(32, ' ')).substr(0, 32);
+}
+
+// Blanks the volume label of an image written without Joliet names: it then has none.
+inline void ClearVolumeLabel(const std::string& image) {
+    SetVolumeLabel(image, "");
 }
 
 // Writes the first `bytes` bytes of `image` to `cut`.
