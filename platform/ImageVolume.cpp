@@ -72,7 +72,8 @@ ImageVolume::ImageVolume() {
 }
 
 std::shared_ptr<const ImageVolume> ImageVolume::Read(const std::string& path, std::string& problem,
-                                                     const std::atomic<bool>* cancel) {
+                                                     const std::atomic<bool>* cancel,
+                                                     const std::function<void(std::size_t)>& progress) {
     problem.clear();
     // libarchive reads standard input for an empty name.
     if (path.empty()) {
@@ -110,6 +111,7 @@ std::shared_ptr<const ImageVolume> ImageVolume::Read(const std::string& path, st
         const mode_t type = archive_entry_filetype(entry);
         if (type == AE_IFDIR) {
             volume->FolderAt(itemPath);
+            if (progress) progress(volume->ItemCount());
             continue;
         }
         std::uint64_t size = 0;
@@ -124,6 +126,7 @@ std::shared_ptr<const ImageVolume> ImageVolume::Read(const std::string& path, st
             if (const char* first = archive_entry_hardlink(entry)) size = volume->SizeOf(Normalised(first));
         }
         volume->AddItem(itemPath, 0, size, -1);
+        if (progress) progress(volume->ItemCount());
     }
     return volume;
 }

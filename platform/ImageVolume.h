@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,8 +20,10 @@ class ImageVolume : public Volume {
 public:
     // Reads the directory tree of the image file `path`. Null, with `problem` set to the library's reason,
     // when the file cannot be read as a disc image; null with an empty `problem` when `cancel` stopped it.
+    // `progress`, when given, is told the number of files and folders read so far after each of them.
     static std::shared_ptr<const ImageVolume> Read(const std::string& path, std::string& problem,
-                                                   const std::atomic<bool>* cancel = nullptr);
+                                                   const std::atomic<bool>* cancel = nullptr,
+                                                   const std::function<void(std::size_t)>& progress = {});
 
     // Lists a folder in the order the library returned its items (by their place in the image: folders,
     // then files, in most images), "." and ".." first below the top.

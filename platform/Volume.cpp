@@ -54,7 +54,8 @@ Found Look(const std::string& path) {
 }
 
 // Opens the system folder or image file `native`.
-void OpenNative(const std::string& native, VolumeFolder& out, const std::atomic<bool>* cancel) {
+void OpenNative(const std::string& native, VolumeFolder& out, const std::atomic<bool>* cancel,
+                const std::function<void(std::size_t)>& progress) {
     const Found found = Look(native);
     switch (found.kind) {
         case Kind::Missing:
@@ -65,14 +66,15 @@ void OpenNative(const std::string& native, VolumeFolder& out, const std::atomic<
             return;
         case Kind::File:
             out.image = native;
-            out.volume = KeptImage(native, {found.size, found.changed}, out.problem, cancel);
+            out.volume = KeptImage(native, {found.size, found.changed}, out.problem, cancel, progress);
             return;
     }
 }
 
 }  // namespace
 
-VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* cancel) {
+VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* cancel,
+                        const std::function<void(std::size_t)>& progress) {
     VolumeFolder out;
 #ifdef _WIN32
     if (!SplitDriveText(driveText, out.parts)) {
@@ -82,7 +84,7 @@ VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* c
     // A drive text may name an image file on a drive ("C:\ISOS\HOLIDAY.ISO"): it is read as a disc.
     if (!out.parts.empty() && Look(driveText).kind == Kind::File) {
         out.parts.clear();
-        OpenNative(driveText, out, cancel);
+        OpenNative(driveText, out, cancel, progress);
         return out;
     }
     std::string root = driveText.substr(0, 2) + "\\";
@@ -94,7 +96,7 @@ VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* c
 #else
     if (!driveText.empty() && driveText[0] == '/') {
         // A path typed or given on a command line is a disc of its own: it is the volume's top.
-        OpenNative(driveText, out, cancel);
+        OpenNative(driveText, out, cancel, progress);
         return out;
     }
     if (!SplitDriveText(driveText, out.parts)) {
@@ -107,7 +109,7 @@ VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* c
         return out;
     }
     while (top.size() > 1 && top.back() == '/') top.pop_back();
-    OpenNative(top, out, cancel);
+    OpenNative(top, out, cancel, progress);
 #endif
     return out;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <span>
@@ -37,7 +38,9 @@ struct VolumeFolder {
 // Opens a drive text ("E:\", "E:\DOCS\..\") or a path (on Linux an absolute one) to a folder or an image
 // file. A drive whose map names an image file, or a path to a regular file, is read as a disc image; the
 // last images read are kept while they do not change on disk, so that browsing one does not read it
-// again. `cancel`, when given, stops the reading of an image.
-VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* cancel = nullptr);
+// again. `cancel`, when given, stops the reading of an image; `progress`, when given, is told the number of
+// files and folders read so far as an image is read (a kept image is not read again, and tells nothing).
+VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* cancel = nullptr,
+                        const std::function<void(std::size_t items)>& progress = {});
 
 }  // namespace platform
