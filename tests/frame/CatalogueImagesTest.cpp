@@ -3,9 +3,11 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTableWidget>
+#include <atomic>
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <semaphore>
 
 #include "FrameTestSupport.h"
 #include "IsoImage.h"
@@ -325,4 +327,59 @@ TEST_F(CatalogueImagesTest, DiscsKeepLabelsOfTheirOwnUnlessThePersonSaysOtherwis
             discs.emplace_back(doc.Entries().Text(disc.label));
         EXPECT_EQ(discs, c.discs);
     }
+}
+
+// While a big image is read (most of its time), the progress window counts its entries, in the locale's
+// digit grouping; with many images its bar counts the images.
+TEST_F(CatalogueImagesTest, TheProgressWindowCountsTheEntriesWhileAnImageIsRead) {
+    TempFolder big;
+    for (int i = 0; i < 1500; ++i) big.File("F" + std::to_string(i));
+    ASSERT_TRUE(iso::Write(big.Root(), images.At("big.iso"), iso::Names::RockRidge, "BIG"));
+    // An image read once is kept while it does not change: each case reads one of its own.
+    std::filesystem::copy_file(images.At("big.iso"), images.At("big copy.iso"));
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    frame->Walks().SetProgressDelay(std::chrono::milliseconds(0));
+    const struct {
+        const char* why;
+        std::function<void()> run;
+        QString count;
+        int bar;
+    } cases[] = {
+        {"Create Image file with the image's path",
+         [&] {
+             TypeAndCreate({"Big", ToQString(images.At("big.iso"))}, nullptr, nullptr);
+             frame->Action(cmd::kCreateImage)->trigger();
+         },
+         "1,200 entries so far", 0},
+        {"Catalogue Disc Images",
+         [&] {
+             WhenModalOpens<CImageLabelsDlg>(
+                 [](CImageLabelsDlg* dlg) { static_cast<QDialog*>(dlg)->accept(); });
+             frame->Walks().OnCatalogueImages(Images({"big copy.iso", "holiday.iso"}));
+         },
+         "Image 1 of 2, 1,200 entries so far", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        // The reading waits at its 1,200th entry until the progress window has shown it.
+        std::binary_semaphore gate{0};
+        std::atomic<bool> held{false};
+        frame->Walks().SetWalkListener([&](std::string_view, std::size_t entries) {
+            if (entries >= 1200 && !held.exchange(true)) gate.acquire();
+        });
+        QString shown;
+        int bar = -1;
+        WhenProgressShows([&](QProgressDialog* progress) {
+            for (int i = 0; i < 300 && !(held && progress->labelText().endsWith(c.count)); ++i)
+                QTest::qWait(10);
+            shown = progress->labelText().section('\n', 1);
+            bar = progress->maximum();
+            gate.release();
+        });
+        c.run();
+        EXPECT_EQ(shown, c.count);
+        EXPECT_EQ(bar, c.bar);
+    }
+    QLocale::setDefault(before);
 }
