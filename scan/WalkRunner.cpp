@@ -250,7 +250,7 @@ bool WalkRunner::RunWithProgress(const QString& title, const std::string& subjec
 }
 
 bool WalkRunner::eventFilter(QObject* watched, QEvent* event) {
-    if (!IsInput(event->type())) return QObject::eventFilter(watched, event);
+    if (!m_bWalking || !IsInput(event->type())) return QObject::eventFilter(watched, event);
     // A shortcut goes to its action or shortcut object; the widget it belongs to is the first one above it.
     QObject* owner = watched;
     while (owner && !owner->isWidgetType()) owner = owner->parent();
