@@ -231,17 +231,31 @@ void CKavrelApp::OnFilePrint() {
                         CKavrelView::DiscRow(m_pFrame->TreeView()->currentItem()));
 }
 
+std::string CKavrelApp::ContentsTitle() const {
+    const ContentsList& contents = m_pFrame->ContentsView()->Contents();
+    if (!contents.IsCatalogueLayout()) return contents.CurrentDir();
+    // The list shows what the tree has selected: a disc, or one folder of it.
+    const CKavrelView* tree = m_pFrame->TreeView();
+    QTreeWidgetItem* item = tree->currentItem();
+    const QTreeWidgetItem* disc = item ? tree->DiscNodeOf(item) : nullptr;
+    if (!disc) return kContentsTitle;
+    std::string title = CKavrelView::NodeText(disc);
+    if (CKavrelView::IsFolderNode(item)) title += ", folder " + CKavrelView::FolderPath(item);
+    return title;
+}
+
+std::string CKavrelApp::ResultsTitle() const {
+    const std::string& text = m_pFrame->SearchText();
+    return text.empty() ? std::string(kResultsTitle) : std::string(kResultsTitle) + " for \"" + text + "\"";
+}
+
 void CKavrelApp::OnExportList() {
     const CThirdView* results = m_pFrame->ResultsView();
     const CSecView* contents = m_pFrame->ContentsView();
     // The results list only while a person works in it; every other focus means the list above it, which
     // shows what the tree has selected.
     const bool fromResults = !m_pFrame->IsResultsHidden() && results->hasFocus();
-    std::string title = kResultsTitle;
-    if (!fromResults) {
-        title = contents->Contents().IsCatalogueLayout() ? SelectedDisc() : contents->Contents().CurrentDir();
-        if (title.empty()) title = kContentsTitle;
-    }
+    const std::string title = fromResults ? ResultsTitle() : ContentsTitle();
     const DetailListModel& model = fromResults ? results->Results().Model() : contents->Contents().Model();
     const std::optional<listexport::Target> target = m_options.dialogs->AskExportPath(FileNameFor(title));
     if (!target) return;

@@ -101,6 +101,10 @@ private:
     bool m_bSkinHosted = false;
 
     void CreateMainFrame();
+    // What an exported contents list is titled: the disc it shows, and the folder when it shows one.
+    std::string ContentsTitle() const;
+    // What an exported results list is titled: the search it holds the hits of.
+    std::string ResultsTitle() const;
     void ConnectCommands();
     void OpenNow(const QString& path);
     void OpenPending();

@@ -14,6 +14,7 @@ struct Request {
     std::string caption;  // a caption of the message's own; empty: the program's title, as most boxes show
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::None;
+    bool noByDefault = false;  // Enter answers No: for questions whose Yes cannot be taken back
 };
 
 }  // namespace msg

@@ -6,9 +6,11 @@
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 #include "catalogue/CKavrelDoc.h"
 #include "docview/Messages.h"
@@ -49,6 +51,7 @@ CMainFrame::CMainFrame(CKavrelDoc* doc, IMessages* messages, QWidget* parent)
             &QAction::setEnabled);
     SetDeviceNotices(platform::CreateSystemDeviceNotices());
     resize(1024, 680);
+    FitToScreen();
     // Whatever changes the catalogue's name or whether it is saved (an edit, a walk, New, Open, Save), the
     // document says so, and the title follows.
     m_pDoc->SetStateListener([this] { UpdateTitle(); });
@@ -241,6 +244,37 @@ void CMainFrame::BindCommand(int commandId, std::function<void()> handler) {
             [this, handler = std::move(handler)] { Request(handler); });
 }
 
+void CMainFrame::FitToScreen() {
+    const QScreen* at = screen();
+    if (!at || (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) return;
+    const QRect room = at->availableGeometry();
+    const QSize decoration = frameGeometry().size() - geometry().size();
+    resize(size().boundedTo(room.size() - decoration));
+    if (!isVisible()) return;
+    const QRect placed = frameGeometry();
+    QPoint corner = placed.topLeft();
+    corner.setX(std::max(room.left(), std::min(corner.x(), room.right() + 1 - placed.width())));
+    corner.setY(std::max(room.top(), std::min(corner.y(), room.bottom() + 1 - placed.height())));
+    if (corner != placed.topLeft()) move(corner);
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The window manager's frame counts too, and is known only once the window is on screen.
+    if (!event->spontaneous())
+        QMetaObject::invokeMethod(this, &CMainFrame::FitToScreen, Qt::QueuedConnection);
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // A size restored from maximized, or kept from another screen or scale, may not fit where it is now.
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) return;
+    const QScreen* at = screen();
+    if (at &&
+        !at->availableGeometry().contains(QRect(at->availableGeometry().topLeft(), frameGeometry().size())))
+        QMetaObject::invokeMethod(this, &CMainFrame::FitToScreen, Qt::QueuedConnection);
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (m_pWalks->HoldsClose([this] { close(); }) || (m_closeGuard && !m_closeGuard())) {
         event->ignore();
@@ -271,5 +305,6 @@ void CMainFrame::OnFind() {
     CFindDlg dlg(this);
     if (dlg.exec() != QDialog::Accepted) return;
     if (dlg.m_strFind.empty()) return;
+    m_strSearchText = dlg.m_strFind;
     search::Find(*m_pDoc, *m_pMessages, *this, dlg.m_strFind, dlg.SearchOptions());
 }

@@ -75,11 +75,16 @@ public:
     // Takes over the source of disc arrivals (the system's watcher until then); each runs OnDeviceChange.
     void SetDeviceNotices(std::unique_ptr<platform::DeviceNotices> notices);
 
+    // The text of the last search run: what the results list holds the hits of.
+    const std::string& SearchText() const { return m_strSearchText; }
+
 public slots:
     // Asks for a name and options and runs the search.
     void OnFind();
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -92,6 +97,10 @@ private:
     void MoveFocusToPane(int step);
     // Shows the document's title, " - Tamberol", and whether it has unsaved changes.
     void UpdateTitle();
+    // Shrinks the window, frame included, to what its screen has room for (less the desktop's panels), and
+    // moves it in where it sticks out once shown: the size asked for is in units that a scale factor
+    // enlarges.
+    void FitToScreen();
 
     CKavrelDoc* m_pDoc;
     IMessages* m_pMessages;
@@ -108,5 +117,6 @@ private:
     std::map<int, QAction*> m_actions;
     QSet<QObject*> m_untippedButtons;  // toolbar buttons that show no tooltip
     std::function<bool()> m_closeGuard;
+    std::string m_strSearchText;
     std::unique_ptr<platform::DeviceNotices> m_pDeviceNotices;
 };

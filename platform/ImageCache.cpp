@@ -14,7 +14,8 @@ namespace {
 class ImageCache {
 public:
     std::shared_ptr<const ImageVolume> Get(const std::string& path, ImageStamp stamp, std::string& problem,
-                                           const std::atomic<bool>* cancel) {
+                                           const std::atomic<bool>* cancel,
+                                           const std::function<void(std::size_t)>& progress) {
         {
             const std::lock_guard guard(m_lock);
             for (auto it = m_kept.begin(); it != m_kept.end(); ++it) {
@@ -28,7 +29,7 @@ public:
             }
         }
         // Read outside the lock: a long read must not hold up the listing of another image.
-        std::shared_ptr<const ImageVolume> volume = ImageVolume::Read(path, problem, cancel);
+        std::shared_ptr<const ImageVolume> volume = ImageVolume::Read(path, problem, cancel, progress);
         if (!volume) return nullptr;
         const std::lock_guard guard(m_lock);
         m_kept.push_front({path, stamp, volume});
@@ -50,9 +51,10 @@ private:
 }  // namespace
 
 std::shared_ptr<const ImageVolume> KeptImage(const std::string& path, ImageStamp stamp, std::string& problem,
-                                             const std::atomic<bool>* cancel) {
+                                             const std::atomic<bool>* cancel,
+                                             const std::function<void(std::size_t)>& progress) {
     static ImageCache cache;
-    return cache.Get(path, stamp, problem, cancel);
+    return cache.Get(path, stamp, problem, cancel, progress);
 }
 
 }  // namespace platform

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,6 +23,7 @@ struct ImageStamp {
 // change, or read now (see ImageVolume::Read): browsing an image folder by folder reads its tree once.
 // Safe to call from the walking thread and the window's at once.
 std::shared_ptr<const ImageVolume> KeptImage(const std::string& path, ImageStamp stamp, std::string& problem,
-                                             const std::atomic<bool>* cancel);
+                                             const std::atomic<bool>* cancel,
+                                             const std::function<void(std::size_t)>& progress = {});
 
 }  // namespace platform

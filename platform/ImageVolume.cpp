@@ -137,7 +137,8 @@ ImageVolume::ImageVolume() {
 }
 
 std::shared_ptr<const ImageVolume> ImageVolume::Read(const std::string& path, std::string& problem,
-                                                     const std::atomic<bool>* cancel) {
+                                                     const std::atomic<bool>* cancel,
+                                                     const std::function<void(std::size_t)>& progress) {
     problem.clear();
     if (path.empty()) {
         problem = "no file named";
@@ -161,7 +162,7 @@ std::shared_ptr<const ImageVolume> ImageVolume::Read(const std::string& path, st
     const off_t end = ::lseek(file.Fd(), 0, SEEK_END);
     source.size = end > 0 ? static_cast<std::uint64_t>(end) : 0;
     bool unreadableName = false;
-    std::shared_ptr<ImageVolume> volume = ReadTree(source, cancel, problem, unreadableName);
+    std::shared_ptr<ImageVolume> volume = ReadTree(source, cancel, progress, problem, unreadableName);
     if (!unreadableName) return volume;
     // Read again with the names mended; what still cannot be read refuses the image with the reason.
     const JolietMends mends = JolietMends::Find(file.Fd());
@@ -169,12 +170,13 @@ std::shared_ptr<const ImageVolume> ImageVolume::Read(const std::string& path, st
     source.fd = file.Fd();
     source.size = end > 0 ? static_cast<std::uint64_t>(end) : 0;
     source.mends = &mends;
-    volume = ReadTree(source, cancel, problem, unreadableName);
+    volume = ReadTree(source, cancel, progress, problem, unreadableName);
     if (volume) volume->m_mendedNames = mends.names;
     return volume;
 }
 
 std::shared_ptr<ImageVolume> ImageVolume::ReadTree(ImageSource& from, const std::atomic<bool>* cancel,
+                                                   const std::function<void(std::size_t)>& progress,
                                                    std::string& problem, bool& unreadableName) {
     unreadableName = false;
     if (::lseek(from.fd, 0, SEEK_SET) != 0) {
@@ -223,6 +225,7 @@ std::shared_ptr<ImageVolume> ImageVolume::ReadTree(ImageSource& from, const std:
         const mode_t type = archive_entry_filetype(entry);
         if (type == AE_IFDIR) {
             volume->FolderAt(itemPath);
+            if (progress) progress(volume->ItemCount());
             continue;
         }
         std::uint64_t size = 0;
@@ -237,6 +240,7 @@ std::shared_ptr<ImageVolume> ImageVolume::ReadTree(ImageSource& from, const std:
             if (const char* first = archive_entry_hardlink(entry)) size = volume->SizeOf(Normalised(first));
         }
         volume->AddItem(itemPath, 0, size, -1);
+        if (progress) progress(volume->ItemCount());
     }
     return volume;
 }

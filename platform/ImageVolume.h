@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,8 +23,10 @@ public:
     // Reads the directory tree of the image file (or block device) `path`. Null, with `problem` set to the
     // library's reason, when it cannot be read as a disc image; null with an empty `problem` when `cancel`
     // stopped it. A name that cannot be decoded is kept with U+FFFD in place of what cannot be read.
+    // `progress`, when given, is told the number of files and folders read so far after each of them.
     static std::shared_ptr<const ImageVolume> Read(const std::string& path, std::string& problem,
-                                                   const std::atomic<bool>* cancel = nullptr);
+                                                   const std::atomic<bool>* cancel = nullptr,
+                                                   const std::function<void(std::size_t)>& progress = {});
 
     // Lists a folder in the order the library returned its items (by their place in the image: folders,
     // then files, in most images), "." and ".." first below the top.
@@ -48,6 +51,7 @@ private:
     // One reading of the tree from the image source (see the .cpp); sets `unreadableName` and gives null
     // when a name could not be converted and the source mends none.
     static std::shared_ptr<ImageVolume> ReadTree(ImageSource& from, const std::atomic<bool>* cancel,
+                                                 const std::function<void(std::size_t)>& progress,
                                                  std::string& problem, bool& unreadableName);
     // The listing of folder `path` ("" for the top, "DOCS/SUB"), made with its item when it is new.
     std::size_t FolderAt(std::string_view path);

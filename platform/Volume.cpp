@@ -69,7 +69,8 @@ Found Look(const std::string& path) {
 }
 
 // Opens the system folder or image file `native`.
-void OpenNative(const std::string& native, VolumeFolder& out, const std::atomic<bool>* cancel) {
+void OpenNative(const std::string& native, VolumeFolder& out, const std::atomic<bool>* cancel,
+                const std::function<void(std::size_t)>& progress) {
     const Found found = Look(native);
     std::shared_ptr<const ImageVolume> image;
     switch (found.kind) {
@@ -85,10 +86,10 @@ void OpenNative(const std::string& native, VolumeFolder& out, const std::atomic<
             out.problem = std::string(found.what) + ", not a regular file";
             return;
         case Kind::File:
-            image = KeptImage(native, found.stamp, out.problem, cancel);
+            image = KeptImage(native, found.stamp, out.problem, cancel, progress);
             break;
         case Kind::Device:
-            image = ImageVolume::Read(native, out.problem, cancel);
+            image = ImageVolume::Read(native, out.problem, cancel, progress);
             break;
     }
     out.image = native;
@@ -98,7 +99,8 @@ void OpenNative(const std::string& native, VolumeFolder& out, const std::atomic<
 
 }  // namespace
 
-VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* cancel) {
+VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* cancel,
+                        const std::function<void(std::size_t)>& progress) {
     VolumeFolder out;
 #ifdef _WIN32
     if (!SplitDriveText(driveText, out.parts)) {
@@ -108,7 +110,7 @@ VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* c
     // A drive text may name an image file on a drive ("C:\ISOS\HOLIDAY.ISO"): it is read as a disc.
     if (!out.parts.empty() && Look(driveText).kind == Kind::File) {
         out.parts.clear();
-        OpenNative(driveText, out, cancel);
+        OpenNative(driveText, out, cancel, progress);
         return out;
     }
     std::string root = driveText.substr(0, 2) + "\\";
@@ -120,7 +122,7 @@ VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* c
 #else
     if (!driveText.empty() && driveText[0] == '/') {
         // A path typed or given on a command line is a disc of its own: it is the volume's top.
-        OpenNative(driveText, out, cancel);
+        OpenNative(driveText, out, cancel, progress);
         return out;
     }
     if (!SplitDriveText(driveText, out.parts)) {
@@ -133,7 +135,7 @@ VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* c
         return out;
     }
     while (top.size() > 1 && top.back() == '/') top.pop_back();
-    OpenNative(top, out, cancel);
+    OpenNative(top, out, cancel, progress);
 #endif
     return out;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <span>
@@ -39,7 +40,10 @@ struct VolumeFolder {
 // file. A drive whose map names an image file, or a path to a regular file or a block device, is read as a
 // disc image; anything else (a named pipe, a socket, a character device) is refused at once, naming what it
 // is, and never opened. The last image files read are kept while they do not change on disk, so that
-// browsing one does not read it again. `cancel`, when given, stops the reading of an image.
-VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* cancel = nullptr);
+// browsing one does not read it again. `cancel`, when given, stops the reading of an image; `progress`, when
+// given, is told the number of files and folders read so far as an image is read (a kept image is not read
+// again, and tells nothing).
+VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* cancel = nullptr,
+                        const std::function<void(std::size_t items)>& progress = {});
 
 }  // namespace platform

@@ -32,6 +32,7 @@ msg::Answer QtMessages::Show(const msg::Request& request) {
             break;
         case msg::Buttons::YesNo:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            if (request.noByDefault) box.setDefaultButton(QMessageBox::No);
             break;
         case msg::Buttons::YesNoCancel:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);

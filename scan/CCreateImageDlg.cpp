@@ -7,13 +7,15 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include "catalogue/Disc.h"
 #include "platform/Drives.h"
 #include "platform/VolumeLabel.h"
 #include "res/DialogUnitLayout.h"
 #include "res/Skin.h"
 #include "res/Texts.h"
 
-CCreateImageDlg::CCreateImageDlg(QWidget* parent) : QDialog(parent) {
+CCreateImageDlg::CCreateImageDlg(QWidget* parent, const EntryStore* catalogue)
+    : QDialog(parent), m_pCatalogue(catalogue) {
     m_strDrive = ListCdDrives();
     if (m_strDrive == "NULL") m_strDrive.clear();
 
@@ -78,8 +80,17 @@ CCreateImageDlg::CCreateImageDlg(QWidget* parent) : QDialog(parent) {
 
 void CCreateImageDlg::ProposeLabel() {
     if (m_editLabel->text() != m_strProposed) return;
-    m_strProposed = ToQString(platform::VolumeLabel(FromQString(m_cbDrives->currentText())));
+    std::string label = platform::VolumeLabel(FromQString(m_cbDrives->currentText()));
+    if (m_pCatalogue) label = catalogue::UniqueLabel(*m_pCatalogue, label);
+    m_strProposed = ToQString(label);
     m_editLabel->setText(m_strProposed);
+    m_editLabel->selectAll();
+}
+
+void CCreateImageDlg::KeepTexts(const std::string& label, const std::string& drive) {
+    // The drive first: a drive of its own proposes a label, which the label kept then replaces.
+    m_cbDrives->setEditText(ToQString(drive));
+    m_editLabel->setText(ToQString(label));
     m_editLabel->selectAll();
 }
 

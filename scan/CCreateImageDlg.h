@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 
+class EntryStore;
 class QComboBox;
 class QLineEdit;
 
@@ -13,7 +14,8 @@ class CCreateImageDlg : public QDialog {
     Q_OBJECT
 public:
     // Scans the optical drives; HasDrives() tells whether any was found (the caller decides what follows).
-    explicit CCreateImageDlg(QWidget* parent = nullptr);
+    // Labels it proposes are made unique within `catalogue`, when given.
+    explicit CCreateImageDlg(QWidget* parent = nullptr, const EntryStore* catalogue = nullptr);
 
     // True when the drive scan found at least one optical drive.
     bool HasDrives() const { return m_nDrives > 0; }
@@ -25,8 +27,11 @@ public:
     // Adds the found roots to the drive combo box (which keeps its list sorted).
     void FillDriveCombo();
     // Puts the volume label of the drive (or image) in the drive box into the label box, selected so that
-    // typing replaces it; a label the person typed (anything but the last one proposed) stays.
+    // typing replaces it; a label the person typed (anything but the last one proposed) stays. A label that
+    // a disc of the catalogue carries already is proposed with a number: "CDROM (2)".
     void ProposeLabel();
+    // Shows the dialog again as the person left it: `drive` in the drive box, `label` in the label box.
+    void KeepTexts(const std::string& label, const std::string& drive);
 
     std::array<std::string, 10> m_strDrives;
     int m_nDrives = 0;
@@ -40,5 +45,6 @@ protected:
     void accept() override;
 
 private:
+    const EntryStore* m_pCatalogue;
     QString m_strProposed;  // the label the drive box proposed last
 };

@@ -1,6 +1,9 @@
 #include "scan/CreateImageCommand.h"
 
+#include <algorithm>
+
 #include "catalogue/CKavrelDoc.h"
+#include "catalogue/Disc.h"
 #include "catalogue/Hints.h"
 #include "docview/Messages.h"
 #include "scan/DiscWalker.h"
@@ -13,6 +16,33 @@ bool IsLabelAccepted(std::string_view label) {
 
 std::string ImageRefusedMessage(const std::string& image, const std::string& reason) {
     return "Cannot read the disc image \"" + image + "\": " + reason;
+}
+
+std::string WalkRefusedMessage(const DiscWalker& walker, const std::string& drive) {
+    if (!walker.Image().empty()) return ImageRefusedMessage(walker.Image(), walker.Refusal());
+    return "Cannot read \"" + drive + "\": " + walker.Refusal();
+}
+
+bool ConfirmSameLabels(IMessages& messages, const EntryStore& store, const std::vector<std::string>& labels) {
+    constexpr const char* kShownAsOne =
+        " Where the two discs stand next to each other they will be shown as one disc.";
+    for (auto label = labels.begin(); label != labels.end(); ++label) {
+        // Asked once for a label, at the first disc that carries it.
+        if (std::find(labels.begin(), label, *label) != label) continue;
+        std::string question;
+        if (catalogue::FirstDisc(store, *label).entries > 0)
+            question = "A disc labelled \"" + *label +
+                       "\" is already in the catalogue. Catalogue this disc under the same label?";
+        else if (std::count(label, labels.end(), *label) > 1)
+            question = "More than one disc image is labelled \"" + *label +
+                       "\". Catalogue them under the same label?";
+        else
+            continue;
+        const msg::Answer answer =
+            messages.Show({question + kShownAsOne, {}, msg::Buttons::YesNo, msg::Icon::Exclamation, true});
+        if (answer != msg::Answer::Yes) return false;
+    }
+    return true;
 }
 
 std::size_t AppendWalked(CKavrelDoc& doc, const EntryStore& walked) {
@@ -48,7 +78,7 @@ Outcome RunCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& 
     EntryStore walked;
     walker.Walk(drive, walked);
     if (!walker.Refusal().empty()) {
-        messages.Tell(ImageRefusedMessage(walker.Image(), walker.Refusal()), msg::Icon::Stop);
+        messages.Tell(WalkRefusedMessage(walker, drive), msg::Icon::Stop);
         return Outcome::Refused;
     }
     if (walker.RanOutOfMemory()) messages.Tell("Out of memory", msg::Icon::Stop);

@@ -2,11 +2,15 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalogue/EntryStore.h"
 
 class CKavrelDoc;
 class IMessages;
+namespace scan {
+class DiscWalker;
+}
 
 // The create-image command's steps, headless, so that the frame, the CLI and the tests share them.
 namespace scan {
@@ -20,6 +24,9 @@ bool IsLabelAccepted(std::string_view label);
 
 // The message that refuses an image file: it names the file and gives the reason the library found.
 std::string ImageRefusedMessage(const std::string& image, const std::string& reason);
+// The message that refuses what `walker` could not read when walking `drive`: an image file as
+// ImageRefusedMessage does, anything else naming `drive` with the system's reason.
+std::string WalkRefusedMessage(const DiscWalker& walker, const std::string& drive);
 
 // Appends `walked` to the document (marking it modified when anything was added); stops at the first
 // entry memory could not be found for. Returns how many entries were added.
@@ -33,11 +40,18 @@ void AnnounceDisc(CKavrelDoc& doc, const std::string& label);
 void FinishCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& label,
                        const EntryStore& walked);
 
+// Asks, for every label of `labels` (the labels typed for the discs about to be catalogued, in order) that
+// already names a disc of `store` or an earlier disc of `labels`, whether to catalogue under it all the
+// same: the discs would show as one where they stand next to each other. Yes/No, No by default; true when
+// every answer was Yes or there was nothing to ask.
+bool ConfirmSameLabels(IMessages& messages, const EntryStore& store, const std::vector<std::string>& labels);
+
 enum class Outcome { BadLabel, Refused, Done };
 
 // The whole command without a dialog, progress or thread (CLI and tests): label check ("Error:empty or
-// blan" and nothing changed when refused), walk of `drive`, then FinishCreateImage. A drive or path that
-// names an image file the library cannot read is refused with ImageRefusedMessage and changes nothing.
+// blan" and nothing changed when refused), walk of `drive`, then FinishCreateImage. A path that names an
+// image file the library cannot read, or nothing readable at all, is refused with WalkRefusedMessage and
+// changes nothing.
 Outcome RunCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& label,
                        const std::string& drive);
 

@@ -1,10 +1,12 @@
 #include "scan/DiscWalker.h"
 
+#include <algorithm>
 #include <new>
 
 #include "catalogue/CCDContent.h"
 #include "catalogue/FormatSize.h"
 #include "platform/DirectoryListing.h"
+#include "platform/Drives.h"
 
 namespace scan {
 
@@ -25,7 +27,17 @@ bool DiscWalker::Walk(const std::string& drive, EntryStore& out) {
         shown = drive;
         while (shown.size() > 1 && shown.back() == '/') shown.pop_back();
     }
-    return Walk(platform::OpenVolume(drive, m_pCancel), shown, out);
+    m_nRead = 0;
+    const platform::VolumeFolder folder = platform::OpenVolume(drive, m_pCancel, [&](std::size_t items) {
+        m_nRead = items;
+        if (m_progress) m_progress(shown, items);
+    });
+    const bool walked = Walk(folder, shown, out);
+    // A drive with no disc in it gives an empty disc, as it always has; any other text that names nothing
+    // readable (a mistyped path) would give an empty disc nobody asked for.
+    if (!folder && m_strRefusal.empty() && !platform::IsDriveText(drive)) m_strRefusal = folder.problem;
+    m_nRead = 0;
+    return walked;
 }
 
 bool DiscWalker::Walk(const platform::VolumeFolder& folder, const std::string& shown, EntryStore& out) {
@@ -58,7 +70,7 @@ void DiscWalker::WalkLevel(std::size_t depth, EntryStore& out) {
     if (Cancelled()) return;
     if (m_progress) {
         m_strShown.assign(m_strShownPrefix).append(m_strPath);
-        m_progress(m_strShown, out.Size());
+        m_progress(m_strShown, std::max(m_nRead, out.Size()));
     }
     if (depth == m_levels.size()) m_levels.emplace_back();
     Level& level = m_levels[depth];

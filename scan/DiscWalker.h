@@ -30,14 +30,16 @@ public:
 
     // Walks `drive` (a drive text such as "E:\" or "E:", or on Linux an absolute path to a folder or a disc
     // image) and appends the entries to `out`. Returns false when cancelled; `out` then holds what was
-    // walked so far. A drive with nothing in it gives no entries; an image that cannot be read gives none
-    // either, and Refusal() says why.
+    // walked so far. A drive with nothing in it gives no entries; an image that cannot be read, or a text
+    // that names nothing readable and is no drive, gives none either, and Refusal() says why. The progress
+    // callback also hears the count of an image's items as they are read, before its walk.
     bool Walk(const std::string& drive, EntryStore& out);
     // Walks the opened `folder` as Walk does; `shown` is what progress reports put before its paths.
     bool Walk(const platform::VolumeFolder& folder, const std::string& shown, EntryStore& out);
 
     // Why the last walk read nothing: the library's reason when its drive or path named an image file
-    // that could not be read; empty otherwise.
+    // that could not be read, the system's when a text that is no drive named nothing readable; empty
+    // otherwise.
     const std::string& Refusal() const { return m_strRefusal; }
     // The image file the last walk read or was refused, when it was given one.
     const std::string& Image() const { return m_strImage; }
@@ -67,6 +69,7 @@ private:
     std::function<void(std::string_view, std::size_t)> m_progress;
     bool m_bCancelled = false;
     bool m_bOutOfMemory = false;
+    std::size_t m_nRead = 0;  // the items of the image read before the walk; the counts start there
     std::string m_strRefusal;
     std::string m_strImage;
     const platform::Volume* m_pVolume = nullptr;

@@ -1,5 +1,6 @@
 #include "scan/ImageBatch.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "catalogue/CKavrelDoc.h"
@@ -52,7 +53,13 @@ bool WalkImages(std::vector<ImageJob>& jobs, const std::atomic<bool>* cancel,
             job.problem = kBadLabelMessage;
             continue;
         }
-        const platform::VolumeFolder image = platform::OpenVolume(job.path, cancel);
+        // Reading a big image takes most of the time: its items are counted as they are read, and the walk
+        // that follows counts on from there rather than from 0.
+        std::size_t read = 0;
+        const platform::VolumeFolder image = platform::OpenVolume(job.path, cancel, [&](std::size_t items) {
+            read = items;
+            if (progress) progress(i, items);
+        });
         if (cancel && cancel->load()) return false;
         if (image.image.empty()) {
             // A folder is a disc of its own only where a drive or a typed path is asked for.
@@ -66,7 +73,8 @@ bool WalkImages(std::vector<ImageJob>& jobs, const std::atomic<bool>* cancel,
         DiscWalker walker(job.label);
         walker.SetCancelFlag(cancel);
         if (progress)
-            walker.SetProgress([&](std::string_view, std::size_t entries) { progress(i, entries); });
+            walker.SetProgress(
+                [&](std::string_view, std::size_t entries) { progress(i, std::max(read, entries)); });
         if (!walker.Walk(image, job.path, job.entries)) {
             job.entries = EntryStore{};
             return false;

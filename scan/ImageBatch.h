@@ -43,7 +43,8 @@ std::vector<ImageJob> ImageJobs(const EntryStore& store, const std::vector<std::
 // Reads and walks the images in turn. A job whose path is no readable image (a folder, a file of another
 // kind, a damaged image) or whose label is refused keeps no entries and gets its problem. Stops when
 // `cancel` turns true: the image under way then keeps nothing. `progress` is told the job under way and
-// the entries of that image so far. Returns false when cancelled.
+// the entries of that image so far, as its items are read and as it is walked. Returns false when
+// cancelled.
 bool WalkImages(std::vector<ImageJob>& jobs, const std::atomic<bool>* cancel,
                 const std::function<void(std::size_t job, std::size_t entries)>& progress = {});
 

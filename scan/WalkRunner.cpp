@@ -1,7 +1,9 @@
 #include "scan/WalkRunner.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFontMetrics>
+#include <QLocale>
 #include <QProgressDialog>
 #include <QTimer>
 #include <algorithm>
@@ -20,14 +22,14 @@
 
 struct WalkRunner::Progress {
     std::mutex lock;
-    std::string subject;  // the folder or image being read
-    std::size_t entries = 0;
-    std::string step;  // "2 of 5" while many images are read
+    std::string subject;                  // the folder or image being read
+    std::size_t image = 0;                // the image under way, from 0, while many images are read
+    std::atomic<std::size_t> entries{0};  // told far more often than the rest, so without the lock
 
     void Set(std::string_view now, std::size_t count) {
-        const std::lock_guard guard(lock);
-        subject = now;
         entries = count;
+        const std::lock_guard guard(lock);
+        if (subject != now) subject = now;
     }
 };
 
@@ -35,6 +37,31 @@ namespace {
 constexpr const char* kStopWalkQuestion = "Stop cataloguing the disc?";
 constexpr int kProgressPollMs = 100;
 constexpr int kProgressTextWidth = 480;
+
+// A count as people read it where they are: "615,378" or "615.378".
+QString Grouped(std::size_t count) {
+    return QLocale().toString(static_cast<qlonglong>(count));
+}
+
+// The input a person gives a window; a close request, a paint or a drop (which waits at the gate) is none.
+bool IsInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TabletPress:
+            return true;
+        default:
+            return false;
+    }
+}
 }  // namespace
 
 WalkRunner::WalkRunner(CKavrelDoc& doc, IMessages& messages, QWidget* window)
@@ -67,35 +94,46 @@ bool WalkRunner::HoldsClose(std::function<void()> close) {
 }
 
 void WalkRunner::OnCreateImage() {
-    CCreateImageDlg dlg(m_pWindow);
-    // A drive may have gone since start-up; refusing the command is enough, the catalogue stays usable.
-    if (!dlg.HasDrives()) {
-        m_messages.Tell(scan::kNoDriveMessage);
+    std::string label;
+    std::string drive;
+    for (bool again = false;; again = true) {
+        CCreateImageDlg dlg(m_pWindow, &m_doc.Entries());
+        // A drive may have gone since start-up; refusing the command is enough, the catalogue stays usable.
+        if (!dlg.HasDrives()) {
+            m_messages.Tell(scan::kNoDriveMessage);
+            return;
+        }
+        if (again) dlg.KeepTexts(label, drive);
+        if (dlg.DoModal() != QDialog::Accepted) return;
+        label = dlg.m_strLabel;
+        drive = dlg.m_strDrive;
+        if (!scan::IsLabelAccepted(label)) {
+            m_messages.Tell(scan::kBadLabelMessage);
+            return;
+        }
+        if (!scan::ConfirmSameLabels(m_messages, m_doc.Entries(), {label})) continue;
+        m_strDiscLabel = label;
+        // Held until the disc is in and the views are told: a catalogue opened meanwhile would get the disc,
+        // and hint::kDiscAdded would give its tree a node it has no entries for.
+        const DocumentGate::Holder hold(m_gate);
+        scan::DiscWalker walker(m_strDiscLabel);
+        EntryStore walked;
+        if (!Walk(walker, drive, walked)) return;
+        if (!walker.Refusal().empty()) {
+            m_messages.Tell(scan::WalkRefusedMessage(walker, drive), msg::Icon::Stop);
+            continue;
+        }
+        if (walker.RanOutOfMemory()) m_messages.Tell("Out of memory", msg::Icon::Stop);
+        scan::FinishCreateImage(m_doc, m_messages, m_strDiscLabel, walked);
         return;
     }
-    if (dlg.DoModal() != QDialog::Accepted) return;
-    m_strDiscLabel = dlg.m_strLabel;
-    if (!scan::IsLabelAccepted(m_strDiscLabel)) {
-        m_messages.Tell(scan::kBadLabelMessage);
-        return;
-    }
-    // Held until the disc is in and the views are told: a catalogue opened meanwhile would get the disc,
-    // and hint::kDiscAdded would give its tree a node it has no entries for.
-    const DocumentGate::Holder hold(m_gate);
-    scan::DiscWalker walker(m_strDiscLabel);
-    EntryStore walked;
-    if (!Walk(walker, dlg.m_strDrive, walked)) return;
-    if (!walker.Refusal().empty()) {
-        m_messages.Tell(scan::ImageRefusedMessage(walker.Image(), walker.Refusal()), msg::Icon::Stop);
-        return;
-    }
-    if (walker.RanOutOfMemory()) m_messages.Tell("Out of memory", msg::Icon::Stop);
-    scan::FinishCreateImage(m_doc, m_messages, m_strDiscLabel, walked);
 }
 
 void WalkRunner::OnCatalogueImages(const std::vector<std::string>& images) {
     if (images.empty()) return;
     std::vector<scan::ImageJob> jobs = scan::ImageJobs(m_doc.Entries(), images);
+    // The labels come unique among the catalogue's discs and the batch: two images of one volume label, or
+    // one a disc of the catalogue carries, would otherwise fall into one disc.
     std::vector<std::string> labels;
     for (const scan::ImageJob& job : jobs) labels.push_back(job.label);
     // The list stays with the labels as typed until every one of them is accepted, or the person cancels.
@@ -103,21 +141,24 @@ void WalkRunner::OnCatalogueImages(const std::vector<std::string>& images) {
         CImageLabelsDlg dlg(images, labels, m_pWindow);
         if (dlg.DoModal() != QDialog::Accepted) return;
         labels = dlg.Labels();
-        if (std::all_of(labels.begin(), labels.end(), scan::IsLabelAccepted)) break;
-        m_messages.Tell(scan::kBadLabelMessage);
+        if (!std::all_of(labels.begin(), labels.end(), scan::IsLabelAccepted)) {
+            m_messages.Tell(scan::kBadLabelMessage);
+            continue;
+        }
+        if (scan::ConfirmSameLabels(m_messages, m_doc.Entries(), labels)) break;
     }
     for (std::size_t i = 0; i < jobs.size(); ++i) jobs[i].label = labels[i];
 
     // Held until every disc is in and the views are told, as for one disc.
     const DocumentGate::Holder hold(m_gate);
     const bool completed =
-        RunWithProgress(tr("Catalogue Disc Images"), images.front(), [&](Progress& progress) {
+        RunWithProgress(tr("Catalogue Disc Images"), images.front(), jobs.size(), [&](Progress& progress) {
             return scan::WalkImages(jobs, &m_cancel, [&](std::size_t job, std::size_t entries) {
-                {
+                progress.entries = entries;
+                if (job != progress.image || entries == 0) {
                     const std::lock_guard guard(progress.lock);
+                    progress.image = job;
                     progress.subject = jobs[job].path;
-                    progress.entries = entries;
-                    progress.step = std::to_string(job + 1) + " of " + std::to_string(jobs.size());
                 }
                 if (m_walkListener) m_walkListener(jobs[job].path, entries);
             });
@@ -131,7 +172,7 @@ void WalkRunner::OnCatalogueImages(const std::vector<std::string>& images) {
 }
 
 bool WalkRunner::Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked) {
-    return RunWithProgress(tr("Create Image file"), drive, [&](Progress& progress) {
+    return RunWithProgress(tr("Create Image file"), drive, 0, [&](Progress& progress) {
         walker.SetCancelFlag(&m_cancel);
         walker.SetProgress([&](std::string_view folder, std::size_t entries) {
             progress.Set(folder, entries);
@@ -141,7 +182,7 @@ bool WalkRunner::Walk(scan::DiscWalker& walker, const std::string& drive, EntryS
     });
 }
 
-bool WalkRunner::RunWithProgress(const QString& title, const std::string& subject,
+bool WalkRunner::RunWithProgress(const QString& title, const std::string& subject, std::size_t images,
                                  const std::function<bool(Progress& progress)>& work) {
     Progress progress;
     progress.subject = subject;
@@ -152,8 +193,11 @@ bool WalkRunner::RunWithProgress(const QString& title, const std::string& subjec
     QEventLoop loop;
     QProgressDialog dialog(m_pWindow);
     dialog.setWindowTitle(title);
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.setRange(0, 0);
+    // Not modal: a window-modal one would make Qt drop the window manager's close request for the window.
+    // The window takes no input all the same (eventFilter).
+    dialog.setWindowModality(Qt::NonModal);
+    // Many images: the bar counts those done. One disc: how much is left is not known, so it only moves.
+    dialog.setRange(0, static_cast<int>(images));
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
     dialog.setMinimumDuration(static_cast<int>(m_progressDelay.count()));
@@ -165,29 +209,32 @@ bool WalkRunner::RunWithProgress(const QString& title, const std::string& subjec
     poll.setInterval(kProgressPollMs);
     connect(&poll, &QTimer::timeout, &dialog, [&] {
         if (dialog.wasCanceled()) m_cancel = true;
+        const QString count = Grouped(progress.entries);
         const std::lock_guard guard(progress.lock);
         // Deep folders would stretch the window past the screen; the middle of the path goes first.
         const QString shown =
             dialog.fontMetrics().elidedText(ToQString(progress.subject), Qt::ElideMiddle, kProgressTextWidth);
-        const QString count = progress.step.empty()
-                                  ? tr("%1 entries so far").arg(static_cast<qulonglong>(progress.entries))
-                                  : tr("Image %1, %2 entries so far")
-                                        .arg(ToQString(progress.step))
-                                        .arg(static_cast<qulonglong>(progress.entries));
-        dialog.setLabelText(tr("Reading %1\n%2").arg(shown, count));
+        if (images == 0) {
+            dialog.setLabelText(tr("Reading %1\n%2 entries so far").arg(shown, count));
+            return;
+        }
+        dialog.setValue(static_cast<int>(progress.image));
+        dialog.setLabelText(tr("Reading %1\nImage %2 of %3, %4 entries so far")
+                                .arg(shown, Grouped(progress.image + 1), Grouped(images), count));
     });
     poll.start();
 
     m_bWalking = true;
+    QCoreApplication::instance()->installEventFilter(this);
     std::thread worker([&] {
         completed = work(progress);
         finished = true;
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
 
-    // Until the progress window shows, the window keeps painting but input waits; once it shows, it is
-    // window-modal and blocks the window itself. What arrives by other roads (a second start, a drop, a
-    // disc's arrival, a timer) waits at the gate, which the caller holds.
+    // Until the progress window shows, the window keeps painting but input waits; once it shows, the window
+    // takes none (eventFilter). What arrives by other roads (a second start, a drop, a disc's arrival, a
+    // timer) waits at the gate, which the caller holds.
     QTimer::singleShot(m_progressDelay, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     if (!finished) {
@@ -195,7 +242,17 @@ bool WalkRunner::RunWithProgress(const QString& title, const std::string& subjec
         while (!finished) loop.exec();
     }
     worker.join();
+    QCoreApplication::instance()->removeEventFilter(this);
     m_bWalking = false;
     dialog.hide();
     return completed && !m_cancel;
+}
+
+bool WalkRunner::eventFilter(QObject* watched, QEvent* event) {
+    if (!m_bWalking || !IsInput(event->type())) return QObject::eventFilter(watched, event);
+    // A shortcut goes to its action or shortcut object; the widget it belongs to is the first one above it.
+    QObject* owner = watched;
+    while (owner && !owner->isWidgetType()) owner = owner->parent();
+    if (owner && static_cast<QWidget*>(owner)->window() == m_pWindow) return true;
+    return QObject::eventFilter(watched, event);
 }

@@ -35,17 +35,21 @@ public:
     // The gate requests wait at.
     const DocumentGate& Gate() const { return m_gate; }
 
-    // Asks for a label and a drive, walks the disc and adds it to the catalogue ("Search finished!!!").
+    // Asks for a label and a drive, walks the disc and adds it to the catalogue ("Search finished!!!"). A
+    // label that a disc of the catalogue carries is asked about first; a path that names nothing readable
+    // is refused. Either way the dialog comes back as the person left it.
     void OnCreateImage();
-    // Catalogues the image files `images`, one disc each: the labels are confirmed or edited in one list,
-    // one progress window serves them all, and a summary tells what was added and what was refused.
-    // Cancel keeps the discs already read and nothing of the one under way.
+    // Catalogues the image files `images`, one disc each: the labels are proposed unique, confirmed or
+    // edited in one list (which comes back when a label is refused or a shared one not confirmed), one
+    // progress window serves them all, and a summary tells what was added and what was refused. Cancel
+    // keeps the discs already read and nothing of the one under way.
     void OnCatalogueImages(const std::vector<std::string>& images);
     // Stops the running walk; nothing of it reaches the catalogue.
     void Cancel();
-    // Asked when the window is to close: false when no walk runs, so it may close now. During a walk it asks
-    // once whether to stop cataloguing; after a Yes the walk is stopped and `close` runs once it has ended.
-    // True while the window must stay open.
+    // Asked when the window is to close (the window manager's close button reaches the window during a walk
+    // too): false when no walk runs, so it may close now. During a walk it asks once whether to stop
+    // cataloguing; after a Yes the walk is stopped and `close` runs once it has ended. True while the window
+    // must stay open.
     bool HoldsClose(std::function<void()> close);
 
     // Told, on the walking thread, of every folder a walk enters and of the entry count so far.
@@ -55,13 +59,19 @@ public:
     // How long a walk runs before its progress window shows; half a second unless a test says otherwise.
     void SetProgressDelay(std::chrono::milliseconds delay) { m_progressDelay = delay; }
 
+protected:
+    // While a walk runs, drops the keys, clicks and shortcuts meant for the window: the progress window is
+    // not modal, so that a close request from the window system still reaches the window.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     // What a walk on the worker thread reports to the progress window.
     struct Progress;
     bool Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked);
     // Runs `work` on a worker thread while a progress window titled `title` shows what `work` reports and
-    // offers Cancel; false when `work` did or the person cancelled.
-    bool RunWithProgress(const QString& title, const std::string& subject,
+    // offers Cancel; with `images` above 0 its bar counts the images done. False when `work` did or the
+    // person cancelled.
+    bool RunWithProgress(const QString& title, const std::string& subject, std::size_t images,
                          const std::function<bool(Progress& progress)>& work);
 
     CKavrelDoc& m_doc;

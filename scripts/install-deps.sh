@@ -14,6 +14,8 @@ if [ "${1:-}" = "--tests" ]; then
   packages+=(time)
   # bsdtar, the reference the disc image benchmark measures against.
   packages+=(libarchive-tools)
+  # Qt's window-system interface, through which the window tests send what a window manager sends.
+  packages+=(qt6-base-private-dev)
 fi
 packages+=("$@")
 missing=()

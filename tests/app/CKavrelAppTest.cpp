@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <QAction>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QUuid>
@@ -72,6 +74,12 @@ protected:
         return app.MainFrame()->TreeView()->m_hImageRoot->childCount();
     }
 
+    // True while the walk's progress window is on screen. It is not modal, so it is looked for by kind.
+    static bool ProgressShown(const CKavrelApp& app) {
+        const auto* progress = app.MainFrame()->findChild<QProgressDialog*>();
+        return progress && progress->isVisible();
+    }
+
     static void Spin(const std::function<bool()>& done) {
         QElapsedTimer timer;
         timer.start();
@@ -96,9 +104,7 @@ protected:
         walks.SetWalkListener(hold.Listener());
         walks.SetProgressDelay(progressDelay);
         // A walk told to show its progress window at once is held until the window is up.
-        hold.WhileHeld(act, [progressDelay] {
-            return progressDelay > 0ms || qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
-        });
+        hold.WhileHeld(act, [&app, progressDelay] { return progressDelay > 0ms || ProgressShown(app); });
         WhenModalOpens<CCreateImageDlg>([](CCreateImageDlg* dlg) {
             dlg->m_editLabel->setText(QStringLiteral("Backup"));
             dlg->m_cbDrives->setEditText(QStringLiteral("E:\\"));
@@ -312,7 +318,7 @@ TEST_F(AppTest, CataloguesArrivingDuringAWalkWaitUntilTheDiscIsIn) {
                 Spin([&] { return gate.Waiting() > 0; });
                 waiting = gate.Waiting();
                 entriesMidWalk = app.Document().GetEntryCount();
-                progressShown = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget()) != nullptr;
+                progressShown = ProgressShown(app);
             },
             c.progressDelay);
 
@@ -334,22 +340,43 @@ TEST_F(AppTest, CataloguesArrivingDuringAWalkWaitUntilTheDiscIsIn) {
     }
 }
 
-TEST_F(AppTest, ClosingDuringAWalkAsksWhetherToStopCataloguing) {
-    for (const Answer stop : {Answer::Yes, Answer::No}) {
-        SCOPED_TRACE(stop == Answer::Yes ? "Yes" : "No");
+// The close request comes as a window manager sends it: through the window system to the window, while the
+// progress window is up, or in the first half second before it shows.
+TEST_F(AppTest, AWindowManagersCloseDuringAWalkAsksWhetherToStopCataloguing) {
+    const struct {
+        Answer stop;
+        std::chrono::milliseconds progressDelay;
+    } cases[] = {{Answer::Yes, 0ms}, {Answer::No, 0ms}, {Answer::Yes, 1h}};
+    for (const auto& [stop, progressDelay] : cases) {
+        SCOPED_TRACE((stop == Answer::Yes ? "Yes, " : "No, ") + std::to_string(progressDelay.count()) +
+                     " ms");
         messages.shown.clear();
         CKavrelApp app(Options());
         ASSERT_TRUE(app.InitInstance({}));
         app.Document().AppendEntry("Old", "X", kKindFile, "\\", "1");
         app.Document().SendInitialUpdate();
+        CKavrelView* tree = app.MainFrame()->TreeView();
+        tree->setCurrentItem(tree->m_hImageRoot->child(0));
         // Yes: stop, then "No" to saving; No: the walk goes on to "Search finished!!!".
         messages.answers = {stop, stop == Answer::Yes ? Answer::No : Answer::Ok};
         bool openAfterQuestion = false;
-        WalkHeldWhile(app, [&] {
-            app.MainFrame()->close();
-            openAfterQuestion = app.MainFrame()->isVisible();
-        });
+        bool progressUp = false;
+        QTreeWidgetItem* selectedMidWalk = nullptr;
+        WalkHeldWhile(
+            app,
+            [&] {
+                progressUp = ProgressShown(app);
+                // The window takes no keys while the disc is catalogued.
+                QTest::keyClick(tree, Qt::Key_Up);
+                selectedMidWalk = tree->currentItem();
+                QWindowSystemInterface::handleCloseEvent(app.MainFrame()->windowHandle());
+                QWindowSystemInterface::flushWindowSystemEvents();
+                openAfterQuestion = app.MainFrame()->isVisible();
+            },
+            progressDelay);
 
+        EXPECT_EQ(progressUp, progressDelay == 0ms);
+        EXPECT_EQ(selectedMidWalk, tree->m_hImageRoot->child(0));
         EXPECT_TRUE(openAfterQuestion);
         ASSERT_EQ(messages.shown.size(), 2u);
         EXPECT_EQ(messages.shown[0].text, "Stop cataloguing the disc?");

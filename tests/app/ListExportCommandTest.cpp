@@ -3,20 +3,23 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextDocument>
 #include <QUuid>
 
 #include "AppTestSupport.h"
 #include "CsvReader.h"
 #include "DriveEnv.h"
+#include "WhenModalOpens.h"
 #include "app/CKavrelApp.h"
 #include "frame/CMainFrame.h"
 #include "frame/CommandIds.h"
 #include "lists/CSecView.h"
 #include "lists/CThirdView.h"
-#include "search/SearchEngine.h"
+#include "search/CFindDlg.h"
 #include "tree/CKavrelView.h"
 
 // File > Export List... through the real window: which list it writes, both forms, and what a person is told
@@ -40,8 +43,14 @@ protected:
         // The disc in the contents list, the hits of "jpg" below it.
         CKavrelView* tree = frame->TreeView();
         tree->setCurrentItem(tree->m_hImageRoot->child(0));
-        search::Find(app.Document(), messages, *frame, "jpg", {});
+        WhenModalOpens<CFindDlg>([](CFindDlg* dlg) {
+            QTest::keyClicks(dlg->m_editFind, QStringLiteral("jpg"));
+            QTest::keyClick(dlg->m_editFind, Qt::Key_Return);
+        });
+        QTest::keyClick(frame, Qt::Key_F, Qt::ControlModifier);
         ASSERT_FALSE(frame->IsResultsHidden());
+        // The find dialog took the activation with it.
+        QApplication::setActiveWindow(frame);
     }
 
     std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
@@ -66,6 +75,7 @@ const CsvTable kContents = {{"Name", "Attribute", "Path Name", "Size(bits)"},
                             {"DCIM", "folder ", "\\", "0"},
                             {"tab\tname.jpg", "file ", "\\DCIM\\", "1,024"},
                             {"caf\xC3\xA9, \"best\".jpg", "file ", "\\DCIM\\", "12"}};
+const CsvTable kFolder = {kContents[0], kContents[2], kContents[3]};
 // Newest hit on top, as the results list shows them.
 const CsvTable kResults = {{"File Name", "Impress", "Path Name", "Size(bits)"},
                            {"other.jpg", "Backup", "\\", "5"},
@@ -78,25 +88,37 @@ TEST_F(ExportTest, WritesTheListWithTheFocusInEitherForm) {
         QWidget* focus;
         listexport::Format format;
         const CsvTable& table;
-        const char* title;
+        const char* title;       // of the page, and its heading
+        const char* suggestion;  // the file name proposed
+        bool inFolder = false;   // the disc's first folder selected in the tree
     } cases[] = {
-        {"contents as CSV", frame->ContentsView(), listexport::Format::Csv, kContents, "Holiday"},
-        {"contents as HTML", frame->ContentsView(), listexport::Format::Html, kContents, "Holiday"},
-        {"results as CSV", frame->ResultsView(), listexport::Format::Csv, kResults, "Search results"},
-        {"results as HTML", frame->ResultsView(), listexport::Format::Html, kResults, "Search results"},
-        {"the tree's focus means the contents list", frame->TreeView(), listexport::Format::Csv, kContents,
+        {"contents as CSV", frame->ContentsView(), listexport::Format::Csv, kContents, "Holiday", "Holiday"},
+        {"contents as HTML", frame->ContentsView(), listexport::Format::Html, kContents, "Holiday",
          "Holiday"},
+        {"results as CSV", frame->ResultsView(), listexport::Format::Csv, kResults,
+         "Search results for \"jpg\"", "Search results for _jpg_"},
+        {"results as HTML", frame->ResultsView(), listexport::Format::Html, kResults,
+         "Search results for \"jpg\"", "Search results for _jpg_"},
+        {"the tree's focus means the contents list", frame->TreeView(), listexport::Format::Csv, kContents,
+         "Holiday", "Holiday"},
+        {"one folder of the disc as HTML", frame->ContentsView(), listexport::Format::Html, kFolder,
+         "Holiday, folder \\DCIM\\", "Holiday, folder _DCIM_", true},
     };
     int n = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
+        if (c.inFolder) {
+            CKavrelView* tree = frame->TreeView();
+            tree->expandItem(tree->m_hImageRoot->child(0));
+            tree->setCurrentItem(tree->m_hImageRoot->child(0)->child(0));
+        }
         c.focus->setFocus();
         QApplication::processEvents();
         ASSERT_TRUE(c.focus->hasFocus());
         const std::string path = Path(("export" + std::to_string(n++)).c_str());
         dialogs.exportTarget = listexport::Target{path, c.format};
         frame->Action(cmd::kExportList)->trigger();
-        EXPECT_EQ(dialogs.lastSuggestion, c.title);
+        EXPECT_EQ(dialogs.lastSuggestion, c.suggestion);
         EXPECT_TRUE(messages.shown.empty()) << messages.Texts().front();
         const std::string bytes = Read(path);
         if (c.format == listexport::Format::Csv) {
@@ -108,6 +130,7 @@ TEST_F(ExportTest, WritesTheListWithTheFocusInEitherForm) {
         page.setHtml(QString::fromStdString(bytes));
         EXPECT_EQ(page.metaInformation(QTextDocument::DocumentTitle).toStdString(), c.title);
         const QString text = page.toPlainText();
+        EXPECT_EQ(text.section('\n', 0, 0).toStdString(), c.title);
         qsizetype at = 0;
         for (const auto& row : c.table) {
             // Cells in the list's order; a tab shows as its picture.

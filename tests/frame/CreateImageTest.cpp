@@ -90,7 +90,7 @@ TEST_F(FrameTest, CancelledWalkLeavesTheCatalogueAsItWas) {
     frame->Walks().SetWalkListener(hold.Listener());
     FillAndCreate(QStringLiteral("Backup"), QStringLiteral("E:\\"));
     QString shownText;
-    WhenModalOpens<QProgressDialog>([&](QProgressDialog* progress) {
+    WhenProgressShows([&](QProgressDialog* progress) {
         shownText = progress->labelText();
         QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
         hold.Open();

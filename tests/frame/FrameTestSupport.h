@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QProgressDialog>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "DriveEnv.h"
@@ -13,6 +16,29 @@
 #include "catalogue/CKavrelDoc.h"
 #include "frame/CMainFrame.h"
 #include "frame/CommandIds.h"
+
+// The walk's progress window while it is on screen, or null. It is not modal (a window-system close must
+// reach the main window), so it is looked for among the windows shown.
+inline QProgressDialog* ShownProgress() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* progress = qobject_cast<QProgressDialog*>(window); progress && progress->isVisible())
+            return progress;
+    return nullptr;
+}
+
+// Runs `answer` on the walk's progress window once it shows, from inside the walk's event loop.
+inline void WhenProgressShows(std::function<void(QProgressDialog*)> answer) {
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, answer] {
+        if (QProgressDialog* progress = ShownProgress()) {
+            poll->stop();
+            poll->deleteLater();
+            answer(progress);
+        }
+    });
+    poll->start();
+}
 
 // A shown main window over a document, with drive E mapped to a temporary folder holding a small disc.
 class FrameTest : public ::testing::Test {

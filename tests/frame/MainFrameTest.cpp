@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -265,3 +266,21 @@ TEST_F(FrameTest, FindWithAnEmptyTextChangesNothing) {
 }
 
 }  // namespace
+
+// The window asks for 1024 by 680; on a smaller screen, or at a scale factor that makes the screen small,
+// it fits the room the screen has, as first shown and as restored from maximized. (CMake runs this test
+// again on a 1280 by 800 screen at QT_SCALE_FACTOR=1.5.)
+TEST_F(FrameTest, TheWindowFitsItsScreenAsFirstShownAndAsRestored) {
+    const QRect room = frame->screen()->availableGeometry();
+    EXPECT_TRUE(room.contains(frame->frameGeometry()));
+    EXPECT_EQ(frame->frameGeometry().width(), room.width());
+
+    // A size kept from a bigger screen, restored.
+    frame->showMaximized();
+    QTest::qWait(20);
+    frame->setGeometry(QRect(room.center(), QSize(2000, 2000)));
+    QTest::qWait(20);
+    frame->showNormal();
+    QTest::qWait(20);
+    EXPECT_TRUE(room.contains(frame->frameGeometry()));
+}

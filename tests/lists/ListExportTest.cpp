@@ -90,6 +90,28 @@ TEST(ListExport, HtmlEscapesEveryTextAndPrintsItsHeadingsOnEveryPage) {
     EXPECT_TRUE(text.contains("<script>&'\""));
 }
 
+// HTML allows no control characters: C0 ones and DEL show as their pictures, the C1 ones (which have none)
+// as U+FFFD; the characters either side of those ranges as themselves.
+TEST(ListExport, HtmlShowsNoControlCharacterRaw) {
+    const struct {
+        const char* text;
+        const char* shown;
+    } cases[] = {
+        {"\x1F", "\xE2\x90\x9F"},
+        {"\x20", " "},
+        {"\x7E", "~"},
+        {"\x7F", "\xE2\x90\xA1"},
+        {"\xC2\x80", "\xEF\xBF\xBD"},
+        {"\xC2\x9F", "\xEF\xBF\xBD"},
+        {"\xC2\xA0", "\xC2\xA0"},
+    };
+    DetailListModel model;
+    for (const auto& c : cases) {
+        const std::string html = listexport::ToHtml(model, std::string("a") + c.text + "b");
+        EXPECT_NE(html.find(std::string("<title>a") + c.shown + "b</title>"), std::string::npos) << c.text;
+    }
+}
+
 TEST(ListExport, TheNameSaysTheFormElseTheDialogsChoiceAddsItsExtension) {
     using listexport::Format;
     const struct {

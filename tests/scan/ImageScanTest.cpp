@@ -79,6 +79,9 @@ TEST_F(ImageScanTest, AnUnreadableImageIsRefusedAndADriveWithNothingInItIsNot) {
     EXPECT_FALSE(refusal.empty());
     EXPECT_TRUE(Walked("E:\\", &refusal).empty());
     EXPECT_EQ(refusal, "");
+    // A path is no drive: naming nothing, it is refused with the system's reason.
+    EXPECT_TRUE(Walked(images.At("nope/missing.iso"), &refusal).empty());
+    EXPECT_EQ(refusal, "No such file or directory");
 
     // The create-image command refuses the image by name, and nothing is added or announced.
     CKavrelDoc doc;
@@ -88,6 +91,9 @@ TEST_F(ImageScanTest, AnUnreadableImageIsRefusedAndADriveWithNothingInItIsNot) {
     EXPECT_EQ(messages.Texts(),
               std::vector<std::string>{"Cannot read the disc image \"" + images.At("notes.iso") +
                                        "\": Unrecognized archive format"});
+    EXPECT_EQ(scan::RunCreateImage(doc, messages, "CD", images.At("nope")), scan::Outcome::Refused);
+    EXPECT_EQ(messages.Texts().back(),
+              "Cannot read \"" + images.At("nope") + "\": No such file or directory");
     EXPECT_EQ(doc.GetEntryCount(), 0u);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_TRUE(views.heard.empty());
@@ -171,6 +177,19 @@ TEST_F(ImageScanTest, ACancelledBatchKeepsTheDiscsReadAndNothingOfTheOneUnderWay
     EXPECT_EQ(
         scan::ImageBatchSummary(jobs, result),
         "Disc images catalogued: 1 disc with 8 entries added.\n\nCancelled: 2 images were not catalogued.");
+}
+
+// Cancel pressed as the last image ends: every image is in, and none is said to be left.
+TEST_F(ImageScanTest, ACancelThatCameAsTheLastImageEndedLeavesNoImageOut) {
+    std::vector<scan::ImageJob> jobs = scan::ImageJobs(EntryStore{}, {Image(), Image()});
+    std::atomic<bool> cancel{false};
+    EXPECT_TRUE(scan::WalkImages(jobs, &cancel));
+    cancel = true;
+    CKavrelDoc doc;
+    scan::ImageBatchResult result = scan::AddImageDiscs(doc, jobs);
+    result.cancelled = cancel;
+    EXPECT_EQ(scan::ImageBatchSummary(jobs, result),
+              "Disc images catalogued: 2 discs with 16 entries added.");
 }
 
 TEST(ImageBatchTest, ABlankOrEmptyLabelRefusesItsImageOnly) {
