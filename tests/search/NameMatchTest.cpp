@@ -140,7 +140,7 @@ TEST(NameMatcherTest, CopiesAndMovesStandOnTheirOwn) {
         entries.Append("D", name, "file ", "\\", "1");
     const auto hits = [&entries](const NameMatcher& matcher) {
         std::vector<std::size_t> found;
-        matcher.ScanEntries(entries, EntryStore::kNoId, [&](std::size_t i) { found.push_back(i); });
+        matcher.ScanEntries(entries, false, [&](std::size_t i) { found.push_back(i); });
         return found;
     };
     const std::vector<std::size_t> abcd = {0, 1};
