@@ -50,6 +50,7 @@ public:
     void StartGroup();
 
 private:
+    // Writes one record of Row or EntryRow in the listing's form.
     void Write(std::span<const Value> values);
     void WriteText(std::span<const Value> values);
     void WriteJson(std::span<const Value> values);
