@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "catalogue/Ascii.h"
 #include "catalogue/DisplayText.h"
 #include "catalogue/Utf8.h"
 

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "catalogue/CCDContent.h"
+#include "catalogue/FolderRows.h"
 #include "catalogue/FormatSize.h"
 
 namespace catalogue {
@@ -24,10 +24,10 @@ DiscTotals& DiscTotals::operator+=(const DiscTotals& other) {
 
 DiscTotals TotalsOf(const EntryStore& store, const Disc& disc) {
     DiscTotals totals;
-    const EntryStore::TextId folder = store.FindText(kKindFolder);
+    const FolderRows folders(store);
     for (std::size_t row = disc.first; row < disc.end; ++row) {
         if (!disc.Holds(store, row)) continue;
-        if (store.KindId(row) == folder) {
+        if (folders.IsFolder(row)) {
             ++totals.folders;
             continue;
         }

@@ -1,8 +1,5 @@
 #include "catalogue/DisplayText.h"
 
-#include <cstdint>
-#include <cstring>
-
 #include "catalogue/Utf8.h"
 
 namespace catalogue {
@@ -17,20 +14,6 @@ constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x
                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 }  // namespace
-
-bool IsAscii(std::string_view bytes) {
-    // Eight bytes at a time: the writer asks this of every text it saves.
-    std::size_t at = 0;
-    for (; at + 8 <= bytes.size(); at += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + at, sizeof word);
-        if (word & 0x8080808080808080u) return false;
-    }
-    for (; at < bytes.size(); ++at) {
-        if (static_cast<unsigned char>(bytes[at]) >= 0x80) return false;
-    }
-    return true;
-}
 
 bool IsValidUtf8(std::string_view bytes) {
     // Most names are ASCII, which a word at a time settles.

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "catalogue/CCDContent.h"
+#include "catalogue/FolderRows.h"
 
 namespace catalogue {
 
@@ -59,7 +59,7 @@ FolderIndex::FolderIndex(const EntryStore& store, const Disc& disc) : m_folders{
     std::unordered_map<EntryStore::TextId, FolderId> byPath;
     // Rehashing while a disc of many folders is read costs more than buckets that stay empty.
     m_byKey.reserve(disc.entries / 4);
-    const EntryStore::TextId folderKind = store.FindText(kKindFolder);
+    const FolderRows folders(store);
     EntryStore::TextId lastPath = EntryStore::kNoId;
     FolderId lastFolder = kRoot;
     for (std::size_t row = disc.first; row < disc.end; ++row) {
@@ -80,8 +80,7 @@ FolderIndex::FolderIndex(const EntryStore& store, const Disc& disc) : m_folders{
         }
         placed.push_back({static_cast<std::uint32_t>(row), lastFolder});
         // A folder entry names its folder even when nothing inside it was recorded.
-        if (folderKind != EntryStore::kNoId && store.KindId(row) == folderKind)
-            MakePath(lastFolder, store.Name(row));
+        if (folders.IsFolder(row)) MakePath(lastFolder, store.Name(row));
     }
 
     std::vector<Placed> grouped;
@@ -158,7 +157,7 @@ std::span<const std::uint32_t> FolderIndex::Rows(FolderId folder) const {
 }
 
 FolderIndex::FolderId FolderIndex::Opens(const EntryStore& store, std::size_t row) const {
-    if (store.Kind(row) != kKindFolder) return kNoFolder;
+    if (!FolderRows(store).IsFolder(row)) return kNoFolder;
     const FolderId holder = Find(store.Path(row));
     if (holder == kNoFolder) return kNoFolder;
     FolderId folder = holder;

@@ -12,10 +12,7 @@ int CmdDump(int argc, char** argv) {
     CKavrelDoc doc;
     if (!cli::OpenCatalogue(args.Positional()[0], doc)) return cli::kExitFailed;
     const EntryStore& entries = doc.Entries();
-    cli::Listing listing(cli::FormOf(args), {{"index"}, {"label"}, {"name"}, {"kind"}, {"path"}, {"size"}});
-    for (std::size_t i = 0; i < entries.Size(); ++i) {
-        listing.Row({std::uint64_t{i}, entries.Label(i), entries.Name(i), entries.Kind(i), entries.Path(i),
-                     entries.SizeText(i)});
-    }
+    cli::Listing listing(cli::FormOf(args), cli::Listing::EntryColumns({}));
+    for (std::size_t i = 0; i < entries.Size(); ++i) listing.EntryRow(entries, i);
     return cli::kExitOk;
 }

@@ -23,23 +23,15 @@ int CmdDupes(int argc, char** argv) {
     CKavrelDoc doc;
     if (!cli::OpenCatalogue(args.Positional()[0], doc)) return cli::kExitFailed;
     const EntryStore& entries = doc.Entries();
-    cli::Listing listing(cli::FormOf(args), {{"group", false},
-                                             {"copies", false},
-                                             {"bytes", false},
-                                             {"index", false},
-                                             {"label"},
-                                             {"name"},
-                                             {"kind", false},
-                                             {"path"},
-                                             {"size"}});
+    cli::Listing listing(cli::FormOf(args),
+                         cli::Listing::EntryColumns({"index", "kind"},
+                                                    {{"group", false}, {"copies", false}, {"bytes", false}}));
     const search::Duplicates found = search::FindDuplicates(entries, minBytes);
     for (std::size_t g = 0; g < found.groups.size(); ++g) {
         const search::Duplicates::Group& group = found.groups[g];
         listing.StartGroup();
         for (const std::size_t i : found.Copies(group)) {
-            listing.Row({std::uint64_t{g + 1}, std::uint64_t{group.count}, group.bytes, std::uint64_t{i},
-                         entries.Label(i), entries.Name(i), entries.Kind(i), entries.Path(i),
-                         entries.SizeText(i)});
+            listing.EntryRow(entries, i, {std::uint64_t{g + 1}, std::uint64_t{group.count}, group.bytes});
         }
     }
     return cli::kExitOk;

@@ -26,12 +26,9 @@ int CmdFind(int argc, char** argv) {
     CKavrelDoc doc;
     if (!cli::OpenCatalogue(path, doc)) return cli::kExitFailed;
     const EntryStore& entries = doc.Entries();
-    cli::Listing listing(cli::FormOf(args),
-                         {{"index", false}, {"label"}, {"name"}, {"kind"}, {"path"}, {"size"}});
-    const std::size_t hits = search::Scan(doc, text, options, [&](std::size_t i) {
-        listing.Row({std::uint64_t{i}, entries.Label(i), entries.Name(i), entries.Kind(i), entries.Path(i),
-                     entries.SizeText(i)});
-    });
+    cli::Listing listing(cli::FormOf(args), cli::Listing::EntryColumns({"index"}));
+    const std::size_t hits =
+        search::Scan(doc, text, options, [&](std::size_t i) { listing.EntryRow(entries, i); });
     if (hits == 0) {
         std::cout.flush();
         std::cerr << search::kNotFoundMessage << '\n';

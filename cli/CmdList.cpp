@@ -36,18 +36,13 @@ int CmdList(int argc, char** argv) {
             return cli::Fail("no folder " + cli::Quoted(*folder) + " on the disc labelled " +
                              cli::Quoted(label) + " in " + path);
     }
-    cli::Listing listing(cli::FormOf(args),
-                         {{"index", false}, {"label", false}, {"name"}, {"kind"}, {"path"}, {"size"}});
-    const auto write = [&entries, &listing](std::size_t i) {
-        listing.Row({std::uint64_t{i}, entries.Label(i), entries.Name(i), entries.Kind(i), entries.Path(i),
-                     entries.SizeText(i)});
-    };
+    cli::Listing listing(cli::FormOf(args), cli::Listing::EntryColumns({"index", "label"}));
     if (!index) {
         for (std::size_t i = disc.first; i < disc.end; ++i) {
-            if (disc.Holds(entries, i)) write(i);
+            if (disc.Holds(entries, i)) listing.EntryRow(entries, i);
         }
     } else {
-        for (const std::uint32_t i : index->Rows(found)) write(i);
+        for (const std::uint32_t i : index->Rows(found)) listing.EntryRow(entries, i);
     }
     return cli::kExitOk;
 }

@@ -1,5 +1,6 @@
 #include "cli/Listing.h"
 
+#include <algorithm>
 #include <charconv>
 #include <iostream>
 
@@ -35,6 +36,15 @@ Form FormOf(const CommandLine& args) {
     return Form::Text;
 }
 
+std::vector<Listing::Column> Listing::EntryColumns(std::initializer_list<std::string_view> hiddenInText,
+                                                   std::initializer_list<Column> leading) {
+    std::vector<Column> columns(leading);
+    for (const std::string_view key : {"index", "label", "name", "kind", "path", "size"})
+        columns.push_back(
+            {key, std::find(hiddenInText.begin(), hiddenInText.end(), key) == hiddenInText.end()});
+    return columns;
+}
+
 Listing::Listing(Form form, std::vector<Column> columns) : m_form(form), m_columns(std::move(columns)) {
     if (m_form != Form::Csv) return;
     std::vector<std::string_view> headings;
@@ -47,6 +57,17 @@ void Listing::StartGroup() {
 }
 
 void Listing::Row(std::initializer_list<Value> values) {
+    Write({values.begin(), values.size()});
+}
+
+void Listing::EntryRow(const EntryStore& entries, std::size_t i, std::initializer_list<Value> leading) {
+    m_values.assign(leading);
+    m_values.insert(m_values.end(), {std::uint64_t{i}, entries.Label(i), entries.Name(i), entries.Kind(i),
+                                     entries.Path(i), entries.SizeText(i)});
+    Write(m_values);
+}
+
+void Listing::Write(std::span<const Value> values) {
     m_line.clear();
     switch (m_form) {
         case Form::Text:
@@ -63,7 +84,7 @@ void Listing::Row(std::initializer_list<Value> values) {
     m_bWritten = true;
 }
 
-void Listing::WriteText(std::initializer_list<Value> values) {
+void Listing::WriteText(std::span<const Value> values) {
     bool first = true;
     auto column = m_columns.begin();
     for (const Value& value : values) {
@@ -78,7 +99,7 @@ void Listing::WriteText(std::initializer_list<Value> values) {
     m_line.push_back('\n');
 }
 
-void Listing::WriteJson(std::initializer_list<Value> values) {
+void Listing::WriteJson(std::span<const Value> values) {
     m_line.push_back('{');
     auto column = m_columns.begin();
     for (const Value& value : values) {
@@ -103,7 +124,7 @@ void Listing::WriteJson(std::initializer_list<Value> values) {
     m_line += "}\n";
 }
 
-void Listing::WriteCsv(std::initializer_list<Value> values) {
+void Listing::WriteCsv(std::span<const Value> values) {
     bool first = true;
     for (const Value& value : values) {
         if (!first) m_line.push_back(',');

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
+
+#include "catalogue/EntryStore.h"
 
 namespace cli {
 
@@ -30,22 +34,32 @@ public:
     // A cell: absent (no JSON key, an empty field elsewhere), catalogue bytes, or a count.
     using Value = std::variant<std::monostate, std::string_view, std::uint64_t>;
 
+    // The columns of a listing of entries: `leading` ones, then an entry's index, label, name, kind, path
+    // and size, those named in `hiddenInText` left out of the text form.
+    static std::vector<Column> EntryColumns(std::initializer_list<std::string_view> hiddenInText,
+                                            std::initializer_list<Column> leading = {});
+
     // Starts the listing; the CSV header row is written at once, so even an empty listing has one.
     Listing(Form form, std::vector<Column> columns);
 
     // Writes one record: `values` go with the columns, in order.
     void Row(std::initializer_list<Value> values);
+    // Writes the record of entry `i` under EntryColumns: the `leading` values, then the entry's.
+    void EntryRow(const EntryStore& entries, std::size_t i, std::initializer_list<Value> leading = {});
     // Starts a group of records: in the text form a blank line parts it from the one before.
     void StartGroup();
 
 private:
-    void WriteText(std::initializer_list<Value> values);
-    void WriteJson(std::initializer_list<Value> values);
-    void WriteCsv(std::initializer_list<Value> values);
+    // Writes one record of Row or EntryRow in the listing's form.
+    void Write(std::span<const Value> values);
+    void WriteText(std::span<const Value> values);
+    void WriteJson(std::span<const Value> values);
+    void WriteCsv(std::span<const Value> values);
 
     Form m_form;
     std::vector<Column> m_columns;
-    std::string m_line;  // reused for every record
+    std::string m_line;           // reused for every record
+    std::vector<Value> m_values;  // reused for every entry's record
     bool m_bWritten = false;
 };
 

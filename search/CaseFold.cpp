@@ -1,51 +1,24 @@
 #include "search/CaseFold.h"
 
 #include <QChar>
-#include <QList>
-#include <QString>
 #include <utility>
-#include <vector>
 
-#include "catalogue/DisplayText.h"
+#include "catalogue/Ascii.h"
 #include "catalogue/Utf8.h"
 
 namespace casefold {
 
 namespace {
 
-// What the simple mapping needs beyond QChar::toLower, read from Qt's own tables once.
-struct FoldTables {
-    // Capitals that QChar::toLower leaves alone because their full lower-case form is longer than one
-    // character (U+0130 becomes 'i' and a combining dot); the simple mapping is that form's first character.
-    std::vector<std::pair<char32_t, char32_t>> longForms;
-    std::vector<std::pair<char32_t, char>> toAscii;
-};
+// What the simple mapping needs beyond QChar::toLower, written out here rather than read from Qt's tables
+// when a search starts (every code point from U+0080 up, some milliseconds in every folded search). A search
+// test builds both from Qt for every code point and prints them as they should read when Qt's data changes.
 
-FoldTables BuildTables() {
-    FoldTables tables;
-    for (char32_t cp = 0x80; cp <= 0x10FFFF; ++cp) {
-        if (cp >= 0xD800 && cp <= 0xDFFF) continue;
-        char32_t lower = QChar::toLower(cp);
-        if (lower == cp && (QChar::isUpper(cp) || QChar::isTitleCase(cp))) {
-            const QList<uint> full = QStringView(QChar::fromUcs4(cp)).toString().toLower().toUcs4();
-            if (!full.isEmpty() && full.front() != cp) {
-                lower = full.front();
-                tables.longForms.emplace_back(cp, lower);
-            }
-        }
-        if (lower < 0x80) tables.toAscii.emplace_back(cp, static_cast<char>(lower));
-    }
-    return tables;
-}
-
-const FoldTables& Tables() {
-    static const FoldTables tables = BuildTables();
-    return tables;
-}
-
-char AsciiLower(unsigned char c) {
-    return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-}
+// Capitals that QChar::toLower leaves alone because their full lower-case form is longer than one character
+// (U+0130 becomes 'i' and a combining dot); the simple mapping is that form's first character.
+constexpr std::pair<char32_t, char32_t> kLongForms[] = {{0x0130, 0x0069}};
+// The characters beyond ASCII whose lower-case form is ASCII, in code point order.
+constexpr std::pair<char32_t, char> kFoldsToAscii[] = {{0x0130, 'i'}, {0x212A, 'k'}};
 
 // Appends the lower-case form of valid UTF-8; false, with part of it appended, when the text is not UTF-8.
 bool AppendFoldedUtf8(std::string_view text, std::string& out) {
@@ -53,7 +26,7 @@ bool AppendFoldedUtf8(std::string_view text, std::string& out) {
     for (std::size_t pos = 0; pos < text.size();) {
         const auto lead = static_cast<unsigned char>(text[pos]);
         if (lead < 0x80) {
-            out.push_back(AsciiLower(lead));
+            out.push_back(catalogue::AsciiLower(text[pos]));
             ++pos;
         } else if (catalogue::NextCodePoint(text, pos, cp)) {
             catalogue::AppendUtf8(out, Lower(cp));
@@ -67,17 +40,17 @@ bool AppendFoldedUtf8(std::string_view text, std::string& out) {
 }  // namespace
 
 char32_t Lower(char32_t cp) {
-    if (cp < 0x80) return static_cast<unsigned char>(AsciiLower(static_cast<unsigned char>(cp)));
+    if (cp < 0x80) return catalogue::kAsciiLower[cp];
     const char32_t lower = QChar::toLower(cp);
     if (lower != cp) return lower;
-    for (const auto& [capital, first] : Tables().longForms) {
+    for (const auto& [capital, first] : kLongForms) {
         if (capital == cp) return first;
     }
     return cp;
 }
 
-const std::vector<std::pair<char32_t, char>>& FoldsToAscii() {
-    return Tables().toAscii;
+std::span<const std::pair<char32_t, char>> FoldsToAscii() {
+    return kFoldsToAscii;
 }
 
 bool FoldUtf8(std::string_view text, std::string& out) {
@@ -92,7 +65,7 @@ void AppendFolded(std::string_view text, std::string& out) {
         out.resize(start);
         out.append(text);
         for (auto at = out.begin() + static_cast<std::ptrdiff_t>(start); at != out.end(); ++at)
-            *at = AsciiLower(static_cast<unsigned char>(*at));
+            *at = catalogue::AsciiLower(*at);
     }
 }
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/CCDContent.h"
 #include "catalogue/Disc.h"
+#include "catalogue/FolderRows.h"
 #include "catalogue/FormatSize.h"
 #include "search/CaseFold.h"
 
@@ -58,13 +58,13 @@ bool OnSeveralDiscs(Iterator first, Iterator last, DiscOfFile discOf) {
 }  // namespace
 
 Duplicates FindDuplicates(const EntryStore& store, std::uint64_t minBytes) {
-    const EntryStore::TextId folder = store.FindText(kKindFolder);
+    const catalogue::FolderRows folders(store);
     const std::vector<catalogue::Disc> discs = catalogue::DiscNodes(store);
     std::vector<File> files;
     files.reserve(store.Size());
     for (const catalogue::Disc& disc : discs) {
         for (std::size_t row = disc.first; row < disc.end; ++row) {
-            if (!disc.Holds(store, row) || store.KindId(row) == folder) continue;
+            if (!disc.Holds(store, row) || folders.IsFolder(row)) continue;
             const auto bytes = catalogue::ParseSize(store.SizeText(row));
             if (!bytes || *bytes < minBytes) continue;
             const std::string_view name = store.Name(row);

@@ -6,19 +6,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "catalogue/Ascii.h"
+#include "catalogue/FolderRows.h"
 #include "catalogue/Utf8.h"
 #include "search/CaseFold.h"
 
 namespace {
-
-constexpr std::array<unsigned char, 256> MakeAsciiLower() {
-    std::array<unsigned char, 256> table{};
-    for (int c = 0; c < 256; ++c) {
-        table[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-    }
-    return table;
-}
-constexpr std::array<unsigned char, 256> kAsciiLower = MakeAsciiLower();
 
 inline unsigned char Byte(char c) {
     return static_cast<unsigned char>(c);
@@ -32,53 +25,17 @@ inline bool SameBytes(const char* name, const char* needle, std::size_t length) 
         return std::memcmp(name, needle, length) == 0;
     } else {
         for (std::size_t i = 0; i < length; ++i) {
-            if (kAsciiLower[Byte(name[i])] != Byte(needle[i])) return false;
+            if (catalogue::AsciiLower(name[i]) != needle[i]) return false;
         }
         return true;
     }
 }
 
-static_assert(std::endian::native == std::endian::little, "FindIn reads candidates from the low byte up");
+using catalogue::WordAt;
 
 constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7Full;
-constexpr std::uint64_t kHighs = ~kLows;
-
-// Eight bytes of the name from `at` as one word, the byte at `at` lowest and bytes past the name's end zero.
-// For names of eight bytes or more: no branch and no read outside the name.
-inline std::uint64_t WordAt(const char* h, std::size_t size, std::size_t at) {
-    const std::size_t start = std::min(at, size - 8);
-    std::uint64_t word;
-    std::memcpy(&word, h + start, 8);
-    return word >> ((at - start) * 8);
-}
-
-// The same for names shorter than eight bytes.
-inline std::uint64_t ShortWordAt(const char* h, std::size_t size, std::size_t at) {
-    std::uint64_t word = 0;
-    if (size >= 4) {
-        std::uint32_t low;
-        std::uint32_t high;
-        std::memcpy(&low, h, 4);
-        std::memcpy(&high, h + size - 4, 4);
-        word = low | std::uint64_t{high} << ((size - 4) * 8);
-    } else {
-        for (std::size_t i = 0; i < size; ++i) word |= std::uint64_t{Byte(h[i])} << (8 * i);
-    }
-    return word >> (at * 8);
-}
-
-// True when some byte of the text is beyond ASCII. Every name of some folded searches is tested, so most
-// take four overlapping words and no loop.
-inline bool HasNonAscii(std::string_view text) {
-    const char* h = text.data();
-    const std::size_t size = text.size();
-    if (size < 8) return (ShortWordAt(h, size, 0) & kHighs) != 0;
-    std::uint64_t any = WordAt(h, size, 0) | WordAt(h, size, std::min<std::size_t>(8, size - 8)) |
-                        WordAt(h, size, std::min<std::size_t>(16, size - 8)) | WordAt(h, size, size - 8);
-    for (std::size_t at = 24; at + 8 < size; at += 8) any |= WordAt(h, size, at);
-    return (any & kHighs) != 0;
-}
+constexpr std::uint64_t kHighs = catalogue::kHighBits;
+constexpr std::uint64_t kLows = ~kHighs;
 
 // How common each byte is in file names, the most common first; bytes not listed count as rare.
 constexpr std::string_view kCommonFirst = ".etaoinsrlhdcmpug0123456789_- bfywkvxjqz";
@@ -164,7 +121,7 @@ NameMatcher::NameMatcher(std::string_view text, bool caseSensitive, bool wholeNa
             catalogue::AppendUtf8(utf8, character);
             if (m_text.find(lower) != std::string::npos) m_foldWhen[Byte(utf8[0])] = true;
         }
-        if (HasNonAscii(m_text)) std::fill(m_foldWhen.begin() + 0x80, m_foldWhen.end(), true);
+        if (!catalogue::IsAscii(m_text)) std::fill(m_foldWhen.begin() + 0x80, m_foldWhen.end(), true);
         m_foldSomeNames = std::find(m_foldWhen.begin(), m_foldWhen.end(), true) != m_foldWhen.end();
     }
     const bool hasStar = m_text.find('*') != std::string::npos;
@@ -198,15 +155,15 @@ NameMatcher::Piece NameMatcher::MakePiece(std::size_t at, std::size_t size) cons
     return piece;
 }
 
-std::size_t NameMatcher::ScanEntries(const EntryStore& entries, EntryStore::TextId skippedKind,
+std::size_t NameMatcher::ScanEntries(const EntryStore& entries, bool filesOnly,
                                      const std::function<void(std::size_t)>& hit) const {
     switch (m_mode) {
         case Mode::Substring:
-            return ScanAs<Mode::Substring>(entries, skippedKind, hit);
+            return ScanAs<Mode::Substring>(entries, filesOnly, hit);
         case Mode::Whole:
-            return ScanAs<Mode::Whole>(entries, skippedKind, hit);
+            return ScanAs<Mode::Whole>(entries, filesOnly, hit);
         case Mode::Pattern:
-            return ScanAs<Mode::Pattern>(entries, skippedKind, hit);
+            return ScanAs<Mode::Pattern>(entries, filesOnly, hit);
         case Mode::Nothing:
             break;
     }
@@ -215,13 +172,14 @@ std::size_t NameMatcher::ScanEntries(const EntryStore& entries, EntryStore::Text
 
 // One loop per mode, so that the whole test of a name is compiled into it.
 template <NameMatcher::Mode M>
-std::size_t NameMatcher::ScanAs(const EntryStore& entries, EntryStore::TextId skippedKind,
+std::size_t NameMatcher::ScanAs(const EntryStore& entries, bool filesOnly,
                                 const std::function<void(std::size_t)>& hit) const {
-    const bool skips = skippedKind != EntryStore::kNoId;
+    const catalogue::FolderRows folders(entries);
+    const bool skips = filesOnly && folders.Any();
     std::size_t hits = 0;
     const std::size_t count = entries.Size();
     for (std::size_t i = 0; i < count; ++i) {
-        if (skips && entries.KindId(i) == skippedKind) continue;
+        if (skips && folders.IsFolder(i)) continue;
         const std::string_view name = entries.Name(i);
         // Only deleted entries have empty names in practice, and they must stay invisible to any pattern.
         if (name.empty() && entries.IsDeleted(i)) continue;
@@ -242,7 +200,7 @@ bool NameMatcher::MatchesName(std::string_view name) const {
 }
 
 bool NameMatcher::NeedsCharacterFolding(std::string_view name) const {
-    if (!m_foldSomeNames || !HasNonAscii(name)) return false;
+    if (!m_foldSomeNames || catalogue::IsAscii(name)) return false;
     return std::any_of(name.begin(), name.end(), [this](char c) { return m_foldWhen[Byte(c)]; });
 }
 

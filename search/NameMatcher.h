@@ -18,9 +18,9 @@ public:
     // `caseSensitive` false folds the text and every name to lower case (casefold::FoldText) first.
     NameMatcher(std::string_view text, bool caseSensitive, bool wholeName);
 
-    // Calls `hit(index)` for each entry whose name matches, in index order, passing over deleted entries and
-    // those of kind `skippedKind` (kNoId: none); returns the number of hits. One scan at a time.
-    std::size_t ScanEntries(const EntryStore& entries, EntryStore::TextId skippedKind,
+    // Calls `hit(index)` for each entry whose name matches, in index order, passing over deleted entries and,
+    // with `filesOnly`, folders; returns the number of hits. One scan at a time.
+    std::size_t ScanEntries(const EntryStore& entries, bool filesOnly,
                             const std::function<void(std::size_t index)>& hit) const;
 
 private:
@@ -34,7 +34,7 @@ private:
     Piece MakePiece(std::size_t at, std::size_t size) const;
 
     template <Mode M>
-    std::size_t ScanAs(const EntryStore& entries, EntryStore::TextId skippedKind,
+    std::size_t ScanAs(const EntryStore& entries, bool filesOnly,
                        const std::function<void(std::size_t index)>& hit) const;
     template <Mode M>
     bool MatchesName(std::string_view name) const;

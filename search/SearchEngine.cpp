@@ -51,10 +51,7 @@ std::size_t Scan(const CKavrelDoc& doc, const std::string& text, const Options& 
                  const std::function<void(std::size_t index)>& hit) {
     const EntryStore& entries = doc.Entries();
     const NameMatcher matcher(text, options.caseSensitive, options.wholeName);
-    // Comparing interned ids keeps the kind test off the text; kNoId skips nothing.
-    const EntryStore::TextId skippedKind =
-        options.fileAndFolder ? EntryStore::kNoId : entries.FindText(kKindFolder);
-    return matcher.ScanEntries(entries, skippedKind, hit);
+    return matcher.ScanEntries(entries, !options.fileAndFolder, hit);
 }
 
 }  // namespace search

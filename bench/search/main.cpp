@@ -136,7 +136,10 @@ double RunGrep(const std::vector<std::string>& options, const std::string& text,
 // Times one search and its grep; false, with the reason on stderr, when the scan is too slow or wrong.
 bool Compare(const CKavrelDoc& doc, const std::string& text, const std::string& file,
              const search::Options& searchOptions, const std::vector<std::string>& grepOptions) {
-    const int code = searchOptions.Code();
+    const std::string named = std::string(searchOptions.caseSensitive ? "cased" : "folded") +
+                              (searchOptions.fileAndFolder ? "" : " files") +
+                              (searchOptions.wholeName ? " whole" : "");
+    const char* name = named.c_str();
     long grepHits = 0;
     const Cost grep = Best([&] { return RunGrep(grepOptions, text, file, grepHits); });
     std::size_t hits = 0;
@@ -149,17 +152,17 @@ bool Compare(const CKavrelDoc& doc, const std::string& text, const std::string& 
     for (const std::string& option : grepOptions) options += option + " ";
     const double cpuRatio = scan.cpuMs / grep.cpuMs;
     std::printf(
-        "code %3d, %zu hits: scan %.1f ms (cpu %.1f), grep %s(%ld lines) %.1f ms (cpu %.1f): "
+        "%-18s %zu hits: scan %.1f ms (cpu %.1f), grep %s(%ld lines) %.1f ms (cpu %.1f): "
         "ratio %.2f, cpu ratio %.2f (target <= %.2f)\n",
-        code, hits, scan.wallMs, scan.cpuMs, options.c_str(), grepHits, grep.wallMs, grep.cpuMs,
+        name, hits, scan.wallMs, scan.cpuMs, options.c_str(), grepHits, grep.wallMs, grep.cpuMs,
         scan.wallMs / grep.wallMs, cpuRatio, kTargetRatio);
     bool good = true;
     if (grepHits < 0 || static_cast<std::size_t>(grepHits) != hits) {
-        std::fprintf(stderr, "code %d: the scan found %zu names, grep %ld\n", code, hits, grepHits);
+        std::fprintf(stderr, "%s: the scan found %zu names, grep %ld\n", name, hits, grepHits);
         good = false;
     }
     if (cpuRatio > kTargetRatio) {
-        std::fprintf(stderr, "code %d: the scan took %.2f of grep's processor time, more than %.2f\n", code,
+        std::fprintf(stderr, "%s: the scan took %.2f of grep's processor time, more than %.2f\n", name,
                      cpuRatio, kTargetRatio);
         good = false;
     }

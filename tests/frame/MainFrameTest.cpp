@@ -1,6 +1,5 @@
 #include <QAction>
 #include <QDialog>
-#include <QHelpEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -8,7 +7,6 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QToolTip>
 #include <map>
 #include <vector>
 
@@ -124,27 +122,6 @@ TEST_F(FrameTest, AcceleratorsWithoutMenuItemsActFromEveryPane) {
               (std::map<QAction*, int>{{frame->Action(cmd::kFilePrint), 1}}));
     EXPECT_TRUE(Press(*frame, frame->ContentsView(), QKeySequence("Ctrl+P")).empty());
     EXPECT_EQ(frame->Action(12345), nullptr);
-}
-
-TEST_F(FrameTest, ToolbarHasSixFixedButtonsAndOnlyThreeTooltips) {
-    QToolBar* bar = frame->ToolBar();
-    EXPECT_FALSE(bar->isMovable());
-    EXPECT_FALSE(bar->isFloatable());
-    const QList<QAction*> expected{frame->Action(cmd::kCreateImage), frame->Action(cmd::kFileOpen),
-                                   frame->Action(cmd::kFileSave),    frame->Action(cmd::kFind),
-                                   frame->Action(cmd::kHelpTopics),  frame->Action(cmd::kAppAbout)};
-    ASSERT_EQ(bar->actions(), expected);
-
-    const QStringList tips{"", "Open", "Save", "", "", "About"};
-    for (int i = 0; i < expected.size(); ++i) {
-        QWidget* button = bar->widgetForAction(expected[i]);
-        EXPECT_FALSE(expected[i]->icon().isNull());
-        QHelpEvent ask(QEvent::ToolTip, QPoint(2, 2), button->mapToGlobal(QPoint(2, 2)));
-        QApplication::sendEvent(button, &ask);
-        EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text() : QString(), tips[i]) << i;
-        QToolTip::hideText();
-        ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
-    }
 }
 
 TEST_F(FrameTest, ViewToolbarHidesAndShowsTheToolbar) {

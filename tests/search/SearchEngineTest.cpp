@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "FakeResultsPane.h"
+#include "OptionNames.h"
 #include "ScriptedMessages.h"
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Hints.h"
@@ -39,7 +40,7 @@ private:
     Log& m_log;
 };
 
-// A catalogue where each of the eight option codes finds a different set of entries for the text "doc".
+// A catalogue where each of the eight searches finds a different set of entries for the text "doc".
 inline void AddOptionCatalogue(CKavrelDoc& doc) {
     doc.AppendEntry("Disc1", "doc", "file ", "\\", "1");
     doc.AppendEntry("Disc1", "DOC", "file ", "\\", "2");
@@ -50,15 +51,20 @@ inline void AddOptionCatalogue(CKavrelDoc& doc) {
     doc.SetModifiedFlag(false);
 }
 
-// Size texts (which number the entries) of what AddOptionCatalogue gives for "doc" under each code.
+// Size texts (which number the entries) of what AddOptionCatalogue gives for "doc" in each search.
 struct OptionCase {
-    int code;
+    search::Options options;
     std::vector<std::string> sizes;
 };
 inline const std::vector<OptionCase> kOptionCases = {
-    {0, {"1", "2", "4"}},       {1, {"1", "2"}},   {10, {"1", "2", "3", "4", "5", "6"}},
-    {11, {"1", "2", "3", "6"}}, {100, {"1", "4"}}, {101, {"1"}},
-    {110, {"1", "3", "4"}},     {111, {"1", "3"}},
+    {kFoldedFiles, {"1", "2", "4"}},
+    {kFoldedFilesWhole, {"1", "2"}},
+    {kFolded, {"1", "2", "3", "4", "5", "6"}},
+    {kFoldedWhole, {"1", "2", "3", "6"}},
+    {kCasedFiles, {"1", "4"}},
+    {kCasedFilesWhole, {"1"}},
+    {kCased, {"1", "3", "4"}},
+    {kCasedWhole, {"1", "3"}},
 };
 
 constexpr const char* kNotFound = "message: The file was not finded!";
@@ -71,9 +77,9 @@ protected:
         doc.SetModifiedFlag(false);
     }
     // Runs one search and returns what it did, starting from an empty log.
-    Log Run(const std::string& text, int code) {
+    Log Run(const std::string& text, const search::Options& options) {
         log.clear();
-        search::Find(doc, messages, pane, text, search::Options::FromCode(code).value());
+        search::Find(doc, messages, pane, text, options);
         return log;
     }
     std::vector<std::string> RowNames() const {
@@ -94,7 +100,8 @@ TEST_F(FindTest, ShowsPaneClearsThenReportsHitsInIndexOrderFromAllDiscs) {
     Add("Disc1", "setup.exe");
     Add("Disc2", "README");
     Add("Disc3", "thread.c");
-    EXPECT_EQ(Run("read", 10), (Log{"show pane", "clear", "hit readme.txt", "hit README", "hit thread.c"}));
+    EXPECT_EQ(Run("read", kFolded),
+              (Log{"show pane", "clear", "hit readme.txt", "hit README", "hit thread.c"}));
     // The latest hit stands at the top of the list.
     EXPECT_EQ(RowNames(), (std::vector<std::string>{"thread.c", "README", "readme.txt"}));
     EXPECT_EQ(doc.m_bResultRow, 0);
@@ -103,7 +110,7 @@ TEST_F(FindTest, ShowsPaneClearsThenReportsHitsInIndexOrderFromAllDiscs) {
 
 TEST_F(FindTest, HitIsReportedWithAllItsTextsAsStored) {
     doc.AppendEntry("Holiday 2003", "ReadMe.txt", "file ", "\\docs\\", "12,345");
-    Run("README.TXT", 11);
+    Run("README.TXT", kFoldedWhole);
     ASSERT_EQ(results.rows.size(), 1u);
     const auto& row = results.rows[0];
     EXPECT_EQ(row.name, "ReadMe.txt");
@@ -116,15 +123,15 @@ TEST_F(FindTest, HitIsReportedWithAllItsTextsAsStored) {
 TEST_F(FindTest, AlreadyShownPaneIsNotShownAgain) {
     Add("D", "a.txt");
     pane.ShowResultsPane();
-    EXPECT_EQ(Run("a", 10), (Log{"clear", "hit a.txt"}));
+    EXPECT_EQ(Run("a", kFolded), (Log{"clear", "hit a.txt"}));
 }
 
 TEST_F(FindTest, NoHitEmptiesListTellsAndHidesPaneAgain) {
     Add("D", "alpha.txt");
     Add("D", "beta.txt");
-    Run("alpha", 10);
+    Run("alpha", kFolded);
     ASSERT_EQ(results.rows.size(), 1u);
-    EXPECT_EQ(Run("gamma", 10), (Log{"clear", kNotFound, "hide pane"}));
+    EXPECT_EQ(Run("gamma", kFolded), (Log{"clear", kNotFound, "hide pane"}));
     EXPECT_TRUE(results.rows.empty());
     EXPECT_TRUE(pane.IsResultsHidden());
     ASSERT_EQ(messages.shown.size(), 1u);
@@ -136,37 +143,37 @@ TEST_F(FindTest, NoHitEmptiesListTellsAndHidesPaneAgain) {
 TEST_F(FindTest, SecondSearchReplacesRowsOfFirst) {
     Add("D", "alpha.txt");
     Add("D", "beta.txt");
-    Run("alpha", 10);
-    Run("beta", 10);
+    Run("alpha", kFolded);
+    Run("beta", kFolded);
     EXPECT_EQ(RowNames(), (std::vector<std::string>{"beta.txt"}));
 }
 
 TEST_F(FindTest, StarInWholeNameTextIsRefusedBeforeAnythingElse) {
     Add("D", "a.txt");
-    Run("a", 10);
-    for (int code : {1, 11, 101, 111}) {
-        EXPECT_EQ(Run("*.txt", code), (Log{kStar})) << code;
+    Run("a", kFolded);
+    for (const search::Options& options : {kFoldedFilesWhole, kFoldedWhole, kCasedFilesWhole, kCasedWhole}) {
+        EXPECT_EQ(Run("*.txt", options), (Log{kStar})) << options;
         EXPECT_EQ(RowNames(), (std::vector<std::string>{"a.txt"})) << "previous rows stay";
         EXPECT_FALSE(pane.IsResultsHidden());
     }
     // Also first on an empty catalogue, where the whole-name search would otherwise say "not found".
     doc.DeleteContents();
-    EXPECT_EQ(Run("a*", 11), (Log{kStar}));
+    EXPECT_EQ(Run("a*", kFoldedWhole), (Log{kStar}));
 }
 
 TEST_F(FindTest, EmptyCatalogueWholeNameTellsAndHidesShownPane) {
-    for (int code : {1, 11, 101, 111}) {
-        EXPECT_EQ(Run("x", code), (Log{kNotFound})) << "hidden pane stays hidden without a call";
+    for (const search::Options& options : {kFoldedFilesWhole, kFoldedWhole, kCasedFilesWhole, kCasedWhole}) {
+        EXPECT_EQ(Run("x", options), (Log{kNotFound})) << "hidden pane stays hidden without a call";
         pane.ShowResultsPane();
-        EXPECT_EQ(Run("x", code), (Log{kNotFound, "hide pane"}));
+        EXPECT_EQ(Run("x", options), (Log{kNotFound, "hide pane"}));
     }
 }
 
 TEST_F(FindTest, EmptyCataloguePartNameDoesNothingAtAll) {
-    for (int code : {0, 10, 100, 110}) {
-        EXPECT_TRUE(Run("x", code).empty()) << code;
+    for (const search::Options& options : {kFoldedFiles, kFolded, kCasedFiles, kCased}) {
+        EXPECT_TRUE(Run("x", options).empty()) << options;
         pane.ShowResultsPane();
-        EXPECT_TRUE(Run("*", code).empty()) << code;
+        EXPECT_TRUE(Run("*", options).empty()) << options;
         pane.HideResultsPane();
     }
 }
@@ -174,9 +181,9 @@ TEST_F(FindTest, EmptyCataloguePartNameDoesNothingAtAll) {
 TEST_F(FindTest, CatalogueIsNeverChanged) {
     Add("D", "Alpha.txt");
     Add("D", "docs", "folder ");
-    for (int code : {0, 1, 10, 11, 100, 101, 110, 111}) {
-        Run("alpha.txt", code);
-        Run("zzz", code);
+    for (const search::Options& options : kAllOptions) {
+        Run("alpha.txt", options);
+        Run("zzz", options);
     }
     EXPECT_FALSE(doc.IsModified());
     ASSERT_EQ(doc.GetEntryCount(), 2u);
@@ -184,13 +191,13 @@ TEST_F(FindTest, CatalogueIsNeverChanged) {
     EXPECT_EQ(doc.Entries().Kind(1), "folder ");
 }
 
-TEST_F(FindTest, EachOptionCodeFindsItsOwnSet) {
+TEST_F(FindTest, EachOfTheEightSearchesFindsItsOwnSet) {
     AddOptionCatalogue(doc);
     for (const auto& expected : kOptionCases) {
-        Run("doc", expected.code);
+        Run("doc", expected.options);
         std::vector<std::string> sizes;
         for (auto row = results.rows.rbegin(); row != results.rows.rend(); ++row) sizes.push_back(row->size);
-        EXPECT_EQ(sizes, expected.sizes) << "code " << expected.code;
+        EXPECT_EQ(sizes, expected.sizes) << expected.options;
     }
 }
 
@@ -198,14 +205,14 @@ TEST_F(FindTest, DeletedEntriesAreNeverFound) {
     Add("D", "keep.txt");
     doc.AppendEntry({}, {}, {}, {}, {});
     Add("D", "also.txt");
-    for (int code : {0, 10, 100, 110}) {
-        Run("*", code);
-        EXPECT_EQ(RowNames(), (std::vector<std::string>{"also.txt", "keep.txt"})) << code;
+    for (const search::Options& options : {kFoldedFiles, kFolded, kCasedFiles, kCased}) {
+        Run("*", options);
+        EXPECT_EQ(RowNames(), (std::vector<std::string>{"also.txt", "keep.txt"})) << options;
     }
     // The empty name of a deleted entry equals an empty text, yet it must not turn up.
-    for (int code : {1, 11, 101, 111}) {
-        Run("", code);
-        EXPECT_TRUE(results.rows.empty()) << code;
+    for (const search::Options& options : {kFoldedFilesWhole, kFoldedWhole, kCasedFilesWhole, kCasedWhole}) {
+        Run("", options);
+        EXPECT_TRUE(results.rows.empty()) << options;
         EXPECT_EQ(log.at(log.size() - 2), kNotFound);
     }
 }
