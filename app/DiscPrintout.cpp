@@ -6,13 +6,16 @@
 
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Disc.h"
+#include "catalogue/TextForms.h"
 #include "res/Texts.h"
 
 namespace printout {
 
 namespace {
 QString Cell(std::string_view bytes) {
-    return ToQString(bytes).toHtmlEscaped();
+    std::string html;
+    catalogue::AppendHtmlText(bytes, html);
+    return QString::fromStdString(html);
 }
 
 // Kinds are stored with a trailing blank that means nothing on paper.

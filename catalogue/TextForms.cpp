@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "catalogue/DisplayText.h"
+#include "catalogue/Utf8.h"
 
 namespace catalogue {
 
@@ -133,6 +134,46 @@ std::string CsvRecord(std::span<const std::string_view> fields) {
     }
     record += "\r\n";
     return record;
+}
+
+// HTML allows no control characters: they show as their pictures, and U+0080 to U+009F, which have none,
+// as U+FFFD.
+void AppendHtmlText(std::string_view bytes, std::string& out) {
+    const std::string text = ToDisplayUtf8(bytes);
+    char32_t cp = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        // The display form is UTF-8 throughout; were it not, the byte would show as U+FFFD.
+        if (!NextCodePoint(text, pos, cp)) {
+            cp = 0xFFFD;
+            ++pos;
+        }
+        switch (cp) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                if (cp < 0x20)
+                    AppendUtf8(out, 0x2400 + cp);
+                else if (cp == 0x7F)
+                    AppendUtf8(out, 0x2421);
+                else if (cp >= 0x80 && cp <= 0x9F)
+                    AppendUtf8(out, 0xFFFD);
+                else
+                    AppendUtf8(out, cp);
+        }
+    }
 }
 
 }  // namespace catalogue

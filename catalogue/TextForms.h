@@ -21,6 +21,9 @@ void AppendJsonString(std::string_view bytes, std::string& out);
 // holds a comma, a quote, CR or LF, or begins or ends with a blank (which some readers would trim); else as
 // it is.
 void AppendCsvField(std::string_view bytes, std::string& out);
+// Appends the display form as HTML text, for pages people open or print: markup characters as entities,
+// control characters as the pictures Unicode has for them (a tab as U+2409), U+0080 to U+009F as U+FFFD.
+void AppendHtmlText(std::string_view bytes, std::string& out);
 // The fields as one CSV record: separated by commas and ended by CRLF.
 std::string CsvRecord(std::span<const std::string_view> fields);
 

@@ -2,9 +2,8 @@
 
 #include <vector>
 
-#include "catalogue/DisplayText.h"
+#include "catalogue/Ascii.h"
 #include "catalogue/TextForms.h"
-#include "catalogue/Utf8.h"
 #include "lists/DetailListModel.h"
 
 namespace listexport {
@@ -18,50 +17,9 @@ bool EndsWithNoCase(std::string_view text, std::string_view ending) {
     if (text.size() < ending.size()) return false;
     text.remove_prefix(text.size() - ending.size());
     for (std::size_t i = 0; i < ending.size(); ++i) {
-        const char c = text[i];
-        if ((c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c) != ending[i]) return false;
+        if (catalogue::AsciiLower(text[i]) != ending[i]) return false;
     }
     return true;
-}
-
-// The display form of catalogue bytes as HTML text. Control characters, which HTML does not allow, show as
-// the pictures Unicode has for them (a tab as U+2409); U+0080 to U+009F, which have none, as U+FFFD.
-void AppendHtml(std::string_view bytes, std::string& out) {
-    const std::string text = catalogue::ToDisplayUtf8(bytes);
-    char32_t cp = 0;
-    for (std::size_t pos = 0; pos < text.size();) {
-        // The display form is UTF-8 throughout; were it not, the byte would show as U+FFFD.
-        if (!catalogue::NextCodePoint(text, pos, cp)) {
-            cp = 0xFFFD;
-            ++pos;
-        }
-        switch (cp) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                if (cp < 0x20)
-                    catalogue::AppendUtf8(out, 0x2400 + cp);
-                else if (cp == 0x7F)
-                    catalogue::AppendUtf8(out, 0x2421);
-                else if (cp >= 0x80 && cp <= 0x9F)
-                    catalogue::AppendUtf8(out, 0xFFFD);
-                else
-                    catalogue::AppendUtf8(out, cp);
-        }
-    }
 }
 
 const char* CellClass(const ListColumn& column) {
@@ -121,16 +79,16 @@ std::string ToHtml(const DetailListModel& model, std::string_view title) {
     const int first = FirstEntryRow(model);
     const int rows = model.rowCount() - first;
     std::string html = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";
-    AppendHtml(title, html);
+    catalogue::AppendHtmlText(title, html);
     html += "</title>\n<style>\n";
     html += kStyle;
     html += "</style>\n</head>\n<body>\n<h1>";
-    AppendHtml(title, html);
+    catalogue::AppendHtmlText(title, html);
     html +=
         "</h1>\n<p>" + std::to_string(rows) + (rows == 1 ? " row" : " rows") + "</p>\n<table>\n<thead><tr>";
     for (const ListColumn& column : columns) {
         html.append("<th").append(CellClass(column)).append(">");
-        AppendHtml(column.heading, html);
+        catalogue::AppendHtmlText(column.heading, html);
         html += "</th>";
     }
     html += "</tr></thead>\n<tbody>\n";
@@ -138,7 +96,7 @@ std::string ToHtml(const DetailListModel& model, std::string_view title) {
         html += "<tr>";
         for (std::size_t c = 0; c < columns.size(); ++c) {
             html.append("<td").append(CellClass(columns[c])).append(">");
-            AppendHtml(model.Text(row, static_cast<int>(c)), html);
+            catalogue::AppendHtmlText(model.Text(row, static_cast<int>(c)), html);
             html += "</td>";
         }
         html += "</tr>\n";

@@ -8,21 +8,25 @@
 
 namespace {
 
-// The printout shows the disc that the tree node and the contents list mean: the first unbroken run of its
-// label, not every entry that carries the label.
-TEST(DiscPrintoutTest, TableHoldsTheDiscsFirstRunInOrder) {
+// The printout shows the disc that the tree node and the contents list mean: all of its own entries, past
+// deleted ones, and never another disc that carries the label.
+TEST(DiscPrintoutTest, TableHoldsTheNodesDiscInOrder) {
     CKavrelDoc doc;
     doc.AppendEntry("FIRST", "DOCS", kKindFolder, "\\", "0");
     doc.AppendEntry("FIRST", "A<B>.TXT", kKindFile, "\\DOCS\\", "1,234");
+    doc.AppendEntry("", "", "", "", "");  // a deleted entry
+    doc.AppendEntry("FIRST", "TAB\tNAME", kKindFile, "\\", "7");
     doc.AppendEntry("SECOND", "OTHER.TXT", kKindFile, "\\", "9");
     doc.AppendEntry("FIRST", "LATER.TXT", kKindFile, "\\", "5");
-    doc.AppendEntry("", "", "", "", "");  // a deleted entry
 
     const QString html = printout::DiscTableHtml(doc, "FIRST");
     EXPECT_TRUE(html.contains("A&lt;B&gt;.TXT"));
+    EXPECT_TRUE(html.contains(QString::fromUtf8("TAB\u2409NAME")))
+        << "a control character shows as its picture";
     EXPECT_FALSE(html.contains("OTHER.TXT"));
     EXPECT_FALSE(html.contains("LATER.TXT"));
-    EXPECT_TRUE(html.contains("<p>2 entries</p>"));
+    EXPECT_TRUE(html.contains("<p>3 entries</p>"));
+    EXPECT_TRUE(printout::DiscTableHtml(doc, "FIRST", 5).contains("LATER.TXT")) << "the second disc's node";
 
     QTextDocument page;
     page.setHtml(html);
