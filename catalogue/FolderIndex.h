@@ -17,7 +17,8 @@ namespace catalogue {
 // disc can be browsed folder by folder. A folder is known from the paths of the entries (every folder on
 // the way to one included, even without an entry of its own) and from folder entries (even one whose folder
 // holds nothing). A path is the folder names between backslashes, compared as exact bytes; empty names are
-// ignored, so "\DOCS\", "\DOCS" and "DOCS\" name one folder and an empty path names the root.
+// ignored, so "\DOCS\", "\DOCS" and "DOCS\" name one folder and an empty path names the root. Unlike a
+// typed drive text (platform::Location), '/', "." and ".." are bytes of names as the catalogue records them.
 class FolderIndex {
 public:
     using FolderId = std::uint32_t;

@@ -1,5 +1,7 @@
 #include "catalogue/NodeTexts.h"
 
+#include "platform/Location.h"
+
 namespace catalogue {
 
 bool IsCatalogueRoot(std::string_view text) {
@@ -11,7 +13,8 @@ bool IsDriveNode(std::string_view text) {
 }
 
 std::string DriveOfNode(std::string_view text) {
-    return std::string(text.substr(text.size() < 3 ? 0 : text.size() - 3));
+    constexpr std::size_t kRoot = platform::Location::kRootLength;
+    return std::string(text.substr(text.size() < kRoot ? 0 : text.size() - kRoot));
 }
 
 std::string DriveNodeText(std::string_view root) {

@@ -14,7 +14,8 @@ inline constexpr std::string_view kDrivePrefix = "CD/DVD Driver:";
 bool IsCatalogueRoot(std::string_view text);
 // True when the text names a drive node (it begins with the drive prefix, whatever follows).
 bool IsDriveNode(std::string_view text);
-// The drive a drive node stands for: the last three characters of its text.
+// The drive a drive node stands for: a drive node's text ends with the drive's root, so its last three
+// characters (a label that only reads like a drive node gives three characters that name no drive).
 std::string DriveOfNode(std::string_view text);
 // The text of the drive node for a drive root ("E:\" gives "CD/DVD Driver:E:\").
 std::string DriveNodeText(std::string_view root);

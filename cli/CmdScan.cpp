@@ -1,4 +1,3 @@
-#include <filesystem>
 #include <iostream>
 #include <limits>
 #include <string>
@@ -11,6 +10,7 @@
 #include "cli/Commands.h"
 #include "docview/Messages.h"
 #include "platform/Drives.h"
+#include "platform/Location.h"
 #include "platform/Volume.h"
 #include "scan/CreateImageCommand.h"
 #include "scan/ImageBatch.h"
@@ -41,21 +41,13 @@ void WarnMended(std::size_t names, const std::string& image) {
               " could not be read and " + (names == 1 ? "was" : "were") + " kept with U+FFFD");
 }
 
-// A path relative to where the tool was started names the same file once made absolute; drive texts stay.
-std::string Absolute(const std::string& source) {
-    if (source.empty() || platform::IsDriveText(source) || source[0] == '/') return source;
-    std::error_code ignored;
-    const std::filesystem::path absolute = std::filesystem::absolute(source, ignored);
-    return absolute.empty() ? source : absolute.lexically_normal().string();
-}
-
 // One disc from a drive, a folder or an image, under the label given; a label that another disc carries
 // only with `sameLabel`, since the two discs would then show as one where they stand together.
 int ScanOne(const std::string& path, const std::string& label, const std::string& given, bool sameLabel) {
+    const platform::Location typed(given);
     // Refused before the file is touched, so that a typo cannot create an empty catalogue. A drive text
     // with no optical drive at all could only report an empty disc as a success; a folder needs no drive.
-    if (platform::IsDriveText(given) && platform::OpticalDrives().empty())
-        return cli::Fail(scan::kNoDriveMessage);
+    if (typed.IsDrive() && platform::OpticalDrives().empty()) return cli::Fail(scan::kNoDriveMessage);
     if (!scan::IsLabelAccepted(label)) return cli::Fail(scan::kBadLabelMessage);
     CKavrelDoc doc;
     PrintedMessages messages;
@@ -66,7 +58,8 @@ int ScanOne(const std::string& path, const std::string& label, const std::string
                          "; give another label, or --same-label to add this disc under it all the same (two "
                          "discs with one label show as one where they stand next to each other)");
     }
-    const std::string source = Absolute(given);
+    // A path relative to where the tool was started names the same file once made absolute.
+    const platform::Location source = typed.Absolute();
     // An empty drive, a missing path or an unreadable image would otherwise read as an empty disc.
     const platform::VolumeFolder opened = platform::OpenVolume(source);
     if (!opened) {
@@ -76,7 +69,8 @@ int ScanOne(const std::string& path, const std::string& label, const std::string
     }
 
     const std::size_t before = doc.GetEntryCount();
-    if (scan::RunCreateImage(doc, messages, label, source) != scan::Outcome::Done) return cli::kExitFailed;
+    if (scan::RunCreateImage(doc, messages, label, source.Text()) != scan::Outcome::Done)
+        return cli::kExitFailed;
     if (!cli::SaveCatalogue(path, doc)) return cli::kExitFailed;
     std::cout << Entries(doc.GetEntryCount() - before) << " added\n";
     WarnMended(opened.mendedNames, given);
@@ -84,13 +78,13 @@ int ScanOne(const std::string& path, const std::string& label, const std::string
 }
 
 // One disc per image file, each labelled by its volume label (or its file name), made unique.
-int ScanImages(const std::string& path, const std::vector<std::string>& given) {
+int ScanImages(const std::string& path, const std::vector<platform::Location>& given) {
     CKavrelDoc doc;
     PrintedMessages messages;
     doc.SetMessages(&messages);
     if (!cli::OpenCatalogue(path, doc, true)) return cli::kExitFailed;
     std::vector<std::string> sources;
-    for (const std::string& image : given) sources.push_back(Absolute(image));
+    for (const platform::Location& image : given) sources.push_back(image.Absolute().Text());
     std::vector<scan::ImageJob> jobs = scan::ImageJobs(doc.Entries(), sources);
     scan::WalkImages(jobs, nullptr);
     const scan::ImageBatchResult added = scan::AddImageDiscs(doc, jobs);
@@ -102,12 +96,12 @@ int ScanImages(const std::string& path, const std::vector<std::string>& given) {
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         if (jobs[i].walked) {
             if (!saved) continue;
-            std::cout << cli::Shown(given[i]) << ": " << Entries(jobs[i].entries.Size()) << " added as "
-                      << cli::Quoted(jobs[i].label) << '\n';
-            WarnMended(jobs[i].mendedNames, given[i]);
+            std::cout << cli::Shown(given[i].Text()) << ": " << Entries(jobs[i].entries.Size())
+                      << " added as " << cli::Quoted(jobs[i].label) << '\n';
+            WarnMended(jobs[i].mendedNames, given[i].Text());
         } else {
             failed = true;
-            cli::Warn(cli::Shown(scan::ImageRefusedMessage(given[i], jobs[i].problem)));
+            cli::Warn(cli::Shown(scan::ImageRefusedMessage(given[i].Text(), jobs[i].problem)));
         }
     }
     return failed ? cli::kExitFailed : cli::kExitOk;
@@ -130,7 +124,7 @@ int CmdScan(int argc, char** argv) {
         return ScanOne(path, *label, positional[1], args.Has("--same-label"));
     }
     if (args.Has("--same-label")) return cli::UsageError("scan", "--same-label goes with --label");
-    if (positional.size() == 2 && platform::IsDriveText(positional[1]))
-        return cli::Fail(scan::kBadLabelMessage);
-    return ScanImages(path, {positional.begin() + 1, positional.end()});
+    const std::vector<platform::Location> images(positional.begin() + 1, positional.end());
+    if (images.size() == 1 && images[0].IsDrive()) return cli::Fail(scan::kBadLabelMessage);
+    return ScanImages(path, images);
 }

@@ -1,6 +1,7 @@
 #include "platform/DirectoryListing.h"
 
 #include "platform/Drives.h"
+#include "platform/Location.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -145,12 +146,12 @@ bool ListOpenFolder(int fd, bool atRoot, const std::function<void(const DirItem&
 }  // namespace
 
 bool ListFolder(const std::string& folder, const std::function<void(const DirItem&)>& visit) {
-    if (!folder.empty() && folder[0] == '/')
+    const Location where(folder);
+    if (where.IsPath())
         return ListOpenFolder(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), true, visit);
-    std::vector<std::string> parts;
-    std::string top;
-    if (!SplitDriveText(folder, parts) || !ResolveFolder(folder.substr(0, 2), top)) return false;
-    return ListFolderBelow(top, parts, visit);
+    const std::optional<OpticalDrive> drive = FindOpticalDrive(where);
+    if (!drive || drive->folder.empty()) return false;
+    return ListFolderBelow(drive->folder, where.Names(), visit);
 }
 
 bool ListFolderBelow(const std::string& top, std::span<const std::string> parts,

@@ -9,7 +9,6 @@
 #else
 #include <dirent.h>
 
-#include <filesystem>
 #include <fstream>
 
 #include "platform/MountTable.h"
@@ -18,18 +17,6 @@
 namespace platform {
 
 namespace {
-
-char UpperLetter(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool IsLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-std::string RootOf(char letter) {
-    return std::string{UpperLetter(letter), ':', '\\'};
-}
 
 #ifndef _WIN32
 
@@ -41,20 +28,13 @@ std::vector<OpticalDrive> ParseDriveMap(std::string_view map) {
         const std::size_t end = map.find(';');
         const std::string_view pair = map.substr(0, end);
         map = end == std::string_view::npos ? std::string_view{} : map.substr(end + 1);
-        if (pair.size() < 2 || !IsLetter(pair[0]) || pair[1] != '=') continue;
-        std::string root = RootOf(pair[0]);
+        std::string root = pair.empty() ? std::string{} : Location::RootOf(pair[0]);
+        if (pair.size() < 2 || root.empty() || pair[1] != '=') continue;
         const bool known =
             std::any_of(drives.begin(), drives.end(), [&](const OpticalDrive& d) { return d.root == root; });
         if (known) continue;
-        std::string folder(pair.substr(2));
-        // Listings below a drive's root open system paths, which must not depend on a folder typed
-        // relative to wherever the program was started.
-        if (!folder.empty() && folder[0] != '/') {
-            std::error_code ignored;
-            const std::filesystem::path absolute = std::filesystem::absolute(folder, ignored);
-            if (!absolute.empty()) folder = absolute.lexically_normal().string();
-        }
-        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        // A folder typed relative to wherever the program was started is fixed where it stands now.
+        std::string folder = TrimmedPath(AbsolutePath(std::string(pair.substr(2))));
         drives.push_back({std::move(root), std::move(folder), {}});
     }
     std::sort(drives.begin(), drives.end(),
@@ -103,17 +83,14 @@ std::vector<OpticalDrive> DetectOpticalDrives(const std::string& sysBlock, const
         std::ifstream devFile(sysBlock + "/sr" + std::to_string(n) + "/dev");
         std::string device;
         devFile >> device;
-        drives.push_back({RootOf(letter++), device.empty() ? std::string{} : MountPointOf(device, mounts),
+        drives.push_back({Location::RootOf(letter++),
+                          device.empty() ? std::string{} : MountPointOf(device, mounts),
                           "/dev/sr" + std::to_string(n)});
     }
     return drives;
 }
 
 #endif
-
-bool IsDriveText(const std::string& text) {
-    return text.size() >= 2 && IsLetter(text[0]) && text[1] == ':' && (text.size() == 2 || text[2] == '\\');
-}
 
 #ifdef _WIN32
 
@@ -122,17 +99,10 @@ std::vector<OpticalDrive> OpticalDrives() {
     const DWORD mask = GetLogicalDrives();
     for (int n = 0; n < 26; ++n) {
         if ((mask & (DWORD{1} << n)) == 0) continue;
-        std::string root = RootOf(static_cast<char>('A' + n));
+        std::string root = Location::RootOf(static_cast<char>('A' + n));
         if (GetDriveTypeA(root.c_str()) == DRIVE_CDROM) drives.push_back({root, root, {}});
     }
     return drives;
-}
-
-bool ResolveFolder(const std::string& driveText, std::string& nativePath) {
-    if (!IsDriveText(driveText)) return false;
-    nativePath = driveText;
-    if (nativePath.back() != '\\') nativePath.push_back('\\');
-    return true;
 }
 
 #else
@@ -140,25 +110,6 @@ bool ResolveFolder(const std::string& driveText, std::string& nativePath) {
 std::vector<OpticalDrive> OpticalDrives() {
     if (const char* map = std::getenv("TAMBEROL_DRIVES")) return ParseDriveMap(map);
     return DetectOpticalDrives("/sys/block", kSystemMountTable);
-}
-
-bool ResolveFolder(const std::string& driveText, std::string& nativePath) {
-    if (!driveText.empty() && driveText[0] == '/') {
-        nativePath = driveText;
-        return true;
-    }
-    std::vector<std::string> parts;
-    if (!SplitDriveText(driveText, parts)) return false;
-    const char letter = UpperLetter(driveText[0]);
-    for (const OpticalDrive& drive : OpticalDrives()) {
-        if (drive.root[0] != letter) continue;
-        if (drive.folder.empty()) return false;
-        nativePath = drive.folder;
-        if (nativePath.back() != '/') nativePath.push_back('/');
-        for (const std::string& part : parts) nativePath.append(part).push_back('/');
-        return true;
-    }
-    return false;
 }
 
 #endif
@@ -170,23 +121,12 @@ std::size_t FillDriveSlots(std::span<std::string> table) {
     return filled;
 }
 
-bool SplitDriveText(const std::string& driveText, std::vector<std::string>& parts) {
-    parts.clear();
-    if (!IsDriveText(driveText)) return false;
-    std::size_t pos = 2;
-    while (pos < driveText.size()) {
-        std::size_t end = driveText.find_first_of("\\/", pos);
-        if (end == std::string::npos) end = driveText.size();
-        const std::string_view part(driveText.data() + pos, end - pos);
-        if (part == "..") {
-            // Like Win32, ".." at the root stays at the root: a drive text cannot climb out of its drive.
-            if (!parts.empty()) parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.emplace_back(part);
-        }
-        pos = end + 1;
+std::optional<OpticalDrive> FindOpticalDrive(const Location& where) {
+    if (!where.IsDrive()) return std::nullopt;
+    for (OpticalDrive& drive : OpticalDrives()) {
+        if (drive.root[0] == where.Letter()) return std::move(drive);
     }
-    return true;
+    return std::nullopt;
 }
 
 }  // namespace platform

@@ -1,16 +1,20 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "platform/Location.h"
 
 namespace platform {
 
 // An optical drive: named by its root text on every system; on Linux also mapped to a folder.
 struct OpticalDrive {
     std::string root;    // letter, colon, backslash: "E:\"
-    std::string folder;  // Linux: mount point, mapped folder or image file; empty while no disc is mounted
+    std::string folder;  // Linux: mount point, mapped folder or image file, without a trailing '/'; empty
+                         // while no disc is mounted
     std::string device;  // Linux: the drive's device ("/dev/sr0"); empty for a mapped drive
 };
 
@@ -30,15 +34,8 @@ std::size_t FillDriveSlots(std::span<std::string> table);
 std::vector<OpticalDrive> DetectOpticalDrives(const std::string& sysBlock, const std::string& mountInfo);
 #endif
 
-// Turns a drive text ("E:\", "E:", "E:\DOCS\") or, on Linux, an absolute path into a native folder path.
-// Returns false when the drive is unknown or has no disc mounted.
-bool ResolveFolder(const std::string& driveText, std::string& nativePath);
-
-// True when `text` names a drive: a letter, a colon and optionally a backslash and more.
-bool IsDriveText(const std::string& text);
-
-// The folder names of a drive text below its root, "." dropped and ".." taken back but never above the
-// root ("E:\.." is the root); '/' counts as a separator too. False when `driveText` is not a drive text.
-bool SplitDriveText(const std::string& driveText, std::vector<std::string>& parts);
+// The optical drive a drive text names; none for a path, for anything else, or for a letter that is no
+// optical drive of the machine.
+std::optional<OpticalDrive> FindOpticalDrive(const Location& where);
 
 }  // namespace platform

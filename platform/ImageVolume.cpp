@@ -44,6 +44,8 @@ std::uint32_t AttributesOf(std::string_view name, bool folder) {
 }
 
 // "./DOCS/A.TXT", "/DOCS/", "DOCS//A.TXT": the names between the separators, joined by single slashes.
+// The library's paths separate with '/' alone: unlike in a drive text (Location), a '\' is part of a name,
+// as a Rock Ridge name may hold one.
 std::string Normalised(const char* path) {
     std::string out;
     const std::string_view text(path);

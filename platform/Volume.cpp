@@ -99,45 +99,51 @@ void OpenNative(const std::string& native, VolumeFolder& out, const std::atomic<
 
 }  // namespace
 
-VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* cancel,
+VolumeFolder OpenVolume(const Location& where, const std::atomic<bool>* cancel,
                         const std::function<void(std::size_t)>& progress) {
     VolumeFolder out;
 #ifdef _WIN32
-    if (!SplitDriveText(driveText, out.parts)) {
+    if (!where.IsDrive()) {
         out.problem = "not a drive";
         return out;
     }
+    out.parts = where.Names();
     // A drive text may name an image file on a drive ("C:\ISOS\HOLIDAY.ISO"): it is read as a disc.
-    if (!out.parts.empty() && Look(driveText).kind == Kind::File) {
+    if (!out.parts.empty() && Look(where.Text()).kind == Kind::File) {
         out.parts.clear();
-        OpenNative(driveText, out, cancel, progress);
+        OpenNative(where.Text(), out, cancel, progress);
         return out;
     }
-    std::string root = driveText.substr(0, 2) + "\\";
+    std::string root = where.Root();
     if (Look(root).kind != Kind::Folder) {
         out.problem = "no disc in the drive";
         return out;
     }
     out.volume = std::make_shared<FolderVolume>(std::move(root));
 #else
-    if (!driveText.empty() && driveText[0] == '/') {
+    if (where.IsPath()) {
         // A path typed or given on a command line is a disc of its own: it is the volume's top.
-        OpenNative(driveText, out, cancel, progress);
+        OpenNative(where.Text(), out, cancel, progress);
         return out;
     }
-    if (!SplitDriveText(driveText, out.parts)) {
+    if (!where.IsDrive()) {
         out.problem = "not a drive or a path";
         return out;
     }
-    std::string top;
-    if (!ResolveFolder(driveText.substr(0, 2), top)) {
+    out.parts = where.Names();
+    const std::optional<OpticalDrive> drive = FindOpticalDrive(where);
+    if (!drive || drive->folder.empty()) {
         out.problem = "no disc in the drive";
         return out;
     }
-    while (top.size() > 1 && top.back() == '/') top.pop_back();
-    OpenNative(top, out, cancel, progress);
+    OpenNative(drive->folder, out, cancel, progress);
 #endif
     return out;
+}
+
+VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* cancel,
+                        const std::function<void(std::size_t)>& progress) {
+    return OpenVolume(Location(driveText), cancel, progress);
 }
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/DirectoryListing.h"
+#include "platform/Location.h"
 
 namespace platform {
 
@@ -36,13 +37,15 @@ struct VolumeFolder {
     explicit operator bool() const { return volume != nullptr; }
 };
 
-// Opens a drive text ("E:\", "E:\DOCS\..\") or a path (on Linux an absolute one) to a folder or an image
-// file. A drive whose map names an image file, or a path to a regular file or a block device, is read as a
-// disc image; anything else (a named pipe, a socket, a character device) is refused at once, naming what it
-// is, and never opened. The last image files read are kept while they do not change on disk, so that
-// browsing one does not read it again. `cancel`, when given, stops the reading of an image; `progress`, when
-// given, is told the number of files and folders read so far as an image is read (a kept image is not read
-// again, and tells nothing).
+// Opens what `where` names, a drive or (on Linux) a path, to a folder or an image file. A drive whose map
+// names an image file, or a path to a regular file or a block device, is read as a disc image; anything else
+// (a named pipe, a socket, a character device) is refused at once, naming what it is, and never opened. The
+// last image files read are kept while they do not change on disk, so that browsing one does not read it
+// again. `cancel`, when given, stops the reading of an image; `progress`, when given, is told the number of
+// files and folders read so far as an image is read (a kept image is not read again, and tells nothing).
+VolumeFolder OpenVolume(const Location& where, const std::atomic<bool>* cancel = nullptr,
+                        const std::function<void(std::size_t items)>& progress = {});
+// Opens a drive text ("E:\", "E:\DOCS\..\") or a path as OpenVolume of its Location does.
 VolumeFolder OpenVolume(const std::string& driveText, const std::atomic<bool>* cancel = nullptr,
                         const std::function<void(std::size_t items)>& progress = {});
 

@@ -1,6 +1,7 @@
 #include "platform/VolumeLabel.h"
 
 #include "platform/Drives.h"
+#include "platform/Location.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -18,8 +19,9 @@ std::string ProbeVolumeLabel(const std::string&) {
 }
 
 std::string VolumeLabel(const std::string& driveText) {
-    if (!IsDriveText(driveText)) return {};
-    const std::string root = driveText.substr(0, 2) + "\\";
+    const Location where(driveText);
+    if (!where.IsDrive()) return {};
+    const std::string root = where.Root();
     char name[MAX_PATH + 1] = {};
     if (!GetVolumeInformationA(root.c_str(), name, sizeof name, nullptr, nullptr, nullptr, nullptr, 0))
         return {};
@@ -44,25 +46,19 @@ std::string ProbeVolumeLabel(const std::string& path) {
 }
 
 std::string VolumeLabel(const std::string& driveText) {
-    if (!driveText.empty() && driveText[0] == '/') {
-        struct stat st;
-        return stat(driveText.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? ProbeVolumeLabel(driveText)
-                                                                        : std::string{};
-    }
-    if (!IsDriveText(driveText)) return {};
-    const char letter = static_cast<char>(driveText[0] & ~0x20);
-    for (const OpticalDrive& drive : OpticalDrives()) {
-        if (drive.root[0] != letter) continue;
-        if (!drive.device.empty()) return ProbeVolumeLabel(drive.device);
-        struct stat st;
-        // A drive mapped to an image file has the image's label; one mapped to a folder has none.
-        if (!drive.folder.empty() && stat(drive.folder.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-            return ProbeVolumeLabel(drive.folder);
-        return {};
-    }
+    const Location where(driveText);
+    struct stat st;
+    if (where.IsPath())
+        return stat(where.Text().c_str(), &st) == 0 && S_ISREG(st.st_mode) ? ProbeVolumeLabel(where.Text())
+                                                                           : std::string{};
+    const std::optional<OpticalDrive> drive = FindOpticalDrive(where);
+    if (!drive) return {};
+    if (!drive->device.empty()) return ProbeVolumeLabel(drive->device);
+    // A drive mapped to an image file has the image's label; one mapped to a folder has none.
+    if (!drive->folder.empty() && stat(drive->folder.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        return ProbeVolumeLabel(drive->folder);
     return {};
 }
 
 #endif
-
 }  // namespace platform

@@ -6,7 +6,7 @@
 #include "catalogue/CCDContent.h"
 #include "catalogue/FormatSize.h"
 #include "platform/DirectoryListing.h"
-#include "platform/Drives.h"
+#include "platform/Location.h"
 
 namespace scan {
 
@@ -21,21 +21,17 @@ bool IsDotName(const std::string& name) {
 DiscWalker::DiscWalker(std::string label) : m_strDiscLabel(std::move(label)) {}
 
 bool DiscWalker::Walk(const std::string& drive, EntryStore& out) {
-    // A drive text shows as its letter and colon before each folder's path; a path as itself.
-    std::string shown = drive.substr(0, 2);
-    if (!drive.empty() && drive[0] == '/') {
-        shown = drive;
-        while (shown.size() > 1 && shown.back() == '/') shown.pop_back();
-    }
+    const platform::Location where(drive);
+    const std::string shown = where.Shown();
     m_nRead = 0;
-    const platform::VolumeFolder folder = platform::OpenVolume(drive, m_pCancel, [&](std::size_t items) {
+    const platform::VolumeFolder folder = platform::OpenVolume(where, m_pCancel, [&](std::size_t items) {
         m_nRead = items;
         if (m_progress) m_progress(shown, items);
     });
     const bool walked = Walk(folder, shown, out);
     // A drive with no disc in it gives an empty disc, as it always has; any other text that names nothing
     // readable (a mistyped path) would give an empty disc nobody asked for.
-    if (!folder && m_strRefusal.empty() && !platform::IsDriveText(drive)) m_strRefusal = folder.problem;
+    if (!folder && m_strRefusal.empty() && !where.IsDrive()) m_strRefusal = folder.problem;
     m_nRead = 0;
     return walked;
 }

@@ -11,7 +11,6 @@
 #include "platform/Drives.h"
 
 using platform::OpticalDrives;
-using platform::ResolveFolder;
 
 namespace {
 
@@ -20,11 +19,6 @@ std::vector<std::string> Listed(const std::vector<platform::OpticalDrive>& drive
     std::vector<std::string> listed;
     for (const platform::OpticalDrive& drive : drives) listed.push_back(drive.root + "=" + drive.folder);
     return listed;
-}
-
-std::string Resolved(const std::string& text) {
-    std::string native;
-    return ResolveFolder(text, native) ? native : "<none>";
 }
 
 }  // namespace
@@ -41,40 +35,25 @@ TEST(DriveMapTest, DrivesComeInLetterOrderSkippingMalformedPairs) {
         const DriveEnv env(map);
         EXPECT_EQ(Listed(OpticalDrives()), expected);
     }
-    const DriveEnv env("H=");
-    EXPECT_EQ(Resolved("H:\\"), "<none>");
     // A relative folder is fixed where it stands now: listings below the root open system paths.
     const DriveEnv relative("K=rel/./disc/");
     const std::string here = std::filesystem::current_path().string();
     EXPECT_EQ(Listed(OpticalDrives()), std::vector<std::string>{"K:\\=" + here + "/rel/disc"});
-    EXPECT_EQ(Resolved("K:\\DOCS"), here + "/rel/disc/DOCS/");
 }
 
-TEST(DriveTextTest, LetterColonAndOptionallyABackslash) {
-    for (const char* text : {"E:", "E:\\", "e:\\DOCS\\Sub"}) EXPECT_TRUE(platform::IsDriveText(text)) << text;
-    for (const char* text : {"E", "1:\\", "E:DOCS", "/media/cdrom", ""})
-        EXPECT_FALSE(platform::IsDriveText(text)) << text;
-}
-
-TEST(ResolveFolderTest, DriveTextsMapBelowTheDriveFolderAndNeverClimbOutOfIt) {
-    const DriveEnv map("E=/media/cdrom");
+TEST(FindOpticalDriveTest, ADriveTextFindsTheDriveOfItsLetterWhateverItsCase) {
+    const DriveEnv map("E=/media/cdrom;H=");
     const std::pair<const char*, const char*> cases[] = {
-        {"E:\\DOCS\\Sub\\", "/media/cdrom/DOCS/Sub/"},
-        {"E:\\DOCS\\Sub", "/media/cdrom/DOCS/Sub/"},
-        {"E:", "/media/cdrom/"},
-        {"E:\\", "/media/cdrom/"},
-        {"e:\\.\\DOCS", "/media/cdrom/DOCS/"},
-        {"E:\\..", "/media/cdrom/"},
-        {"E:\\..\\..\\etc\\", "/media/cdrom/etc/"},
-        {"E:\\DOCS\\..\\PICS\\", "/media/cdrom/PICS/"},
-        {"E:\\DOCS/../../..", "/media/cdrom/"},
-        // Unknown drives fail; system paths pass through.
+        {"e:\\DOCS\\", "E:\\=/media/cdrom"},
+        {"H:", "H:\\="},  // a drive with no disc in it is still a drive
         {"F:\\", "<none>"},
-        {"DOCS\\", "<none>"},
-        {"", "<none>"},
-        {"/srv/copies/disc1", "/srv/copies/disc1"},
+        {"/media/cdrom", "<none>"},
+        {"E", "<none>"},
     };
-    for (const auto& [text, expected] : cases) EXPECT_EQ(Resolved(text), expected) << text;
+    for (const auto& [text, expected] : cases) {
+        const auto drive = platform::FindOpticalDrive(platform::Location(text));
+        EXPECT_EQ(drive ? drive->root + "=" + drive->folder : "<none>", expected) << text;
+    }
 }
 
 TEST(DetectOpticalDrivesTest, DevicesAreLetteredInNumericOrderAndMappedToTheirMounts) {
