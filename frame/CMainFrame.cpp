@@ -37,7 +37,7 @@ CMainFrame::CMainFrame(CKavrelDoc* doc, IMessages* messages, QWidget* parent)
     : QMainWindow(parent),
       m_pDoc(doc),
       m_pMessages(messages),
-      m_pWalks(new WalkRunner(*doc, *messages, this)) {
+      m_pWalks(new WalkRunner(*doc, *messages, m_gate, this)) {
     CreateActions();
     CreateMenus();
     CreateToolBar();
@@ -236,7 +236,7 @@ void CMainFrame::MoveFocusToPane(int step) {
 }
 
 void CMainFrame::Request(std::function<void()> request) {
-    m_pWalks->Request(std::move(request));
+    m_gate.Run(std::move(request));
 }
 
 void CMainFrame::BindCommand(int commandId, std::function<void()> handler) {

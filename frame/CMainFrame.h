@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "docview/DocumentGate.h"
 #include "search/IResultsPane.h"
 
 class CKavrelDoc;
@@ -65,7 +66,9 @@ public:
     void Request(std::function<void()> request);
     // Makes command `commandId` run `handler` as such a request.
     void BindCommand(int commandId, std::function<void()> handler);
-    // Runs Create Image file and keeps the gate that requests wait at.
+    // The gate requests wait at: held while one runs and during a walk.
+    const DocumentGate& Gate() const { return m_gate; }
+    // Runs Create Image file and Catalogue Disc Images, holding the gate while a disc is walked.
     WalkRunner& Walks() const { return *m_pWalks; }
 
     // Refreshes the contents list when a disc arrives: a live listing of the first optical drive.
@@ -104,6 +107,7 @@ private:
 
     CKavrelDoc* m_pDoc;
     IMessages* m_pMessages;
+    DocumentGate m_gate;
     WalkRunner* m_pWalks;
     int m_bResultsHidden = 0;
     CRowSplitter* m_wndSplitter = nullptr;   // tree | right column
