@@ -31,11 +31,7 @@ void EntryStore::Clear() {
     m_prefaulter.reset();
     m_rows = {};
     m_names.Clear();
-    m_pool.Clear();
-    m_texts.assign(1, std::string_view{});
-    m_index.Clear();
-    m_index.Insert(0, TextIndex::Hash({}));
-    for (auto& recent : m_recent) std::fill(std::begin(recent), std::end(recent), 0);
+    m_texts.Clear();
 }
 
 void EntryStore::Reserve(std::size_t rows) {
@@ -89,39 +85,16 @@ std::size_t EntryStore::BulkTextFilled() const {
     return cursor >= begin && cursor - begin <= m_bulkTextBytes ? cursor - begin : m_bulkTextBytes;
 }
 
-EntryStore::TextId EntryStore::Intern(std::string_view text) {
-    if (text.empty()) return 0;
-    const std::uint32_t hash = TextIndex::Hash(text);
-    if (const TextId found = m_index.Find(text, hash, m_texts); found != TextIndex::kNone) return found;
-    // Everything that can run out of memory comes before the first change that must be kept.
-    if (m_texts.size() == m_texts.capacity()) m_texts.reserve(2 * m_texts.size());
-    const std::string_view stored = m_pool.Store(text);
-    const auto id = static_cast<TextId>(m_texts.size());
-    m_index.Insert(id, hash);
-    m_texts.push_back(stored);
-    return id;
-}
-
-EntryStore::TextId EntryStore::InternRecent(int column, std::string_view text) {
-    TextId* recent = m_recent[column];
-    int k = 0;
-    while (k < kRecent && Text(recent[k]) != text) ++k;
-    const TextId id = k < kRecent ? recent[k] : Intern(text);
-    std::copy_backward(recent, recent + std::min(k, kRecent - 1), recent + std::min(k, kRecent - 1) + 1);
-    recent[0] = id;
-    return id;
-}
-
-EntryStore::TextId EntryStore::FindText(std::string_view text) const {
-    const TextId found = m_index.Find(text, TextIndex::Hash(text), m_texts);
-    return found == TextIndex::kNone ? kNoId : found;
-}
-
 std::size_t EntryStore::Append(std::string_view label, std::string_view name, std::string_view kind,
                                std::string_view path, std::string_view size) {
     // Consecutive entries mostly share label, kind and path: trying the texts just used before hashing
     // keeps loading a large catalogue close to the speed of reading its bytes.
-    Row row{nullptr, InternRecent(0, label), InternRecent(1, kind), InternRecent(2, path), 0, 0};
+    Row row{nullptr,
+            m_texts.InternRecent(0, label),
+            m_texts.InternRecent(1, kind),
+            m_texts.InternRecent(2, path),
+            0,
+            0};
     StoreNameAndSize(row, name, size);
     if (m_prefaulter) [[unlikely]]
         FeedPrefaulter();
@@ -164,6 +137,5 @@ void EntryStore::SetSize(std::size_t i, std::string_view text) {
 }
 
 std::size_t EntryStore::MemoryBytes() const {
-    return m_rows.capacity() * sizeof(Row) + m_names.BytesHeld() + m_pool.BytesHeld() +
-           m_texts.capacity() * sizeof(std::string_view) + m_index.MemoryBytes();
+    return m_rows.capacity() * sizeof(Row) + m_names.BytesHeld() + m_texts.MemoryBytes();
 }

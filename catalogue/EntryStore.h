@@ -9,17 +9,17 @@
 
 #include "catalogue/BulkAllocator.h"
 #include "catalogue/TextArena.h"
-#include "catalogue/TextIndex.h"
+#include "catalogue/TextTable.h"
 
 class BulkPrefaulter;
 
 // Compact column storage for catalogue entries, built for millions of rows.
-// Labels, kinds and paths repeat massively and are interned once; a name and its size text, which
-// rarely repeat, sit side by side in an arena. A row is 24 bytes.
+// Labels, kinds and paths repeat massively and are interned once (TextTable); a name and its size text,
+// which rarely repeat, sit side by side in an arena. A row is 24 bytes.
 // Every string_view handed out stays valid until Clear().
 class EntryStore {
 public:
-    using TextId = std::uint32_t;  // 0 is always the empty text
+    using TextId = TextTable::TextId;  // 0 is always the empty text
 
     EntryStore();
     // Stops a bulk append's helper before the memory it follows is freed.
@@ -69,16 +69,16 @@ public:
     // A deleted entry has all five texts empty.
     bool IsDeleted(std::size_t i) const;
 
-    void SetLabel(std::size_t i, std::string_view text) { m_rows[i].label = Intern(text); }
+    void SetLabel(std::size_t i, std::string_view text) { m_rows[i].label = m_texts.Intern(text); }
     void SetName(std::size_t i, std::string_view text);
-    void SetKind(std::size_t i, std::string_view text) { m_rows[i].kind = Intern(text); }
-    void SetPath(std::size_t i, std::string_view text) { m_rows[i].path = Intern(text); }
+    void SetKind(std::size_t i, std::string_view text) { m_rows[i].kind = m_texts.Intern(text); }
+    void SetPath(std::size_t i, std::string_view text) { m_rows[i].path = m_texts.Intern(text); }
     void SetSize(std::size_t i, std::string_view text);
 
     // The id of an interned text, or nullopt-like kNoId when no entry ever used it.
-    static constexpr TextId kNoId = 0xFFFFFFFFu;
-    TextId FindText(std::string_view text) const;
-    std::string_view Text(TextId id) const { return m_texts[id]; }
+    static constexpr TextId kNoId = TextTable::kNoId;
+    TextId FindText(std::string_view text) const { return m_texts.Find(text); }
+    std::string_view Text(TextId id) const { return m_texts.Text(id); }
 
     // Approximate heap bytes held, for the memory benchmark.
     std::size_t MemoryBytes() const;
@@ -105,9 +105,6 @@ private:
         std::memcpy(&lengths, row.text, sizeof lengths);
         return lengths;
     }
-    TextId Intern(std::string_view text);
-    // Interns a label, kind or path (`column` 0, 1, 2), trying the texts that column took last first.
-    TextId InternRecent(int column, std::string_view text);
     void StoreNameAndSize(Row& row, std::string_view name, std::string_view size);
     // Tells the helper of BeginBulkAppend how far the appends have come.
     void FeedPrefaulter();
@@ -116,13 +113,7 @@ private:
 
     std::vector<Row, BulkAllocator<Row>> m_rows;
     TextArena m_names;  // names and size texts
-    TextArena m_pool;
-    std::vector<std::string_view, BulkAllocator<std::string_view>> m_texts;  // id -> interned text
-    TextIndex m_index;                                                       // interned text -> id
-    // Per column, the ids taken last, most recent first: a disc's entries share a label, a walk alternates
-    // between two kinds and goes back to the folders above the one it left.
-    static constexpr int kRecent = 4;
-    TextId m_recent[3][kRecent] = {};
+    TextTable m_texts;  // labels, kinds and paths
     // While a bulk append runs: its helper (last, so that it stops before the memory it follows is freed),
     // the row it began at and the arena room it reserved.
     std::size_t m_bulkFirstRow = 0;

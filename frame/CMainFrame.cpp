@@ -37,7 +37,9 @@ CMainFrame::CMainFrame(CKavrelDoc* doc, IMessages* messages, QWidget* parent)
     : QMainWindow(parent),
       m_pDoc(doc),
       m_pMessages(messages),
-      m_pWalks(new WalkRunner(*doc, *messages, this)) {
+      m_pWalks(new WalkRunner(*doc, *messages, m_gate, this)) {
+    // First among the document's views, so that the pane is hidden before the others rebuild.
+    SetDocument(doc);
     CreateActions();
     CreateMenus();
     CreateToolBar();
@@ -189,7 +191,7 @@ void CMainFrame::CreateToolBar() {
 void CMainFrame::CreateClient() {
     m_wndSplitter = new CRowSplitter(Qt::Horizontal, this);
     m_wndSplitter->setChildrenCollapsible(false);
-    m_pTreeView = new CKavrelView(m_pDoc, this, m_wndSplitter);
+    m_pTreeView = new CKavrelView(m_pDoc, m_wndSplitter);
     m_wndSplitter2 = new CRowSplitter(Qt::Vertical, m_wndSplitter);
     m_wndSplitter2->setChildrenCollapsible(false);
     m_pContentsView = new CSecView(m_pDoc, m_wndSplitter2);
@@ -218,6 +220,12 @@ void CMainFrame::ShowResultsPane() {
     m_bResultsHidden = 0;
 }
 
+void CMainFrame::OnInitialUpdate() {
+    HideResultsPane();
+}
+
+void CMainFrame::OnUpdate(CView*, int) {}
+
 void CMainFrame::UpdateTitle() {
     setWindowTitle(ToQString(m_pDoc->GetTitle()) + QStringLiteral("[*] - Tamberol"));
     setWindowModified(m_pDoc->IsModified());
@@ -236,7 +244,7 @@ void CMainFrame::MoveFocusToPane(int step) {
 }
 
 void CMainFrame::Request(std::function<void()> request) {
-    m_pWalks->Request(std::move(request));
+    m_gate.Run(std::move(request));
 }
 
 void CMainFrame::BindCommand(int commandId, std::function<void()> handler) {
@@ -306,5 +314,25 @@ void CMainFrame::OnFind() {
     if (dlg.exec() != QDialog::Accepted) return;
     if (dlg.m_strFind.empty()) return;
     m_strSearchText = dlg.m_strFind;
-    search::Find(*m_pDoc, *m_pMessages, *this, dlg.m_strFind, dlg.SearchOptions());
+    RunSearch(dlg.m_strFind, dlg.SearchOptions());
+}
+
+void CMainFrame::RunSearch(const std::string& text, const search::Options& options) {
+    const search::Findings found = search::Find(*m_pDoc, text, options);
+    switch (found.outcome) {
+        case search::Outcome::kStarRefused:
+            m_pMessages->Tell(search::kStarWarning);
+            return;
+        case search::Outcome::kNoEntries:
+            if (!options.wholeName) return;
+            break;
+        case search::Outcome::kSearched:
+            // The pane opens before its rows arrive, and stays open behind the message when none do.
+            ShowResultsPane();
+            search::ListHits(*m_pDoc, found.hits);
+            if (!found.hits.empty()) return;
+            break;
+    }
+    m_pMessages->Tell(search::kNotFoundMessage);
+    HideResultsPane();
 }

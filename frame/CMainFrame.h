@@ -7,7 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "search/IResultsPane.h"
+#include "docview/CView.h"
+#include "docview/DocumentGate.h"
 
 class CKavrelDoc;
 class CKavrelView;
@@ -22,10 +23,14 @@ class WalkRunner;
 namespace platform {
 class DeviceNotices;
 }
+namespace search {
+struct Options;
+}
 
 // The main window: menus, accelerators, the toolbar and the three panes (tree | contents over results),
-// and the commands that work on the whole catalogue (Create Image file, Find, a disc's arrival).
-class CMainFrame : public QMainWindow, public IResultsPane {
+// and the commands that work on the whole catalogue (Create Image file, Find, a disc's arrival). It is a view
+// of the document too, so that every new or opened catalogue starts with the results pane hidden.
+class CMainFrame : public QMainWindow, public CView {
     Q_OBJECT
 public:
     // Builds the window and its views of `doc`; `messages` shows every message box.
@@ -51,11 +56,16 @@ public:
     CRowSplitter* RightSplitter() const { return m_wndSplitter2; }
 
     // True while the results pane is hidden.
-    bool IsResultsHidden() const override { return m_bResultsHidden != 0; }
+    bool IsResultsHidden() const { return m_bResultsHidden != 0; }
     // Shows the results pane with the rows it had, below the contents list at its earlier height.
-    void ShowResultsPane() override;
+    void ShowResultsPane();
     // Hides the results pane; its rows stay and the contents list takes the whole column.
-    void HideResultsPane() override;
+    void HideResultsPane();
+
+    // Hides the results pane: a new or opened catalogue has no hits to show.
+    void OnInitialUpdate() override;
+    // The frame acts on no hint.
+    void OnUpdate(CView* sender, int hint) override;
 
     // Asked before the window closes (Exit, the close box); returning false keeps it open.
     void SetCloseGuard(std::function<bool()> guard) { m_closeGuard = std::move(guard); }
@@ -65,7 +75,9 @@ public:
     void Request(std::function<void()> request);
     // Makes command `commandId` run `handler` as such a request.
     void BindCommand(int commandId, std::function<void()> handler);
-    // Runs Create Image file and keeps the gate that requests wait at.
+    // The gate requests wait at: held while one runs and during a walk.
+    const DocumentGate& Gate() const { return m_gate; }
+    // Runs Create Image file and Catalogue Disc Images, holding the gate while a disc is walked.
     WalkRunner& Walks() const { return *m_pWalks; }
 
     // Refreshes the contents list when a disc arrives: a live listing of the first optical drive.
@@ -77,6 +89,10 @@ public:
 
     // The text of the last search run: what the results list holds the hits of.
     const std::string& SearchText() const { return m_strSearchText; }
+
+    // Runs the search for `text` with `options` and shows what it found: the hits in the results pane, or a
+    // message (and the pane hidden) when there are none.
+    void RunSearch(const std::string& text, const search::Options& options);
 
 public slots:
     // Asks for a name and options and runs the search.
@@ -104,6 +120,7 @@ private:
 
     CKavrelDoc* m_pDoc;
     IMessages* m_pMessages;
+    DocumentGate m_gate;
     WalkRunner* m_pWalks;
     int m_bResultsHidden = 0;
     CRowSplitter* m_wndSplitter = nullptr;   // tree | right column

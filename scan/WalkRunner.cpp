@@ -12,6 +12,7 @@
 
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/EntryStore.h"
+#include "docview/DocumentGate.h"
 #include "docview/Messages.h"
 #include "res/Texts.h"
 #include "scan/CCreateImageDlg.h"
@@ -64,14 +65,10 @@ bool IsInput(QEvent::Type type) {
 }
 }  // namespace
 
-WalkRunner::WalkRunner(CKavrelDoc& doc, IMessages& messages, QWidget* window)
-    : QObject(window), m_doc(doc), m_messages(messages), m_pWindow(window) {}
+WalkRunner::WalkRunner(CKavrelDoc& doc, IMessages& messages, DocumentGate& gate, QWidget* window)
+    : QObject(window), m_doc(doc), m_messages(messages), m_gate(gate), m_pWindow(window) {}
 
 WalkRunner::~WalkRunner() = default;
-
-void WalkRunner::Request(std::function<void()> request) {
-    m_gate.Run(std::move(request));
-}
 
 void WalkRunner::Cancel() {
     if (m_bWalking) m_cancel = true;
@@ -86,7 +83,7 @@ bool WalkRunner::HoldsClose(std::function<void()> close) {
     if (answer != msg::Answer::Yes) return true;
     Cancel();
     m_bCloseWaiting = true;
-    Request([this, close = std::move(close)] {
+    m_gate.Run([this, close = std::move(close)] {
         m_bCloseWaiting = false;
         close();
     });

@@ -9,9 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "docview/DocumentGate.h"
-
 class CKavrelDoc;
+class DocumentGate;
 class EntryStore;
 class IMessages;
 class QWidget;
@@ -20,20 +19,16 @@ class DiscWalker;
 }
 
 // Runs File > Create Image file for the main window: the dialog, the walk on a worker thread while a nested
-// event loop keeps the window painted and a progress window offers Cancel, then the new disc. It keeps the
-// document gate: every request that replaces, edits or refreshes the catalogue goes through it, and none
-// runs while a walk is under way, so a disc always lands in the catalogue it was walked for.
+// event loop keeps the window painted and a progress window offers Cancel, then the new disc. It holds the
+// window's document gate while a walk is under way, so that no request that replaces, edits or refreshes
+// the catalogue runs meanwhile and a disc always lands in the catalogue it was walked for.
 class WalkRunner : public QObject {
     Q_OBJECT
 public:
-    // Works on `doc`; `messages` shows every message box; `window` owns the dialogs and this object.
-    WalkRunner(CKavrelDoc& doc, IMessages& messages, QWidget* window);
+    // Works on `doc`; `messages` shows every message box; `gate`, where the window's requests wait, is held
+    // during each walk (it and `doc` outlast every walk); `window` owns the dialogs and this object.
+    WalkRunner(CKavrelDoc& doc, IMessages& messages, DocumentGate& gate, QWidget* window);
     ~WalkRunner() override;
-
-    // Runs `request` now when no other request or walk is running; otherwise after them, in arrival order.
-    void Request(std::function<void()> request);
-    // The gate requests wait at.
-    const DocumentGate& Gate() const { return m_gate; }
 
     // Asks for a label and a drive, walks the disc and adds it to the catalogue ("Search finished!!!"). A
     // label that a disc of the catalogue carries is asked about first; a path that names nothing readable
@@ -76,8 +71,8 @@ private:
 
     CKavrelDoc& m_doc;
     IMessages& m_messages;
+    DocumentGate& m_gate;
     QWidget* m_pWindow;
-    DocumentGate m_gate;
     std::string m_strDiscLabel;    // the label of the disc being catalogued
     bool m_bWalking = false;       // from the start of a walk until its worker thread has ended
     bool m_bCloseWaiting = false;  // a close the user confirmed during a walk runs once the walk has ended

@@ -1,49 +1,33 @@
 #include "search/SearchEngine.h"
 
 #include "catalogue/CKavrelDoc.h"
-#include "docview/Messages.h"
+#include "catalogue/Hints.h"
 #include "search/NameMatcher.h"
 
 namespace search {
 
-namespace {
-
-void ReportHit(CKavrelDoc& doc, std::size_t index) {
-    const EntryStore& entries = doc.Entries();
-    doc.m_bResultRow = 1;
-    doc.m_strFoundName.assign(entries.Name(index));
-    doc.m_strFoundLabel.assign(entries.Label(index));
-    doc.m_strFoundPath.assign(entries.Path(index));
-    doc.m_strFoundSize.assign(entries.SizeText(index));
-    doc.m_strFoundKind.assign(entries.Kind(index));
-    doc.m_nFoundRow = index;
-    doc.UpdateAllViews(nullptr, hint::kResultRow);
-    doc.m_bResultRow = 0;
+Findings Find(const CKavrelDoc& doc, const std::string& text, const Options& options) {
+    if (options.wholeName && text.find('*') != std::string::npos) return {Outcome::kStarRefused, {}};
+    if (doc.GetEntryCount() == 0) return {Outcome::kNoEntries, {}};
+    Findings found;
+    Scan(doc, text, options, [&found](std::size_t index) { found.hits.push_back(index); });
+    return found;
 }
 
-}  // namespace
-
-void Find(CKavrelDoc& doc, IMessages& messages, IResultsPane& pane, const std::string& text,
-          const Options& options) {
-    const bool whole = options.wholeName;
-    if (whole && text.find('*') != std::string::npos) {
-        messages.Tell(kStarWarning);
-        return;
-    }
-    if (doc.GetEntryCount() == 0) {
-        if (whole) {
-            messages.Tell(kNotFoundMessage);
-            if (!pane.IsResultsHidden()) pane.HideResultsPane();
-        }
-        return;
-    }
-    if (pane.IsResultsHidden()) pane.ShowResultsPane();
+void ListHits(CKavrelDoc& doc, const std::vector<std::size_t>& hits) {
+    const EntryStore& entries = doc.Entries();
     doc.m_bResultRow = 0;
     doc.UpdateAllViews(nullptr, hint::kResultRow);
-    const std::size_t hits = Scan(doc, text, options, [&doc](std::size_t index) { ReportHit(doc, index); });
-    if (hits == 0) {
-        messages.Tell(kNotFoundMessage);
-        pane.HideResultsPane();
+    for (const std::size_t index : hits) {
+        doc.m_bResultRow = 1;
+        doc.m_strFoundName.assign(entries.Name(index));
+        doc.m_strFoundLabel.assign(entries.Label(index));
+        doc.m_strFoundPath.assign(entries.Path(index));
+        doc.m_strFoundSize.assign(entries.SizeText(index));
+        doc.m_strFoundKind.assign(entries.Kind(index));
+        doc.m_nFoundRow = index;
+        doc.UpdateAllViews(nullptr, hint::kResultRow);
+        doc.m_bResultRow = 0;
     }
 }
 

@@ -17,7 +17,6 @@
 #include "platform/Drives.h"
 #include "res/Texts.h"
 #include "scan/LiveListing.h"
-#include "search/IResultsPane.h"
 
 namespace {
 
@@ -49,8 +48,7 @@ QByteArray Bytes(std::string_view text) {
 
 }  // namespace
 
-CKavrelView::CKavrelView(CKavrelDoc* doc, IResultsPane* pane, QWidget* parent)
-    : QTreeWidget(parent), m_pDoc(doc), m_pPane(pane) {
+CKavrelView::CKavrelView(CKavrelDoc* doc, QWidget* parent) : QTreeWidget(parent), m_pDoc(doc) {
     SetDocument(doc);
     setHeaderHidden(true);
     setColumnCount(1);
@@ -116,7 +114,6 @@ QTreeWidgetItem* CKavrelView::MakeNode(std::string_view text, NodeKind kind) con
 void CKavrelView::OnInitialUpdate() {
     CView::OnInitialUpdate();
     ScanCdDrives();
-    if (m_pPane && !m_pPane->IsResultsHidden()) m_pPane->HideResultsPane();
 
     m_bRebuilding = true;
     // The old nodes go with clear(); a handle to one of them must not outlive it.

@@ -12,7 +12,6 @@
 
 class CKavrelDoc;
 class IMessages;
-class IResultsPane;
 class QAction;
 class QMenu;
 
@@ -23,8 +22,8 @@ class QMenu;
 class CKavrelView : public QTreeWidget, public CView {
     Q_OBJECT
 public:
-    // `pane` is the frame's results pane, hidden at every initial update; it may be null in tests.
-    CKavrelView(CKavrelDoc* doc, IResultsPane* pane, QWidget* parent = nullptr);
+    // A view of `doc`.
+    explicit CKavrelView(CKavrelDoc* doc, QWidget* parent = nullptr);
 
     // The catalogue this tree shows.
     CKavrelDoc* GetDocument() const { return m_pDoc; }
@@ -127,7 +126,6 @@ private:
     void PopulateFolders(QTreeWidgetItem* node);
 
     CKavrelDoc* m_pDoc;
-    IResultsPane* m_pPane;
     bool m_bRebuilding = false;   // clearing the tree is not a selection
     bool m_bPicking = false;      // SelectPickedDisc sends kShowPickedDisc itself, not kShowDisc
     std::size_t m_nRowsSeen = 0;  // entries the tree has nodes for: a new disc's rows come after them

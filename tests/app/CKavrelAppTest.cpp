@@ -303,7 +303,7 @@ TEST_F(AppTest, CataloguesArrivingDuringAWalkWaitUntilTheDiscIsIn) {
         ASSERT_TRUE(app.InitInstance({}));
         app.Recent().Add(QString::fromStdString(other));
         app.UpdateRecentMenu();
-        const DocumentGate& gate = app.MainFrame()->Walks().Gate();
+        const DocumentGate& gate = app.MainFrame()->Gate();
 
         std::size_t waiting = 0;
         std::size_t entriesMidWalk = 1;

@@ -135,7 +135,7 @@ TEST_F(FrameEdit, ArrivalsAndTreeEditsDuringAWalkWaitForItInTheirOrder) {
     hold.WhileHeld([&] {
         m_notices->Arrive();
         m_frame->Action(cmd::kDeleteItem)->trigger();
-        untouchedMidWalk = m_frame->Walks().Gate().Waiting() == 2 && Contents().IsCatalogueLayout() &&
+        untouchedMidWalk = m_frame->Gate().Waiting() == 2 && Contents().IsCatalogueLayout() &&
                            Labels(m_doc) == "A,A,B" && m_messages.shown.empty();
     });
     WhenModalOpens<CCreateImageDlg>([](CCreateImageDlg* dlg) {
@@ -151,5 +151,5 @@ TEST_F(FrameEdit, ArrivalsAndTreeEditsDuringAWalkWaitForItInTheirOrder) {
     EXPECT_EQ(Labels(m_doc).substr(0, 12), "A,A,,Backup,");
     EXPECT_FALSE(Contents().IsCatalogueLayout());
     EXPECT_EQ(Contents().RootDir(), "E:\\");
-    EXPECT_EQ(m_frame->Walks().Gate().Waiting(), 0u);
+    EXPECT_EQ(m_frame->Gate().Waiting(), 0u);
 }

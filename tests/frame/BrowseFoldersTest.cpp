@@ -11,7 +11,7 @@
 #include "catalogue/Hints.h"
 #include "lists/CSecView.h"
 #include "lists/CThirdView.h"
-#include "search/SearchEngine.h"
+#include "search/Options.h"
 #include "tree/CKavrelView.h"
 
 namespace {
@@ -121,7 +121,7 @@ protected:
         return seen;
     }
     void Search(const std::string& text) {
-        search::Find(doc, messages, *frame, text, search::Options{});
+        frame->RunSearch(text, search::Options{});
         QApplication::processEvents();
     }
 };

@@ -105,4 +105,26 @@ TEST_F(FrameTest, CancelledWalkLeavesTheCatalogueAsItWas) {
     EXPECT_EQ(frame->TreeView()->m_hImageRoot->childCount(), 1);
 }
 
+// A walk holds the gate it was handed even when it is not itself a request: whatever arrives at the gate
+// meanwhile runs once the disc is in.
+TEST_F(FrameTest, AWalkHoldsTheGateItWasHandedUntilTheDiscIsIn) {
+    DocumentGate gate;
+    WalkRunner walks(doc, messages, gate, frame.get());
+    WalkHold hold;
+    walks.SetWalkListener(hold.Listener());
+    bool heldMidWalk = false;
+    std::size_t entriesWhenRun = 0;
+    hold.WhileHeld([&] {
+        gate.Run([&] { entriesWhenRun = doc.GetEntryCount(); });
+        heldMidWalk = gate.IsHeld() && gate.Waiting() == 1;
+    });
+    FillAndCreate(QStringLiteral("Backup"), QStringLiteral("E:\\"));
+    walks.OnCreateImage();
+
+    EXPECT_TRUE(hold.Reached());
+    EXPECT_TRUE(heldMidWalk);
+    EXPECT_EQ(entriesWhenRun, 3u);  // A.TXT, DOCS and DOCS\B.DOC
+    EXPECT_FALSE(gate.IsHeld());
+}
+
 }  // namespace

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "DriveEnv.h"
 #include "ScriptedMessages.h"
@@ -56,7 +58,8 @@ protected:
 
     TempFolder disc;
     DriveEnv drives{"E=" + disc.Root()};
-    ScriptedMessages messages;
+    std::vector<std::string> log;  // the messages shown, "message: <text>", among what a test adds
+    ScriptedMessages messages{log};
     CKavrelDoc doc;
     std::unique_ptr<CMainFrame> frame;
 };

@@ -3,9 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "FakeResultsPane.h"
 #include "OptionNames.h"
-#include "ScriptedMessages.h"
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Hints.h"
 #include "docview/CView.h"
@@ -67,8 +65,7 @@ inline const std::vector<OptionCase> kOptionCases = {
     {kCasedWhole, {"1", "3"}},
 };
 
-constexpr const char* kNotFound = "message: The file was not finded!";
-constexpr const char* kStar = "message: waring: Can't include characters:'*' ";
+using Outcome = search::Outcome;
 
 class FindTest : public ::testing::Test {
 protected:
@@ -76,11 +73,12 @@ protected:
         doc.AppendEntry(label, name, kind, "\\dir\\", "1,024");
         doc.SetModifiedFlag(false);
     }
-    // Runs one search and returns what it did, starting from an empty log.
-    Log Run(const std::string& text, const search::Options& options) {
+    // Runs one search and offers its hits to the results list, as the window does.
+    search::Findings Run(const std::string& text, const search::Options& options) {
         log.clear();
-        search::Find(doc, messages, pane, text, options);
-        return log;
+        search::Findings found = search::Find(doc, text, options);
+        if (found.outcome == Outcome::kSearched) search::ListHits(doc, found.hits);
+        return found;
     }
     std::vector<std::string> RowNames() const {
         std::vector<std::string> names;
@@ -90,22 +88,21 @@ protected:
 
     Log log;
     CKavrelDoc doc;
-    ScriptedMessages messages{log};
-    FakeResultsPane pane{true, &log};
     RecordingResults results{doc, log};
 };
 
-TEST_F(FindTest, ShowsPaneClearsThenReportsHitsInIndexOrderFromAllDiscs) {
+TEST_F(FindTest, HitsComeInIndexOrderFromAllDiscsAfterAClear) {
     Add("Disc1", "readme.txt");
     Add("Disc1", "setup.exe");
     Add("Disc2", "README");
     Add("Disc3", "thread.c");
-    EXPECT_EQ(Run("read", kFolded),
-              (Log{"show pane", "clear", "hit readme.txt", "hit README", "hit thread.c"}));
+    const search::Findings found = Run("read", kFolded);
+    EXPECT_EQ(found.outcome, Outcome::kSearched);
+    EXPECT_EQ(found.hits, (std::vector<std::size_t>{0, 2, 3}));
+    EXPECT_EQ(log, (Log{"clear", "hit readme.txt", "hit README", "hit thread.c"}));
     // The latest hit stands at the top of the list.
     EXPECT_EQ(RowNames(), (std::vector<std::string>{"thread.c", "README", "readme.txt"}));
     EXPECT_EQ(doc.m_bResultRow, 0);
-    EXPECT_FALSE(pane.IsResultsHidden());
 }
 
 TEST_F(FindTest, HitIsReportedWithAllItsTextsAsStored) {
@@ -120,24 +117,16 @@ TEST_F(FindTest, HitIsReportedWithAllItsTextsAsStored) {
     EXPECT_EQ(row.kind, "file ");
 }
 
-TEST_F(FindTest, AlreadyShownPaneIsNotShownAgain) {
-    Add("D", "a.txt");
-    pane.ShowResultsPane();
-    EXPECT_EQ(Run("a", kFolded), (Log{"clear", "hit a.txt"}));
-}
-
-TEST_F(FindTest, NoHitEmptiesListTellsAndHidesPaneAgain) {
+TEST_F(FindTest, NoHitIsASearchWithoutHitsThatEmptiesTheList) {
     Add("D", "alpha.txt");
     Add("D", "beta.txt");
     Run("alpha", kFolded);
     ASSERT_EQ(results.rows.size(), 1u);
-    EXPECT_EQ(Run("gamma", kFolded), (Log{"clear", kNotFound, "hide pane"}));
+    const search::Findings found = Run("gamma", kFolded);
+    EXPECT_EQ(found.outcome, Outcome::kSearched);
+    EXPECT_TRUE(found.hits.empty());
+    EXPECT_EQ(log, (Log{"clear"}));
     EXPECT_TRUE(results.rows.empty());
-    EXPECT_TRUE(pane.IsResultsHidden());
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].caption, "Kavrel");
-    EXPECT_EQ(messages.shown[0].buttons, msg::Buttons::Ok);
-    EXPECT_EQ(messages.shown[0].icon, msg::Icon::None);
 }
 
 TEST_F(FindTest, SecondSearchReplacesRowsOfFirst) {
@@ -148,33 +137,29 @@ TEST_F(FindTest, SecondSearchReplacesRowsOfFirst) {
     EXPECT_EQ(RowNames(), (std::vector<std::string>{"beta.txt"}));
 }
 
-TEST_F(FindTest, StarInWholeNameTextIsRefusedBeforeAnythingElse) {
-    Add("D", "a.txt");
-    Run("a", kFolded);
-    for (const search::Options& options : {kFoldedFilesWhole, kFoldedWhole, kCasedFilesWhole, kCasedWhole}) {
-        EXPECT_EQ(Run("*.txt", options), (Log{kStar})) << options;
-        EXPECT_EQ(RowNames(), (std::vector<std::string>{"a.txt"})) << "previous rows stay";
-        EXPECT_FALSE(pane.IsResultsHidden());
-    }
-    // Also first on an empty catalogue, where the whole-name search would otherwise say "not found".
-    doc.DeleteContents();
-    EXPECT_EQ(Run("a*", kFoldedWhole), (Log{kStar}));
-}
-
-TEST_F(FindTest, EmptyCatalogueWholeNameTellsAndHidesShownPane) {
-    for (const search::Options& options : {kFoldedFilesWhole, kFoldedWhole, kCasedFilesWhole, kCasedWhole}) {
-        EXPECT_EQ(Run("x", options), (Log{kNotFound})) << "hidden pane stays hidden without a call";
-        pane.ShowResultsPane();
-        EXPECT_EQ(Run("x", options), (Log{kNotFound, "hide pane"}));
-    }
-}
-
-TEST_F(FindTest, EmptyCataloguePartNameDoesNothingAtAll) {
-    for (const search::Options& options : {kFoldedFiles, kFolded, kCasedFiles, kCased}) {
-        EXPECT_TRUE(Run("x", options).empty()) << options;
-        pane.ShowResultsPane();
-        EXPECT_TRUE(Run("*", options).empty()) << options;
-        pane.HideResultsPane();
+// Which searches are refused, which find nothing to search, and which run, on a full and an empty catalogue.
+TEST_F(FindTest, StarInAWholeNameIsRefusedBeforeTheCatalogueCounts) {
+    struct Case {
+        const char* text;
+        search::Options options;
+        bool empty;
+        Outcome outcome;
+    };
+    const Case cases[] = {
+        {"*.txt", kFoldedWhole, false, Outcome::kStarRefused},
+        {"*.txt", kCasedFilesWhole, false, Outcome::kStarRefused},
+        {"a*", kFoldedWhole, true, Outcome::kStarRefused},
+        {"*", kFolded, true, Outcome::kNoEntries},
+        {"x", kCasedWhole, true, Outcome::kNoEntries},
+        {"*", kCasedFiles, false, Outcome::kSearched},
+    };
+    for (const Case& c : cases) {
+        doc.DeleteContents();
+        if (!c.empty) Add("D", "a.txt");
+        const search::Findings found = Run(c.text, c.options);
+        EXPECT_EQ(found.outcome, c.outcome) << c.text << " " << c.options;
+        EXPECT_EQ(found.hits.size(), c.outcome == Outcome::kSearched ? 1u : 0u) << c.text;
+        EXPECT_EQ(log.empty(), c.outcome != Outcome::kSearched) << "nothing reaches the list unless searched";
     }
 }
 
@@ -211,9 +196,8 @@ TEST_F(FindTest, DeletedEntriesAreNeverFound) {
     }
     // The empty name of a deleted entry equals an empty text, yet it must not turn up.
     for (const search::Options& options : {kFoldedFilesWhole, kFoldedWhole, kCasedFilesWhole, kCasedWhole}) {
-        Run("", options);
+        EXPECT_TRUE(Run("", options).hits.empty()) << options;
         EXPECT_TRUE(results.rows.empty()) << options;
-        EXPECT_EQ(log.at(log.size() - 2), kNotFound);
     }
 }
 

@@ -6,7 +6,6 @@
 #include <QToolTip>
 
 #include "DriveEnv.h"
-#include "FakeResultsPane.h"
 #include "RecordingView.h"
 #include "TempFolder.h"
 #include "catalogue/Disc.h"
@@ -39,8 +38,7 @@ protected:
     TempFolder discF;
     DriveEnv drives{"E=" + discE.Root() + ";F=" + discF.Root()};
     CKavrelDoc doc;
-    FakeResultsPane pane;
-    CKavrelView view{&doc, &pane};
+    CKavrelView view{&doc};
     RecordingView others{doc};
 };
 
@@ -71,21 +69,17 @@ TEST_F(KavrelViewTest, CatalogueGivesOneNodePerDiscRunUnderAnExpandedRoot) {
     EXPECT_TRUE(view.m_hImageRoot->isExpanded());
 }
 
-TEST_F(KavrelViewTest, InitialUpdateHidesTheResultsPaneAndForgetsTheOldNodes) {
+TEST_F(KavrelViewTest, InitialUpdateForgetsTheOldNodes) {
     AddDisc("A", 1);
     view.OnInitialUpdate();
     view.setCurrentItem(view.m_hImageRoot->child(0));
     ASSERT_NE(view.m_hCurItem, nullptr);
-    pane.hidden = false;
 
     doc.DeleteContents();
     view.OnInitialUpdate();
 
-    EXPECT_TRUE(pane.hidden);
     EXPECT_EQ(view.m_hCurItem, nullptr);
     EXPECT_EQ(view.m_hImageRoot->childCount(), 0);
-    view.OnInitialUpdate();
-    EXPECT_EQ(pane.hides, 2);  // an already hidden pane is left alone
 }
 
 TEST_F(KavrelViewTest, AtMostTenDriveNodesComeBeforeTheRoot) {
