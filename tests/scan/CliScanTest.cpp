@@ -264,6 +264,12 @@ TEST_F(CliImageScanTest, HostileInputsAreRefusedAtOnceOrKeptAndSaidSo) {
          images.At("broken.iso") + ": 3 entries added as \"BROKEN\"\n",
          "tamberol-cli: 2 names in \"" + images.At("broken.iso") +
              "\" could not be read and were kept with U+FFFD\n"},
+        {"Joliet names that cannot be decoded, under a label given",
+         {file, "--label", "Mended", images.At("broken.iso")},
+         0,
+         "Search finished!!!\n3 entries added\n",
+         "tamberol-cli: 2 names in \"" + images.At("broken.iso") +
+             "\" could not be read and were kept with U+FFFD\n"},
         {"a control character in a volume label",
          {file, images.At("steer.iso")},
          0,
