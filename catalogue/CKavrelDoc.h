@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "catalogue/CCDContent.h"
+#include "catalogue/Disc.h"
 #include "catalogue/EntryStore.h"
 #include "catalogue/FolderIndexCache.h"
 #include "catalogue/Hints.h"
@@ -42,9 +43,9 @@ public:
     std::string m_strSelText;                 // kShowDisc, kShowFolder: the label of the disc
     // kShowDisc, kShowFolder: a row of that disc (its node's), so that of two discs with one label the
     // chosen one shows; catalogue::kAnyDisc for the first disc carrying the label.
-    std::size_t m_nSelDisc = static_cast<std::size_t>(-1);
+    std::size_t m_nSelDisc = catalogue::kAnyDisc;
     // kPickDisc, kPickFolder and the kShowPicked* hints: a row of the picked disc, or kAnyDisc.
-    std::size_t m_nPickDisc = static_cast<std::size_t>(-1);
+    std::size_t m_nPickDisc = catalogue::kAnyDisc;
     std::string m_strSelFolder;               // kShowFolder: the folder of that disc ("\DOCS\")
     std::array<std::string, 10> m_strDrives;  // optical drive roots from FindCdDrives; " " when unused
 

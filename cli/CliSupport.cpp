@@ -43,6 +43,10 @@ std::string Quoted(std::string_view text) {
     return "\"" + shown + "\"";
 }
 
+std::string Counted(std::size_t count, std::string_view one, std::string_view many) {
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
 int UsageError(std::string_view command, std::string_view problem) {
     std::cout.flush();
     std::cerr << kProgram << " " << command << ": " << problem << '\n';

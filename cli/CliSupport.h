@@ -27,6 +27,8 @@ void Warn(std::string_view message);
 std::string Shown(std::string_view text);
 // The same, always in double quotes, for naming a label or a file in a message.
 std::string Quoted(std::string_view text);
+// A count and the word for it, "1 entry" or "2 entries", in plain digits so that scripts can read it.
+std::string Counted(std::size_t count, std::string_view one, std::string_view many);
 
 // Prints the problem and the command's usage line to stderr and returns kExitUsage.
 int UsageError(std::string_view command, std::string_view problem);

@@ -24,6 +24,6 @@ int CmdDelete(int argc, char** argv) {
     if (!disc) return cli::kExitFailed;
     const std::size_t blanked = catalogue::DeleteDisc(doc, *disc);
     if (!cli::SaveCatalogue(path, doc)) return cli::kExitFailed;
-    std::cout << blanked << (blanked == 1 ? " entry deleted\n" : " entries deleted\n");
+    std::cout << cli::Counted(blanked, "entry", "entries") << " deleted\n";
     return cli::kExitOk;
 }

@@ -26,6 +26,6 @@ int CmdRename(int argc, char** argv) {
     if (!disc) return cli::kExitFailed;
     const std::size_t relabelled = catalogue::RelabelDisc(doc, *disc, newLabel);
     if (!cli::SaveCatalogue(path, doc)) return cli::kExitFailed;
-    std::cout << relabelled << (relabelled == 1 ? " entry relabelled\n" : " entries relabelled\n");
+    std::cout << cli::Counted(relabelled, "entry", "entries") << " relabelled\n";
     return cli::kExitOk;
 }

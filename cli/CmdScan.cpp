@@ -30,15 +30,11 @@ public:
     }
 };
 
-std::string Entries(std::size_t count) {
-    return std::to_string(count) + (count == 1 ? " entry" : " entries");
-}
-
 // Names that could not be decoded are kept, and the person is told how many.
 void WarnMended(std::size_t names, const std::string& image) {
     if (names == 0) return;
-    cli::Warn(std::to_string(names) + (names == 1 ? " name in " : " names in ") + cli::Quoted(image) +
-              " could not be read and " + (names == 1 ? "was" : "were") + " kept with U+FFFD");
+    cli::Warn(cli::Counted(names, "name", "names") + " in " + cli::Quoted(image) + " could not be read and " +
+              (names == 1 ? "was" : "were") + " kept with U+FFFD");
 }
 
 // One disc from a drive, a folder or an image, under the label given; a label that another disc carries
@@ -72,7 +68,7 @@ int ScanOne(const std::string& path, const std::string& label, const std::string
     if (scan::RunCreateImage(doc, messages, label, source.Text()) != scan::Outcome::Done)
         return cli::kExitFailed;
     if (!cli::SaveCatalogue(path, doc)) return cli::kExitFailed;
-    std::cout << Entries(doc.GetEntryCount() - before) << " added\n";
+    std::cout << cli::Counted(doc.GetEntryCount() - before, "entry", "entries") << " added\n";
     WarnMended(opened.mendedNames, given);
     return cli::kExitOk;
 }
@@ -96,8 +92,9 @@ int ScanImages(const std::string& path, const std::vector<platform::Location>& g
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         if (jobs[i].walked) {
             if (!saved) continue;
-            std::cout << cli::Shown(given[i].Text()) << ": " << Entries(jobs[i].entries.Size())
-                      << " added as " << cli::Quoted(jobs[i].label) << '\n';
+            std::cout << cli::Shown(given[i].Text()) << ": "
+                      << cli::Counted(jobs[i].entries.Size(), "entry", "entries") << " added as "
+                      << cli::Quoted(jobs[i].label) << '\n';
             WarnMended(jobs[i].mendedNames, given[i].Text());
         } else {
             failed = true;

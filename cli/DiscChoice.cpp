@@ -11,14 +11,6 @@
 
 namespace cli {
 
-namespace {
-
-std::string Counted(std::size_t n) {
-    return std::to_string(n) + (n == 1 ? " entry" : " entries");
-}
-
-}  // namespace
-
 std::optional<catalogue::Disc> ChooseDisc(const EntryStore& entries, const CommandLine& args,
                                           const std::string& label, const std::string& file, bool single) {
     if (const std::optional<std::string> index = args.Value("--index")) {
@@ -46,7 +38,8 @@ std::optional<catalogue::Disc> ChooseDisc(const EntryStore& entries, const Comma
         std::string text = Quoted(label) + " names " + std::to_string(discs.size()) + " discs in " + file +
                            "; choose one with --index N:";
         for (const catalogue::Disc& disc : discs)
-            text += "\n  --index " + std::to_string(disc.first) + "  (" + Counted(disc.entries) + ")";
+            text += "\n  --index " + std::to_string(disc.first) + "  (" +
+                    Counted(disc.entries, "entry", "entries") + ")";
         Fail(text);
         return std::nullopt;
     }
