@@ -1,11 +1,9 @@
 #include "catalogue/BulkMemory.h"
 
-#include <cstdint>
 #include <new>
 
 #if defined(__linux__)
 #include <sys/mman.h>
-#include <unistd.h>
 #endif
 
 namespace bulk {
@@ -30,36 +28,6 @@ void Free(void* block, std::size_t bytes) noexcept {
     }
 }
 
-#if defined(MADV_POPULATE_WRITE)
-bool CanTakePages() {
-    // Kernels before 5.14 do not know the advice and refuse it; asking for no bytes tells which.
-    static const bool known = ::madvise(nullptr, 0, MADV_POPULATE_WRITE) == 0;
-    return known;
-}
-
-bool TakePages(void* at, std::size_t bytes) noexcept {
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const auto from = reinterpret_cast<std::uintptr_t>(at) & ~(page - 1);
-    const auto to = reinterpret_cast<std::uintptr_t>(at) + bytes;
-    return ::madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE) == 0;
-}
-#else
-bool CanTakePages() {
-    return false;
-}
-
-bool TakePages(void*, std::size_t) noexcept {
-    return false;
-}
-#endif
-
-void GiveBackPages(void* at, std::size_t bytes) noexcept {
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const auto from = (reinterpret_cast<std::uintptr_t>(at) + page - 1) & ~(page - 1);
-    const auto to = (reinterpret_cast<std::uintptr_t>(at) + bytes) & ~(page - 1);
-    if (from < to) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
-}
-
 #else
 
 void* Allocate(std::size_t bytes) {
@@ -69,16 +37,6 @@ void* Allocate(std::size_t bytes) {
 void Free(void* block, std::size_t) noexcept {
     ::operator delete(block);
 }
-
-bool CanTakePages() {
-    return false;
-}
-
-bool TakePages(void*, std::size_t) noexcept {
-    return false;
-}
-
-void GiveBackPages(void*, std::size_t) noexcept {}
 
 #endif
 

@@ -67,7 +67,7 @@ bool CKavrelDoc::FindCdDrives() {
 }
 
 void CKavrelDoc::Serialize(std::string& out) const {
-    cdi::Write(m_arrEntries, out);
+    cdi::Write(m_arrEntries, out, &m_discRecords);
 }
 
 bool CKavrelDoc::OnNewDocument() {
@@ -94,9 +94,10 @@ bool CKavrelDoc::OnOpenDocument(const std::string& path, std::string& error) {
     };
     std::string why;
     bool ok = false;
+    cdi::Extension extension;
     try {
         ok = cdi::ReadChunks(static_cast<std::uint64_t>(std::max<qint64>(file.size(), 0)), source,
-                             m_arrEntries, why);
+                             m_arrEntries, why, cdi::kReadChunk, &extension);
     } catch (const std::bad_alloc&) {
         m_arrEntries.Clear();
         why = "not enough memory to hold it";
@@ -108,6 +109,10 @@ bool CKavrelDoc::OnOpenDocument(const std::string& path, std::string& error) {
         error = "\"" + path + "\" is not a catalogue that can be opened: " + why;
         return false;
     }
+    m_discRecords = std::move(extension.discs);
+    if (!extension.problem.empty())
+        m_strOpenWarning =
+            "The dates and disc details in \"" + path + "\" could not be read and were left out.";
     SetPathName(path);
     SetModifiedFlag(false);
     return true;
@@ -117,7 +122,8 @@ bool CKavrelDoc::OnSaveDocument(const std::string& path, std::string& error) {
     AtomicFile file(path);
     const bool saved =
         file.Open() &&
-        cdi::WriteTo(m_arrEntries, [&file](std::string_view chunk) { return file.Write(chunk); }) &&
+        cdi::WriteTo(
+            m_arrEntries, [&file](std::string_view chunk) { return file.Write(chunk); }, &m_discRecords) &&
         file.Commit();
     if (!saved) {
         error = "Cannot save \"" + path + "\": " + file.Error();
@@ -131,6 +137,8 @@ bool CKavrelDoc::OnSaveDocument(const std::string& path, std::string& error) {
 void CKavrelDoc::DeleteContents() {
     m_folderIndexes.Clear();
     m_arrEntries.Clear();
+    m_discRecords.Clear();
+    m_strOpenWarning.clear();
 }
 
 void CKavrelDoc::ReportOutOfMemory() {

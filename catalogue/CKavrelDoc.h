@@ -9,6 +9,7 @@
 
 #include "catalogue/CCDContent.h"
 #include "catalogue/Disc.h"
+#include "catalogue/DiscRecord.h"
 #include "catalogue/EntryStore.h"
 #include "catalogue/FolderIndexCache.h"
 #include "catalogue/Hints.h"
@@ -77,6 +78,14 @@ public:
         return m_folderIndexes.Get(m_arrEntries, disc);
     }
 
+    // --- What the catalogue knows of its discs beyond their entries ---
+    const catalogue::DiscRecords& DiscRecords() const { return m_discRecords; }
+    catalogue::DiscRecords& EditDiscRecords() { return m_discRecords; }
+    // The record of `disc`; null when it has none.
+    const catalogue::DiscRecord* RecordOf(const catalogue::Disc& disc) const {
+        return disc.entries ? m_discRecords.Find(disc.first) : nullptr;
+    }
+
     // Fills m_strDrives from slot 0 with the optical drive roots (at most ten); true when any was found.
     bool FindCdDrives();
 
@@ -88,14 +97,19 @@ public:
     // Opens a ".cdi" file. On failure the catalogue is left empty and untitled when the file was read
     // and proved bad, or untouched when it could not be opened; `error` says why, naming the file.
     bool OnOpenDocument(const std::string& path, std::string& error);
+    // What the last successful open could not read and left out, naming the file (a damaged block of dates
+    // and disc details); empty when it read everything.
+    const std::string& OpenWarning() const { return m_strOpenWarning; }
     // Saves atomically (temporary file beside the target, flushed, renamed over it). On failure the old
     // file is intact, the document stays modified, and `error` says why.
     bool OnSaveDocument(const std::string& path, std::string& error);
-    // Empties the entry array; exchange fields and the drive list are left alone.
+    // Empties the entry array and the disc records; exchange fields and the drive list are left alone.
     void DeleteContents() override;
 
 private:
     EntryStore m_arrEntries;
+    catalogue::DiscRecords m_discRecords;
+    std::string m_strOpenWarning;
     // Every member that hands out entries to change, or changes them, clears it.
     mutable catalogue::FolderIndexCache m_folderIndexes;
     IMessages* m_pMessages = nullptr;

@@ -1,13 +1,20 @@
 #include "catalogue/CdiFormat.h"
 
+// The hash states live on the stack rather than the heap.
+#define XXH_STATIC_LINKING_ONLY
+#include <xxhash.h>
+
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 
 #include "catalogue/Ascii.h"
+#include "catalogue/CdiBlock.h"
 #include "catalogue/DisplayText.h"
 #include "catalogue/Utf8.h"
+#include "platform/Tuning.h"
 
 namespace {
 
@@ -103,6 +110,17 @@ public:
         m_pos += 4;
         return true;
     }
+    // Has at least `n` bytes held from the current one on; false when the file ends (or fails) first.
+    bool Hold(std::size_t n) { return Have(n); }
+    // Hashes every byte passed from here on into `state` (none when null), after hashing the bytes passed
+    // so far into the state it had.
+    void HashInto(XXH3_state_t* state) {
+        Flush();
+        m_hash = state;
+        m_hashedOffset = Offset();
+    }
+    // Hashes the bytes passed so far into the state of HashInto.
+    void Flush() { HashUpTo(Offset()); }
     // The bytes held from the current one on: all of them lie inside the file.
     const char* Pos() const { return m_pos; }
     const char* End() const { return m_end; }
@@ -119,6 +137,12 @@ private:
     std::uint32_t Byte(std::size_t k) const { return static_cast<unsigned char>(m_pos[k]); }
     bool Have(std::size_t n) { return static_cast<std::size_t>(m_end - m_pos) >= n || Refill(n); }
     bool Refill(std::size_t n);
+    // Bytes leave the buffer at a refill: every byte is hashed before that, once.
+    void HashUpTo(std::uint64_t offset) {
+        if (m_hash == nullptr || offset <= m_hashedOffset) return;
+        XXH3_64bits_update(m_hash, m_start + (m_hashedOffset - m_startOffset), offset - m_hashedOffset);
+        m_hashedOffset = offset;
+    }
 
     const cdi::ChunkSource* m_source = nullptr;
     std::size_t m_chunk = 0;
@@ -132,11 +156,14 @@ private:
     std::uint64_t m_total = 0;  // the file's size: nothing past it is read
     std::uint64_t m_read = 0;   // bytes taken from the source so far
     std::string m_readError;
+    XXH3_state_t* m_hash = nullptr;
+    std::uint64_t m_hashedOffset = 0;  // the bytes before it went into m_hash
 };
 
 bool StreamBytes::Refill(std::size_t n) {
     const std::size_t missing = n - static_cast<std::size_t>(m_end - m_pos);
     if (m_source == nullptr || missing > m_total - m_read) return false;
+    HashUpTo(m_startOffset + static_cast<std::size_t>(m_mark - m_start));  // the bytes before the mark go
     const std::size_t kept = static_cast<std::size_t>(m_end - m_mark);
     const std::size_t needed = static_cast<std::size_t>(m_pos - m_mark) + n;
     char* buffer = m_buffer.get();
@@ -181,9 +208,7 @@ public:
         if (count16 == 0xFFFF && !m_in.Get32(count)) return Fail("the file ends inside the entry count");
         if (static_cast<std::uint64_t>(count) * kMinEntryBytes > m_in.Remaining())
             return Fail("the entry count (" + std::to_string(count) + ") is larger than the file can hold");
-        // Every name and size text lies in the rest of the file (texts stored as UTF-16 may grow a little
-        // on the way to UTF-8; what does not fit goes elsewhere).
-        m_entries.BeginBulkAppend(count, static_cast<std::size_t>(m_in.Remaining()));
+        m_entries.Reserve(m_entries.Size() + count);
         for (std::uint32_t i = 0; i < count; ++i) {
             if (!ReadHeldEntry() && (!ReadObjectTag(i) || !ReadEntry(i))) return false;
         }
@@ -367,13 +392,182 @@ void WriteInterned(EncodedText& last, EntryStore::TextId id, std::string_view te
     out.append(last.bytes);
 }
 
-bool Load(StreamBytes& in, EntryStore& entries, std::string& error) {
+// Reads the extension block after the entries, when there is one, checking all of it before any of it
+// counts: the entries' times are written straight into the store (so that a large catalogue's block is
+// never held twice) and taken back out when a later check fails.
+class BlockReader {
+public:
+    BlockReader(StreamBytes& in, EntryStore& entries, cdi::Extension& extension)
+        : m_in(in), m_entries(entries), m_extension(extension) {}
+
+    // `entryHash` has hashed every byte of the entries.
+    void Run(XXH3_state_t& entryHash) {
+        namespace block = cdi::block;
+        m_in.Mark();
+        if (m_in.Remaining() < block::kMagic.size() || !m_in.Hold(block::kMagic.size()) ||
+            std::string_view(m_in.Pos(), block::kMagic.size()) != block::kMagic) {
+            // Bytes that are no block are left alone, as other programs' readers leave them.
+            if (!m_in.ReadError().empty())
+                Problem("the bytes after the entries cannot be read: " + m_in.ReadError());
+            return;
+        }
+        m_in.Flush();
+        const std::uint64_t entriesHash = XXH3_64bits_digest(&entryHash);
+        XXH3_state_t state;
+        XXH3_64bits_reset(&state);
+        m_in.HashInto(&state);
+        const std::uint64_t start = m_in.Offset();
+        if (m_in.Remaining() < block::kHeaderBytes + block::kChecksumBytes || !m_in.Hold(block::kHeaderBytes))
+            return Problem("the block is cut off");
+        const block::Header header = block::GetHeader(m_in.Pos());
+        m_in.Advance(block::kHeaderBytes);
+        if (header.version != block::kVersion)
+            return Problem("its version " + std::to_string(header.version) + " is not known here");
+        if (header.length < block::kHeaderBytes + block::kChecksumBytes ||
+            header.length - block::kHeaderBytes > m_in.Remaining())
+            return Problem("the block is cut off");
+        if (header.entries != m_entries.Size() || header.entryHash != entriesHash)
+            return Problem("it was written for other entries");
+        const std::uint64_t sectionsEnd = start + header.length - block::kChecksumBytes;
+        catalogue::DiscRecords discs;
+        bool timesRead = false, discsRead = false;
+        while (m_in.Offset() < sectionsEnd) {
+            m_in.Mark();
+            if (sectionsEnd - m_in.Offset() < block::kSectionHeadBytes ||
+                !m_in.Hold(block::kSectionHeadBytes))
+                return Problem("a section is cut off");
+            const block::SectionHead head = block::GetSectionHead(m_in.Pos());
+            m_in.Advance(block::kSectionHeadBytes);
+            if (head.length > sectionsEnd - m_in.Offset()) return Problem("a section runs past the block");
+            bool read = true;
+            if (head.kind == block::kEntryTimes) {
+                read = !timesRead && head.length == std::uint64_t{8} * m_entries.Size() && ReadTimes();
+                timesRead = true;
+            } else if (head.kind == block::kDiscs) {
+                read = !discsRead && ReadDiscs(head.length, discs);
+                discsRead = true;
+            } else {
+                read = Skip(head.length);  // a kind of a later version
+            }
+            if (!read) return Problem(m_problem.empty() ? "a section is damaged" : m_problem);
+        }
+        m_in.Mark();
+        m_in.HashInto(nullptr);
+        if (!m_in.Hold(block::kChecksumBytes)) return Problem("the block is cut off");
+        const std::uint64_t stored = block::Get64(m_in.Pos());
+        m_in.Advance(block::kChecksumBytes);
+        if (stored != XXH3_64bits_digest(&state)) return Problem("its checksum does not match its bytes");
+        if (!timesRead) m_entries.ClearDates();
+        m_extension.discs = std::move(discs);
+    }
+
+private:
+    bool ReadTimes() {
+        // A count at a time, so that only a chunk of the file is held while the times go into the store.
+        constexpr std::size_t kTimesAtOnce = cdi::kReadChunk / 8;
+        const std::span<std::int64_t> times = m_entries.AllDates();
+        for (std::size_t i = 0; i < times.size();) {
+            const std::size_t count = std::min(kTimesAtOnce, times.size() - i);
+            m_in.Mark();
+            if (!m_in.Hold(count * 8)) return false;
+            if constexpr (std::endian::native == std::endian::little) {
+                std::memcpy(times.data() + i, m_in.Pos(), count * 8);
+            } else {
+                for (std::size_t k = 0; k < count; ++k)
+                    times[i + k] = static_cast<std::int64_t>(cdi::block::Get64(m_in.Pos() + 8 * k));
+            }
+            m_in.Advance(count * 8);
+            i += count;
+        }
+        return true;
+    }
+
+    bool ReadDiscs(std::uint64_t length, catalogue::DiscRecords& discs) {
+        // The length lies inside the block, and the block inside the file: holding it is bounded by both.
+        m_in.Mark();
+        if (!m_in.Hold(static_cast<std::size_t>(length))) return false;
+        const std::string_view payload(m_in.Pos(), static_cast<std::size_t>(length));
+        m_in.Advance(payload.size());
+        return cdi::block::DecodeDiscs(payload, discs, m_problem);
+    }
+
+    bool Skip(std::uint64_t length) {
+        while (length > 0) {
+            const std::size_t step =
+                static_cast<std::size_t>(std::min<std::uint64_t>(length, cdi::kReadChunk));
+            m_in.Mark();
+            if (!m_in.Hold(step)) return false;
+            m_in.Advance(step);
+            length -= step;
+        }
+        return true;
+    }
+
+    void Problem(std::string what) {
+        m_entries.ClearDates();
+        m_extension.discs.Clear();
+        if (!m_in.ReadError().empty()) what = "it cannot be read: " + m_in.ReadError();
+        m_extension.problem = std::move(what);
+    }
+
+    StreamBytes& m_in;
+    EntryStore& m_entries;
+    cdi::Extension& m_extension;
+    std::string m_problem;
+};
+
+bool Load(StreamBytes& in, EntryStore& entries, std::string& error, cdi::Extension* extension) {
+    XXH3_state_t entryHash;
+    if (extension) {
+        *extension = {};
+        XXH3_64bits_reset(&entryHash);
+        in.HashInto(&entryHash);
+    }
     Loader loader(in, entries, error);
-    const bool loaded = loader.Run();
-    entries.EndBulkAppend();
-    if (loaded) return true;
-    entries.Clear();
+    if (!loader.Run()) {
+        entries.Clear();
+        return false;
+    }
+    if (extension) BlockReader(in, entries, *extension).Run(entryHash);
+    return true;
+}
+
+// Whether any entry has a known time: a store whose dated entries were all deleted writes no times.
+bool AnyKnownTime(const EntryStore& entries) {
+    if (!entries.HasDates()) return false;
+    for (std::size_t i = 0; i < entries.Size(); ++i)
+        if (entries.Modified(i) != EntryStore::kUnknownTime) return true;
     return false;
+}
+
+// Writes the extension block for entries whose bytes `entryHash` hashed, through `emit` (which hashes what
+// it is given into `state` when asked).
+template <typename Emit>
+bool WriteBlock(const EntryStore& entries, const catalogue::DiscRecords* discs, std::uint64_t entryHash,
+                std::string& buffer, Emit&& emit) {
+    namespace block = cdi::block;
+    const bool times = AnyKnownTime(entries);
+    const std::string discBytes = discs && !discs->Empty() ? block::EncodeDiscs(*discs) : std::string();
+    const std::uint64_t n = entries.Size();
+    block::Header header;
+    header.entries = static_cast<std::uint32_t>(n);
+    header.entryHash = entryHash;
+    header.length = block::kHeaderBytes + block::kChecksumBytes +
+                    (times ? block::kSectionHeadBytes + 8 * n : 0) +
+                    (discBytes.empty() ? 0 : block::kSectionHeadBytes + discBytes.size());
+    block::PutHeader(header, buffer);
+    if (times) {
+        block::PutSectionHead({block::kEntryTimes, 0, 8 * n}, buffer);
+        for (std::size_t i = 0; i < n; ++i) {
+            block::Put64(static_cast<std::uint64_t>(entries.Modified(i)), buffer);
+            if (buffer.size() >= tuning::kSaveChunk && !emit(buffer)) return false;
+        }
+    }
+    if (!discBytes.empty()) {
+        block::PutSectionHead({block::kDiscs, 0, discBytes.size()}, buffer);
+        buffer += discBytes;
+    }
+    return emit(buffer);
 }
 
 }  // namespace
@@ -399,15 +593,29 @@ void WriteText(std::string_view text, std::string& out) {
     out.append(text);
 }
 
-void Write(const EntryStore& entries, std::string& out) {
-    WriteTo(entries, [&out](std::string_view chunk) {
-        out.append(chunk);
-        return true;
-    });
+void Write(const EntryStore& entries, std::string& out, const catalogue::DiscRecords* discs) {
+    WriteTo(
+        entries,
+        [&out](std::string_view chunk) {
+            out.append(chunk);
+            return true;
+        },
+        discs);
 }
 
-bool WriteTo(const EntryStore& entries, const std::function<bool(std::string_view)>& sink) {
-    constexpr std::size_t kChunk = 1 << 20;
+bool WriteTo(const EntryStore& entries, const std::function<bool(std::string_view)>& sink,
+             const catalogue::DiscRecords* discs) {
+    constexpr std::size_t kChunk = tuning::kSaveChunk;
+    const bool withBlock = AnyKnownTime(entries) || (discs && !discs->Empty());
+    XXH3_state_t state;
+    XXH3_64bits_reset(&state);
+    // Every byte before the checksum is hashed, first for the entries, then for the block.
+    const auto emit = [&](std::string& bytes) {
+        if (withBlock) XXH3_64bits_update(&state, bytes.data(), bytes.size());
+        const bool written = sink(bytes);
+        bytes.clear();
+        return written;
+    };
     std::string buffer;
     buffer.reserve(kChunk + 4096);
     const std::size_t n = entries.Size();
@@ -432,29 +640,34 @@ bool WriteTo(const EntryStore& entries, const std::function<bool(std::string_vie
         WriteInterned(kind, entries.KindId(i), entries.Kind(i), buffer);
         WriteInterned(path, entries.PathId(i), entries.Path(i), buffer);
         WriteText(entries.SizeText(i), buffer);
-        if (buffer.size() >= kChunk) {
-            if (!sink(buffer)) return false;
-            buffer.clear();
-        }
+        if (buffer.size() >= kChunk && !emit(buffer)) return false;
     }
+    if (!emit(buffer)) return false;
+    if (!withBlock) return true;
+    const std::uint64_t entryHash = XXH3_64bits_digest(&state);
+    XXH3_64bits_reset(&state);
+    if (!WriteBlock(entries, discs, entryHash, buffer, emit)) return false;
+    cdi::block::Put64(XXH3_64bits_digest(&state), buffer);
     return sink(buffer);
 }
 
-bool Read(std::span<const char> bytes, EntryStore& entries, std::string& error) {
+bool Read(std::span<const char> bytes, EntryStore& entries, std::string& error, Extension* extension) {
     entries.Clear();
     error.clear();
+    if (extension) *extension = {};
     if (bytes.empty()) return true;  // a zero-length file is an empty catalogue
     StreamBytes in(bytes);
-    return Load(in, entries, error);
+    return Load(in, entries, error, extension);
 }
 
 bool ReadChunks(std::uint64_t size, const ChunkSource& source, EntryStore& entries, std::string& error,
-                std::size_t chunkBytes) {
+                std::size_t chunkBytes, Extension* extension) {
     entries.Clear();
     error.clear();
+    if (extension) *extension = {};
     if (size == 0) return true;
     StreamBytes in(size, source, chunkBytes);
-    return Load(in, entries, error);
+    return Load(in, entries, error, extension);
 }
 
 }  // namespace cdi

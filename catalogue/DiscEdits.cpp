@@ -14,8 +14,10 @@ std::size_t DeleteDisc(CKavrelDoc& doc, const Disc& disc) {
         entries.SetPath(i, {});
         entries.SetLabel(i, {});
         entries.SetSize(i, {});
+        entries.SetModified(i, EntryStore::kUnknownTime);
         ++blanked;
     }
+    if (blanked) doc.EditDiscRecords().Erase(disc.first);
     if (entries.Size() > 0) doc.SetModifiedFlag(true);
     return blanked;
 }

@@ -5,15 +5,7 @@
 #include <new>
 #include <string>
 
-#include "catalogue/BulkPrefaulter.h"
-
 namespace {
-// A bulk append smaller than this fills its memory on first touch: a helper thread and its pages taken
-// ahead would cost more than they save.
-constexpr std::size_t kPrefaultFrom = std::size_t{64} << 20;
-// How many appends go by between two reports to the helper.
-constexpr std::size_t kFeedEvery = 1024;
-
 void CopyIn(char* at, std::string_view text) {
     if (!text.empty()) std::memcpy(at, text.data(), text.size());
 }
@@ -23,66 +15,15 @@ EntryStore::EntryStore() {
     Clear();
 }
 
-EntryStore::~EntryStore() = default;
-EntryStore::EntryStore(EntryStore&&) noexcept = default;
-EntryStore& EntryStore::operator=(EntryStore&&) noexcept = default;
-
 void EntryStore::Clear() {
-    m_prefaulter.reset();
     m_rows = {};
+    m_modified = {};
     m_names.Clear();
     m_texts.Clear();
 }
 
 void EntryStore::Reserve(std::size_t rows) {
-    EndBulkAppend();  // the rows may move, and the helper must not follow the old ones
     m_rows.reserve(rows);
-}
-
-void EntryStore::BeginBulkAppend(std::size_t rows, std::size_t textBytes) {
-    EndBulkAppend();
-    if (rows <= m_rows.max_size() - m_rows.size()) m_rows.reserve(m_rows.size() + rows);
-    const std::size_t rowBytes = (m_rows.capacity() - m_rows.size()) * sizeof(Row);
-    if (!bulk::CanTakePages() || rowBytes < bulk::kHugeBlock || rowBytes + textBytes < kPrefaultFrom) return;
-    try {
-        // One block for all the names, so that the helper can follow it: only what the appends reach, or
-        // the helper takes ahead of them, ever becomes memory.
-        m_bulkText = m_names.Reserve(textBytes);
-        m_bulkTextBytes = textBytes;
-        m_bulkFirstRow = m_rows.size();
-        m_prefaulter = std::make_unique<BulkPrefaulter>(std::vector<BulkPrefaulter::Region>{
-            {reinterpret_cast<char*>(m_rows.data() + m_rows.size()), rowBytes}, {m_bulkText, textBytes}});
-    } catch (const std::bad_alloc&) {
-        // Taking pages ahead only makes the appends faster: without room for it they go on as ever.
-    }
-}
-
-void EntryStore::EndBulkAppend() {
-    if (!m_prefaulter) return;
-    m_prefaulter->Stop();
-    const auto giveBack = [](char* begin, std::size_t filled, std::size_t taken) {
-        if (taken > filled) bulk::GiveBackPages(begin + filled, taken - filled);
-    };
-    const std::size_t rowsFilled = (std::max(m_rows.size(), m_bulkFirstRow) - m_bulkFirstRow) * sizeof(Row);
-    giveBack(reinterpret_cast<char*>(m_rows.data() + m_bulkFirstRow), rowsFilled, m_prefaulter->Taken(0));
-    giveBack(m_bulkText, BulkTextFilled(), m_prefaulter->Taken(1));
-    m_prefaulter.reset();
-}
-
-void EntryStore::FeedPrefaulter() {
-    // The rows are about to move to a larger block: the helper must let go of the old one first.
-    if (m_rows.size() == m_rows.capacity()) return EndBulkAppend();
-    const std::size_t appended = m_rows.size() - std::min(m_rows.size(), m_bulkFirstRow);
-    if (appended % kFeedEvery != 0) return;
-    m_prefaulter->Filled(0, appended * sizeof(Row));
-    m_prefaulter->Filled(1, BulkTextFilled());
-}
-
-std::size_t EntryStore::BulkTextFilled() const {
-    // Once the names outgrow the reserved block they go on in another: the block then counts as full.
-    const auto cursor = reinterpret_cast<std::uintptr_t>(m_names.Cursor());
-    const auto begin = reinterpret_cast<std::uintptr_t>(m_bulkText);
-    return cursor >= begin && cursor - begin <= m_bulkTextBytes ? cursor - begin : m_bulkTextBytes;
 }
 
 std::size_t EntryStore::Append(std::string_view label, std::string_view name, std::string_view kind,
@@ -96,14 +37,34 @@ std::size_t EntryStore::Append(std::string_view label, std::string_view name, st
             0,
             0};
     StoreNameAndSize(row, name, size);
-    if (m_prefaulter) [[unlikely]]
-        FeedPrefaulter();
     m_rows.push_back(row);
+    if (!m_modified.empty()) [[unlikely]] {
+        try {
+            m_modified.push_back(kUnknownTime);
+        } catch (...) {
+            m_rows.pop_back();  // a row without its time would shift every time after it
+            throw;
+        }
+    }
     return m_rows.size() - 1;
 }
 
 void EntryStore::Truncate(std::size_t rows) {
     if (rows < m_rows.size()) m_rows.resize(rows);
+    if (rows < m_modified.size()) m_modified.resize(rows);
+}
+
+void EntryStore::SetModified(std::size_t i, std::int64_t time) {
+    if (m_modified.empty()) {
+        if (time == kUnknownTime) return;
+        m_modified.assign(m_rows.size(), kUnknownTime);
+    }
+    m_modified[i] = time;
+}
+
+std::span<std::int64_t> EntryStore::AllDates() {
+    m_modified.assign(m_rows.size(), kUnknownTime);
+    return m_modified;
 }
 
 bool EntryStore::IsDeleted(std::size_t i) const {
@@ -137,5 +98,6 @@ void EntryStore::SetSize(std::size_t i, std::string_view text) {
 }
 
 std::size_t EntryStore::MemoryBytes() const {
-    return m_rows.capacity() * sizeof(Row) + m_names.BytesHeld() + m_texts.MemoryBytes();
+    return m_rows.capacity() * sizeof(Row) + m_modified.capacity() * sizeof(std::int64_t) +
+           m_names.BytesHeld() + m_texts.MemoryBytes();
 }

@@ -1,17 +1,17 @@
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
 #include "catalogue/BulkAllocator.h"
 #include "catalogue/TextArena.h"
 #include "catalogue/TextTable.h"
-
-class BulkPrefaulter;
 
 // Compact column storage for catalogue entries, built for millions of rows.
 // Labels, kinds and paths repeat massively and are interned once (TextTable); a name and its size text,
@@ -22,25 +22,17 @@ public:
     using TextId = TextTable::TextId;  // 0 is always the empty text
 
     EntryStore();
-    // Stops a bulk append's helper before the memory it follows is freed.
-    ~EntryStore();
     // Takes over the entries; the store moved from holds nothing usable until Clear().
-    EntryStore(EntryStore&&) noexcept;
+    EntryStore(EntryStore&&) noexcept = default;
     // Takes over the entries of `other`, dropping its own; `other` holds nothing usable until Clear().
-    EntryStore& operator=(EntryStore&&) noexcept;
+    EntryStore& operator=(EntryStore&&) noexcept = default;
 
     std::size_t Size() const { return m_rows.size(); }
     // Room for `rows` entries in all, so that appends up to that many never move the rows.
     void Reserve(std::size_t rows);
     void Clear();
-    // Prepares for appending `rows` entries whose names and size texts take about `textBytes` at most:
-    // room for both is taken at once, and for a large load a helper thread takes the memory's pages from
-    // the system a little ahead of the appends. Ends with EndBulkAppend, Clear or a growth past `rows`.
-    void BeginBulkAppend(std::size_t rows, std::size_t textBytes);
-    // Stops the helper of BeginBulkAppend and gives back the pages it took ahead that no entry reached.
-    void EndBulkAppend();
 
-    // Appends one entry; returns its index.
+    // Appends one entry, its modification time unknown; returns its index.
     std::size_t Append(std::string_view label, std::string_view name, std::string_view kind,
                        std::string_view path, std::string_view size);
     // Cuts the store back to `rows` entries (used to roll back a cancelled walk).
@@ -75,6 +67,21 @@ public:
     void SetPath(std::size_t i, std::string_view text) { m_rows[i].path = m_texts.Intern(text); }
     void SetSize(std::size_t i, std::string_view text);
 
+    // When an entry's file was last changed, in seconds since 1970-01-01 UTC; kUnknownTime when not known
+    // (catalogues written before dates were kept, deleted entries). Kept beside the rows, not in them:
+    // a catalogue without dates spends no memory on them.
+    static constexpr std::int64_t kUnknownTime = INT64_MIN;
+    std::int64_t Modified(std::size_t i) const {
+        return i < m_modified.size() ? m_modified[i] : kUnknownTime;
+    }
+    void SetModified(std::size_t i, std::int64_t time);
+    // True when some entry has a known modification time.
+    bool HasDates() const { return !m_modified.empty(); }
+    // Forgets every modification time.
+    void ClearDates() { m_modified = {}; }
+    // The times of all rows, for the reader to fill in one pass: sized to Size(), all unknown.
+    std::span<std::int64_t> AllDates();
+
     // The id of an interned text, or nullopt-like kNoId when no entry ever used it.
     static constexpr TextId kNoId = TextTable::kNoId;
     TextId FindText(std::string_view text) const { return m_texts.Find(text); }
@@ -106,18 +113,10 @@ private:
         return lengths;
     }
     void StoreNameAndSize(Row& row, std::string_view name, std::string_view size);
-    // Tells the helper of BeginBulkAppend how far the appends have come.
-    void FeedPrefaulter();
-    // How much of the names block of BeginBulkAppend is filled.
-    std::size_t BulkTextFilled() const;
 
     std::vector<Row, BulkAllocator<Row>> m_rows;
     TextArena m_names;  // names and size texts
     TextTable m_texts;  // labels, kinds and paths
-    // While a bulk append runs: its helper (last, so that it stops before the memory it follows is freed),
-    // the row it began at and the arena room it reserved.
-    std::size_t m_bulkFirstRow = 0;
-    char* m_bulkText = nullptr;
-    std::size_t m_bulkTextBytes = 0;
-    std::unique_ptr<BulkPrefaulter> m_prefaulter;
+    // One time per row once any row has a known one; empty before.
+    std::vector<std::int64_t, BulkAllocator<std::int64_t>> m_modified;
 };

@@ -1,13 +1,13 @@
 #include "catalogue/FolderIndexCache.h"
 
 #include "catalogue/Disc.h"
+#include "platform/Tuning.h"
 
 namespace catalogue {
 
 namespace {
-// A person browses a handful of discs at a time; past this many the kept indexes start afresh, so that
-// browsing disc after disc of a huge catalogue does not hold an index of every one.
-constexpr std::size_t kMaxKept = 16;
+// Past this many the kept indexes start afresh.
+constexpr std::size_t kMaxKept = tuning::kFolderIndexesKept;
 }  // namespace
 
 std::shared_ptr<const FolderIndex> FolderIndexCache::Get(const EntryStore& store, const Disc& disc) {

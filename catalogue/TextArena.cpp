@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/Tuning.h"
+
 namespace {
-// Blocks start small, so a tiny catalogue costs little, and double up to the size that huge pages back.
-constexpr std::size_t kFirstBlockSize = 4 * 1024;
-constexpr std::size_t kLargestBlockSize = bulk::kHugeBlock;
+constexpr std::size_t kFirstBlockSize = tuning::kFirstTextBlock;
+constexpr std::size_t kLargestBlockSize = tuning::kLargestTextBlock;
 }  // namespace
 
 void TextArena::AddBlock(std::size_t bytes) {
@@ -33,15 +34,6 @@ std::string_view TextArena::Store(std::string_view text) {
     char* at = Claim(text.size());
     if (at) std::memcpy(at, text.data(), text.size());
     return {at, text.size()};
-}
-
-char* TextArena::Reserve(std::size_t bytes) {
-    if (m_blocks.empty() || m_capacity - m_used < bytes) AddBlock(std::max(bytes, kFirstBlockSize));
-    return m_blocks.back().get() + m_used;
-}
-
-const char* TextArena::Cursor() const {
-    return m_blocks.empty() ? nullptr : m_blocks.back().get() + m_used;
 }
 
 void TextArena::Clear() {

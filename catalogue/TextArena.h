@@ -14,10 +14,6 @@ public:
     char* Claim(std::size_t bytes);
     // A stored copy of `text`.
     std::string_view Store(std::string_view text);
-    // Makes the next `bytes` bytes of claims land one after another in one block; returns where they begin.
-    char* Reserve(std::size_t bytes);
-    // Where the next claim begins when it fits in the last block.
-    const char* Cursor() const;
     // Frees every block; every view into the arena ends with it.
     void Clear();
     // Bytes the blocks hold up to the last claim: pages past it in the last block are not counted, since

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "platform/ImageVolume.h"
+#include "platform/Tuning.h"
 
 namespace platform {
 
@@ -38,7 +39,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kKept = 4;
+    static constexpr std::size_t kKept = tuning::kImagesKept;
     struct Kept {
         std::string path;
         ImageStamp stamp;

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "platform/JolietMends.h"
+#include "platform/Tuning.h"
 
 #ifdef __linux__
 #include <locale.h>
@@ -20,9 +21,7 @@
 
 namespace platform {
 
-// libarchive keeps up to this much of the file in memory and seeks past the rest: file data is skipped,
-// never read, once it lies beyond the directory records that were read ahead.
-constexpr std::size_t kReadBlock = 64 * 1024;
+constexpr std::size_t kReadBlock = tuning::kImageReadBlock;
 
 // The image as libarchive reads it, through callbacks: read in blocks, skipped by seeking, and mended
 // (JolietMends) in the blocks read.

@@ -1,6 +1,7 @@
 #include "scan/CreateImageCommand.h"
 
 #include <algorithm>
+#include <new>
 
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Disc.h"
@@ -52,6 +53,12 @@ std::size_t AppendWalked(CKavrelDoc& doc, const EntryStore& walked) {
         if (!doc.AppendEntry(walked.Label(i), walked.Name(i), walked.Kind(i), walked.Path(i),
                              walked.SizeText(i)))
             return i;
+        if (!walked.HasDates()) continue;
+        try {
+            doc.EditEntries().SetModified(doc.GetEntryCount() - 1, walked.Modified(i));
+        } catch (const std::bad_alloc&) {
+            // The entries matter more than their dates: without room for the times they go on without.
+        }
     }
     return walked.Size();
 }

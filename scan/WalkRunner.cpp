@@ -14,6 +14,7 @@
 #include "catalogue/EntryStore.h"
 #include "docview/DocumentGate.h"
 #include "docview/Messages.h"
+#include "platform/Tuning.h"
 #include "res/Texts.h"
 #include "scan/CCreateImageDlg.h"
 #include "scan/CImageLabelsDlg.h"
@@ -36,7 +37,7 @@ struct WalkRunner::Progress {
 
 namespace {
 constexpr const char* kStopWalkQuestion = "Stop cataloguing the disc?";
-constexpr int kProgressPollMs = 100;
+constexpr int kProgressPollMs = tuning::kProgressPollMs;
 constexpr int kProgressTextWidth = 480;
 
 // A count as people read it where they are: "615,378" or "615.378".

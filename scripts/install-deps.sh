@@ -4,7 +4,7 @@
 #   scripts/install-deps.sh [--tests] [more packages...]
 set -euo pipefail
 packages=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins libmount-dev
-          libarchive-dev libblkid-dev
+          libarchive-dev libblkid-dev libxxhash-dev
           ccache fonts-dejavu-core)
 if [ "${1:-}" = "--tests" ]; then
   shift

@@ -7,6 +7,7 @@
 #include "catalogue/Disc.h"
 #include "catalogue/FolderRows.h"
 #include "catalogue/FormatSize.h"
+#include "platform/Tuning.h"
 #include "search/CaseFold.h"
 
 namespace search {
@@ -31,9 +32,8 @@ struct Named {
     std::uint32_t disc;
 };
 
-// Names are read in size order, from all over the catalogue: asking for one well ahead of its turn lets the
-// memory fetch it meanwhile.
-constexpr std::ptrdiff_t kAhead = 8;
+// Names are read in size order, from all over the catalogue.
+constexpr std::ptrdiff_t kAhead = tuning::kPrefetchAhead;
 
 void Prefetch([[maybe_unused]] const char* bytes) {
 #if defined(__GNUC__)

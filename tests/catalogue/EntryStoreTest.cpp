@@ -197,28 +197,21 @@ TEST(EntryStore, PackedRowsGiveWhatAPlainTableHolds) {
     ExpectSameTexts(store, model, "truncated");
 }
 
-// A bulk append large enough for the page-taking helper must store exactly what plain appends store,
-// also when more entries come than were announced and the rows move.
-TEST(EntryStore, ABulkAppendStoresWhatPlainAppendsStore) {
-    std::mt19937 random(4242);
-    std::vector<Texts> model;
-    for (int i = 0; i < 300000; ++i) {
-        model.push_back({"Disc " + std::to_string(i / 20000), "name " + std::to_string(random() % 100000),
-                         i % 9 ? "file " : "folder ", "\\dir " + std::to_string(i / 40) + "\\",
-                         std::to_string(random() % 9999)});
-    }
-    model[1000][1] = std::string(0x10000, 'L');
-    EntryStore plain;
-    for (const Texts& t : model) plain.Append(t[0], t[1], t[2], t[3], t[4]);
-    ExpectSameTexts(plain, model, "plain");
-
-    for (const std::size_t announced : {model.size(), model.size() / 2}) {
-        EntryStore bulk;
-        bulk.BeginBulkAppend(announced, std::size_t{96} << 20);
-        for (const Texts& t : model) bulk.Append(t[0], t[1], t[2], t[3], t[4]);
-        bulk.EndBulkAppend();
-        ExpectSameTexts(bulk, model, "bulk, " + std::to_string(announced) + " announced");
-        EXPECT_LT(bulk.MemoryBytes(), plain.MemoryBytes() + (std::size_t{4} << 20))
-            << "a bulk append holds about what plain appends hold, not the room it announced";
-    }
+// Times stay with their rows: a store that learns its first time late, grows, and is cut back.
+TEST(EntryStore, TimesStayWithTheirRowsAsTheStoreGrowsAndShrinks) {
+    EntryStore store;
+    for (int i = 0; i < 3; ++i) store.Append("A", "n" + std::to_string(i), "File", "\\", "1");
+    EXPECT_FALSE(store.HasDates());
+    store.SetModified(1, EntryStore::kUnknownTime);  // an unknown time costs nothing
+    EXPECT_FALSE(store.HasDates());
+    store.SetModified(2, 1700000000);
+    store.Append("A", "n3", "File", "\\", "1");
+    store.SetModified(3, -5);  // before 1970 is a time too
+    const std::int64_t u = EntryStore::kUnknownTime;
+    const std::vector<std::int64_t> expected{u, u, 1700000000, -5};
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(store.Modified(i), expected[i]) << i;
+    store.Truncate(3);
+    store.Append("A", "n3", "File", "\\", "1");
+    EXPECT_EQ(store.Modified(3), u) << "a row appended after a cut starts unknown";
+    EXPECT_EQ(store.Modified(99), u);
 }

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "catalogue/DiscRecord.h"
+
+// The parts of the extension block after a ".cdi" file's entries that need no stream: its header, its
+// section heads and the disc records. docs/cdi-format.md describes the layout; the reader and writer of the
+// whole file are in CdiFormat.cpp.
+namespace cdi::block {
+
+// Eight bytes no entry can start with (an entry starts with a class tag, 0x8001 or 0xFFFF), with a line
+// break and an end-of-file byte that show a transfer that changed bytes, as PNG's do.
+inline constexpr std::string_view kMagic{"TBRX\r\n\x1A\n", 8};
+inline constexpr std::uint16_t kVersion = 1;
+inline constexpr std::size_t kHeaderBytes = 32;
+inline constexpr std::size_t kSectionHeadBytes = 16;
+inline constexpr std::size_t kChecksumBytes = 8;
+
+enum SectionKind : std::uint32_t {
+    kEntryTimes = 1,  // one signed 64-bit time per entry
+    kDiscs = 2,       // the disc records
+};
+
+struct Header {
+    std::uint16_t version = kVersion;
+    std::uint16_t flags = 0;
+    std::uint32_t entries = 0;    // N, the entries before the block
+    std::uint64_t entryHash = 0;  // XXH3-64 of the file's bytes before the block
+    std::uint64_t length = 0;     // the whole block, magic to checksum
+};
+void PutHeader(const Header& header, std::string& out);
+// Reads a header from kHeaderBytes bytes that start with kMagic.
+Header GetHeader(const char* at);
+
+struct SectionHead {
+    std::uint32_t kind = 0;
+    std::uint32_t flags = 0;
+    std::uint64_t length = 0;  // the bytes after the head
+};
+void PutSectionHead(const SectionHead& head, std::string& out);
+SectionHead GetSectionHead(const char* at);
+
+// The hash the block uses for the entries and for its checksum: XXH3-64 with seed 0.
+std::uint64_t Hash(std::string_view bytes);
+
+void Put64(std::uint64_t v, std::string& out);
+std::uint64_t Get64(const char* at);
+
+// The payload of a kDiscs section.
+std::string EncodeDiscs(const catalogue::DiscRecords& discs);
+// Reads a kDiscs payload into `discs`; false with `problem` set when a count or length runs past it.
+// Fields of kinds not known here are skipped.
+bool DecodeDiscs(std::string_view payload, catalogue::DiscRecords& discs, std::string& problem);
+
+}  // namespace cdi::block
