@@ -33,7 +33,7 @@ done
 generate=$build/bench/generate/bench_generate
 cli=$build/cli/tamberol-cli
 for tool in "$generate" "$cli"; do
-  [ -x "$tool" ] || { echo "missing $tool: build $build first" >&2; exit 1; }
+  [ -x "$tool" ] || { echo "missing $tool: configure $build with -DTAMBEROL_BENCH=ON and build it" >&2; exit 1; }
 done
 work=$(mktemp -d "$dir/tamberol-dupes.XXXXXX")
 trap 'rm -rf "$work"' EXIT

@@ -3,8 +3,10 @@
 // up to five deep, sizes as the walker writes them, and now and then a name beyond ASCII (stored as UTF-16).
 // The same count gives the same file on every machine. With --copies every third disc is a backup of the
 // disc before it (the same files under another label, now and then a name in capitals), so that the
-// duplicates benchmark has copies to find.
-//   bench_generate ENTRIES FILE [--copies]
+// duplicates benchmark has copies to find. With --dates every entry has a modification time and every disc
+// a record (where it was read from, its file system, a location and notes), as a catalogue made by this
+// program has, so that the open and save benchmarks measure the block after the entries too.
+//   bench_generate ENTRIES FILE [--copies] [--dates]
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +16,7 @@
 
 #include "catalogue/CCDContent.h"
 #include "catalogue/CdiFormat.h"
+#include "catalogue/DiscRecord.h"
 #include "catalogue/EntryStore.h"
 #include "catalogue/FormatSize.h"
 
@@ -102,22 +105,54 @@ private:
 
 }  // namespace
 
+// A time for every entry, a few years of them, and a record for every disc.
+void AddDates(EntryStore& store, catalogue::DiscRecords& discs) {
+    std::mt19937 random(20261207);
+    constexpr std::int64_t kFrom = 1'262'304'000;  // 2010-01-01
+    for (std::size_t row = 0; row < store.Size(); ++row) {
+        store.SetModified(row,
+                          kFrom + std::uniform_int_distribution<std::int64_t>(0, 15 * 365 * 86400)(random));
+        if (row == 0 || store.LabelId(row) != store.LabelId(row - 1)) {
+            catalogue::DiscRecord record;
+            record.catalogued = kFrom + 16 * 365 * 86400;
+            record.source = "E:\\";
+            record.volumeLabel = std::string(store.Label(row)).substr(0, 16);
+            record.fileSystem = "iso9660";
+            record.serial = "2024-05-01-10-00-00-" + std::to_string(row % 100);
+            record.capacity = 700'000'000;
+            record.freeBytes = 0;
+            record.location = "Box " + std::to_string(row % 40) + ", shelf " + std::to_string(row % 7);
+            record.notes = "Catalogued for the benchmark";
+            discs.Set(row, record);
+        }
+    }
+}
+
 int main(int argc, char** argv) {
-    const bool copies = argc == 4 && std::string_view(argv[3]) == "--copies";
-    if (argc != 3 && !copies) {
-        std::fprintf(stderr, "usage: bench_generate ENTRIES FILE [--copies]\n");
+    bool copies = false, dates = false;
+    for (int i = 3; i < argc; ++i) {
+        copies = copies || std::string_view(argv[i]) == "--copies";
+        dates = dates || std::string_view(argv[i]) == "--dates";
+    }
+    if (argc < 3 || argc - 3 != int{copies} + int{dates}) {
+        std::fprintf(stderr, "usage: bench_generate ENTRIES FILE [--copies] [--dates]\n");
         return 2;
     }
     const std::size_t entries = std::strtoull(argv[1], nullptr, 10);
     EntryStore store;
     store.Reserve(entries);
     Generator(entries, store, copies).Run();
+    catalogue::DiscRecords discs;
+    if (dates) AddDates(store, discs);
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
     std::size_t bytes = 0;
-    const bool written = cdi::WriteTo(store, [&](std::string_view chunk) {
-        bytes += chunk.size();
-        return static_cast<bool>(out.write(chunk.data(), static_cast<std::streamsize>(chunk.size())));
-    });
+    const bool written = cdi::WriteTo(
+        store,
+        [&](std::string_view chunk) {
+            bytes += chunk.size();
+            return static_cast<bool>(out.write(chunk.data(), static_cast<std::streamsize>(chunk.size())));
+        },
+        &discs);
     if (!written || !out.flush()) {
         std::fprintf(stderr, "bench_generate: cannot write %s\n", argv[2]);
         return 1;
