@@ -94,9 +94,13 @@ bool OpenCatalogue(const std::string& path, CKavrelDoc& doc, bool missingIsEmpty
         return true;
     }
     std::string error;
-    if (doc.OnOpenDocument(path, error)) return true;
-    Fail(error);
-    return false;
+    if (!doc.OnOpenDocument(path, error)) {
+        Fail(error);
+        return false;
+    }
+    // What was left out is told, but the entries themselves were read: the command goes on.
+    if (!doc.OpenWarning().empty()) Warn(doc.OpenWarning());
+    return true;
 }
 
 bool SaveCatalogue(const std::string& path, CKavrelDoc& doc) {
