@@ -309,6 +309,7 @@ TEST_F(CliForms, OutputThatCannotBeWrittenFailsTheCommand) {
         {"discs", m_file},
         {"discs", m_file, "--sizes", "--csv"},
         {"list", m_file, kDisc},
+        {"disc", m_file, kDisc},
         {"find", m_file, "e"},
         {"dupes", m_file},
         {"drives"},
