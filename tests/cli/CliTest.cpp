@@ -314,9 +314,9 @@ TEST(CliUsage, WrongUsageExitsWithTwoAndShowsTheUsage) {
 TEST(CliUsage, HelpListsEveryCommand) {
     CliRun r = RunCli({"--help"});
     EXPECT_EQ(r.exitCode, 0);
-    for (const char* line :
-         {"tamberol-cli dump FILE [--json|--csv]", "tamberol-cli discs FILE [--sizes]",
-          "tamberol-cli list FILE LABEL", "tamberol-cli drives", "tamberol-cli dupes FILE"}) {
+    for (const char* line : {"tamberol-cli dump FILE [--json|--csv]", "tamberol-cli discs FILE [--sizes]",
+                             "tamberol-cli list FILE LABEL", "tamberol-cli drives", "tamberol-cli dupes FILE",
+                             "tamberol-cli disc FILE LABEL [--index N] [--location TEXT] [--notes TEXT]"}) {
         EXPECT_NE(r.out.find(line), std::string::npos) << line;
     }
     r = RunCli({"list", "--help"});
