@@ -65,7 +65,8 @@ void PrintHelp(std::ostream& out) {
         << "Windows-1252 when they are not UTF-8. Listings print one line per record, tab-separated; a text\n"
         << "holding a control character (or beginning with '\"') is printed in double quotes with C escapes\n"
         << "(\\t, \\n, \\\\, ...). With --json: one JSON object a line (a text that is not UTF-8 also as\n"
-        << "KEY_hex, its exact bytes in hex). With --csv: CSV (RFC 4180) with a header row.\n"
+        << "KEY_hex, its exact bytes in hex). With --csv: CSV (RFC 4180) with a header row. Times are ISO\n"
+        << "8601 in UTC (2019-06-01T12:00:00Z); a time or size not known is empty (null in JSON).\n"
         << "Exit codes: 0 done, 1 failed (the reason is on stderr), 2 wrong usage.\n";
 }
 
@@ -94,9 +95,13 @@ bool OpenCatalogue(const std::string& path, CKavrelDoc& doc, bool missingIsEmpty
         return true;
     }
     std::string error;
-    if (doc.OnOpenDocument(path, error)) return true;
-    Fail(error);
-    return false;
+    if (!doc.OnOpenDocument(path, error)) {
+        Fail(error);
+        return false;
+    }
+    // What was left out is told, but the entries themselves were read: the command goes on.
+    if (!doc.OpenWarning().empty()) Warn(doc.OpenWarning());
+    return true;
 }
 
 bool SaveCatalogue(const std::string& path, CKavrelDoc& doc) {

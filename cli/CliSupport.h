@@ -41,7 +41,8 @@ void PrintHelp(std::ostream& out);
 std::optional<int> CheckArguments(const CommandLine& args, std::string_view command, std::size_t minimum,
                                   std::size_t maximum);
 
-// Opens a catalogue file into `doc`; on failure prints why (naming the file) and returns false.
+// Opens a catalogue file into `doc`; on failure prints why (naming the file) and returns false. What the
+// open could read only in part (a damaged block of dates and disc details) is warned of on stderr.
 // With `missingIsEmpty` a file that does not exist yet gives an empty catalogue with that path.
 bool OpenCatalogue(const std::string& path, CKavrelDoc& doc, bool missingIsEmpty = false);
 // Saves `doc` to `path` atomically; on failure prints why and returns false (the old file is intact).

@@ -9,6 +9,7 @@
 #include "cli/CliSupport.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/DiscDetails.h"
 #include "cli/Listing.h"
 
 namespace {
@@ -21,7 +22,8 @@ void WarnIfHeld(std::uint64_t bytes, const std::string& what) {
 }  // namespace
 
 // The discs as the tree lists them, each with the number of its entries: equal labels apart from each other
-// are separate discs, as in the tree. With --sizes also how full each disc is, and a line over all of them.
+// are separate discs, as in the tree, and what the catalogue knows of each (DiscDetails.h). With --sizes also
+// how full each disc is, and a line over all of them.
 int CmdDiscs(int argc, char** argv) {
     const cli::CommandLine args(argc, argv, {"--sizes", "--json", "--csv"});
     if (const auto stop = cli::CheckArguments(args, "discs", 1, 1)) return *stop;
@@ -30,22 +32,24 @@ int CmdDiscs(int argc, char** argv) {
     if (!cli::OpenCatalogue(args.Positional()[0], doc)) return cli::kExitFailed;
     const EntryStore& entries = doc.Entries();
     const std::vector<catalogue::Disc> discs = catalogue::DiscNodes(entries);
+    std::vector<cli::Listing::Value> values;
     if (!args.Has("--sizes")) {
-        cli::Listing listing(cli::FormOf(args), {{"index", false}, {"label"}, {"entries"}});
-        for (const catalogue::Disc& disc : discs)
-            listing.Row({std::uint64_t{disc.first}, entries.Text(disc.label), std::uint64_t{disc.entries}});
+        std::vector<cli::Listing::Column> columns{{"index", false}, {"label"}, {"entries"}};
+        cli::AppendDetailColumns(columns);
+        cli::Listing listing(cli::FormOf(args), std::move(columns));
+        for (const catalogue::Disc& disc : discs) {
+            values = {std::uint64_t{disc.first}, entries.Text(disc.label), std::uint64_t{disc.entries}};
+            cli::AppendDetails(doc.RecordOf(disc), values);
+            listing.Row(values);
+        }
         return cli::kExitOk;
     }
 
     // The line over all discs has no label, which no disc can lack, and says how many discs it adds up.
-    cli::Listing listing(cli::FormOf(args), {{"index", false},
-                                             {"label"},
-                                             {"discs", false},
-                                             {"entries"},
-                                             {"files"},
-                                             {"folders"},
-                                             {"bytes"},
-                                             {"size"}});
+    std::vector<cli::Listing::Column> columns{{"index", false}, {"label"},   {"discs", false}, {"entries"},
+                                              {"files"},        {"folders"}, {"bytes"},        {"size"}};
+    cli::AppendDetailColumns(columns);
+    cli::Listing listing(cli::FormOf(args), std::move(columns));
     catalogue::DiscTotals all;
     std::size_t allEntries = 0;
     for (const catalogue::Disc& disc : discs) {
@@ -56,25 +60,31 @@ int CmdDiscs(int argc, char** argv) {
                       " file size(s) are not numbers and count as 0 bytes");
         }
         WarnIfHeld(totals.bytes, "the sizes of the disc " + cli::Quoted(label));
-        listing.Row({std::uint64_t{disc.first},
-                     label,
-                     {},
-                     std::uint64_t{disc.entries},
-                     std::uint64_t{totals.files},
-                     std::uint64_t{totals.folders},
-                     totals.bytes,
-                     catalogue::FormatSize(totals.bytes)});
+        const std::string size = catalogue::FormatSize(totals.bytes);
+        values = {std::uint64_t{disc.first},
+                  label,
+                  {},
+                  std::uint64_t{disc.entries},
+                  std::uint64_t{totals.files},
+                  std::uint64_t{totals.folders},
+                  totals.bytes,
+                  size};
+        cli::AppendDetails(doc.RecordOf(disc), values);
+        listing.Row(values);
         all += totals;
         allEntries += disc.entries;
     }
     WarnIfHeld(all.bytes, "the sizes of all discs");
-    listing.Row({{},
-                 {},
-                 std::uint64_t{discs.size()},
-                 std::uint64_t{allEntries},
-                 std::uint64_t{all.files},
-                 std::uint64_t{all.folders},
-                 all.bytes,
-                 catalogue::FormatSize(all.bytes)});
+    const std::string size = catalogue::FormatSize(all.bytes);
+    values = {{},
+              {},
+              std::uint64_t{discs.size()},
+              std::uint64_t{allEntries},
+              std::uint64_t{all.files},
+              std::uint64_t{all.folders},
+              all.bytes,
+              size};
+    cli::AppendNoDetails(values);
+    listing.Row(values);
     return cli::kExitOk;
 }

@@ -2,11 +2,20 @@
 // Adding a command is one Cmd<Name>.cpp defining `int Cmd<Name>(int argc, char** argv)` plus one line here;
 // the CMakeLists picks up every Cmd*.cpp by itself. Lines appear in --help in this order.
 // No include guard: the file is included once per use with TAMBEROL_COMMAND defined differently.
-TAMBEROL_COMMAND("dump", CmdDump, "FILE [--json|--csv]", "every entry in file order, deleted ones included")
+TAMBEROL_COMMAND(
+    "dump", CmdDump, "FILE [--json|--csv]",
+    "every entry in file order, deleted ones included; the last field of an entry is when it was "
+    "modified (ISO 8601, UTC: 2019-06-01T12:00:00Z), empty (null in JSON) when not known")
 TAMBEROL_COMMAND(
     "discs", CmdDiscs, "FILE [--sizes] [--json|--csv]",
     "the discs as the tree shows them, with entry counts; --sizes: files, folders and bytes of each "
-    "disc, and a last line (no label) over all of them")
+    "disc, and a last line (no label) over all of them. Then each disc's details: catalogued, source, "
+    "device, volume_label, file_system, serial, capacity, free, location, notes (empty when not known)")
+TAMBEROL_COMMAND(
+    "disc", CmdDisc, "FILE LABEL [--index N] [--location TEXT] [--notes TEXT] [--json|--csv]",
+    "one disc's details, a line each; with --location and --notes sets where the disc is kept and notes "
+    "on it (an empty TEXT clears them) and saves FILE; when LABEL names more than one disc, --index N "
+    "chooses the one whose first entry is N")
 TAMBEROL_COMMAND(
     "list", CmdList, "FILE LABEL [--index N] [--folder PATH] [--json|--csv]",
     "the entries of one disc as its node lists them (the first disc with LABEL, or the one whose first "
@@ -24,9 +33,15 @@ TAMBEROL_COMMAND(
 TAMBEROL_COMMAND("delete", CmdDelete, "FILE LABEL [--index N]",
                  "deletes the disc labelled LABEL (its entries are blanked); when LABEL names more than one "
                  "disc, --index N chooses the one whose first entry is N")
-TAMBEROL_COMMAND("find", CmdFind, "FILE TEXT [--case] [--files-only] [--whole] [--json|--csv]",
+TAMBEROL_COMMAND("find", CmdFind,
+                 "FILE TEXT [--case] [--files-only] [--whole] [--min-size BYTES] [--max-size BYTES] "
+                 "[--newer DATE] [--older DATE] [--disc LABEL] [--json|--csv]",
                  "entries whose name matches TEXT ('*' is a wildcard unless --whole); exit 1: none found, or "
-                 "'*' with --whole")
+                 "'*' with --whole. --min-size and --max-size keep files of at least and at most BYTES (a "
+                 "number, or with K, M or G: times 1024, 1024^2, 1024^3); --newer keeps entries modified at "
+                 "or after DATE, --older those modified before it (2019-06-01 is its first second, UTC; or "
+                 "2019-06-01T12:00:00Z, or with an offset +02:00); an unknown date never passes; --disc "
+                 "keeps the discs labelled LABEL")
 TAMBEROL_COMMAND("dupes", CmdDupes, "FILE [--min-size BYTES] [--json|--csv]",
                  "files on more than one disc (same name, any case, and same size), biggest first, each copy "
                  "with its disc and folder")

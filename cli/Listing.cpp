@@ -7,6 +7,7 @@
 #include "catalogue/DisplayText.h"
 #include "catalogue/TextForms.h"
 #include "cli/CommandLine.h"
+#include "search/IsoTime.h"
 
 namespace cli {
 
@@ -28,6 +29,20 @@ void AppendHex(std::string_view bytes, std::string& out) {
     }
 }
 
+// Appends the field as the text and CSV forms show it: absent and unknown values as nothing.
+void AppendPlain(const Listing::Value& value, std::string& out) {
+    if (const auto* number = std::get_if<std::uint64_t>(&value))
+        AppendNumber(*number, out);
+    else if (const auto* time = std::get_if<Listing::Time>(&value))
+        search::AppendIsoTime(time->seconds, out);
+}
+
+bool IsNull(const Listing::Value& value) {
+    const auto* time = std::get_if<Listing::Time>(&value);
+    return std::holds_alternative<Listing::Null>(value) ||
+           (time && time->seconds == EntryStore::kUnknownTime);
+}
+
 }  // namespace
 
 Form FormOf(const CommandLine& args) {
@@ -39,13 +54,14 @@ Form FormOf(const CommandLine& args) {
 std::vector<Listing::Column> Listing::EntryColumns(std::initializer_list<std::string_view> hiddenInText,
                                                    std::initializer_list<Column> leading) {
     std::vector<Column> columns(leading);
-    for (const std::string_view key : {"index", "label", "name", "kind", "path", "size"})
+    for (const std::string_view key : {"index", "label", "name", "kind", "path", "size", "modified"})
         columns.push_back(
             {key, std::find(hiddenInText.begin(), hiddenInText.end(), key) == hiddenInText.end()});
     return columns;
 }
 
-Listing::Listing(Form form, std::vector<Column> columns) : m_form(form), m_columns(std::move(columns)) {
+Listing::Listing(Form form, std::vector<Column> columns, Layout layout)
+    : m_form(form), m_columns(std::move(columns)), m_layout(layout) {
     if (m_form != Form::Csv) return;
     std::vector<std::string_view> headings;
     for (const Column& column : m_columns) headings.push_back(column.key);
@@ -60,10 +76,14 @@ void Listing::Row(std::initializer_list<Value> values) {
     Write({values.begin(), values.size()});
 }
 
+void Listing::Row(std::span<const Value> values) {
+    Write(values);
+}
+
 void Listing::EntryRow(const EntryStore& entries, std::size_t i, std::initializer_list<Value> leading) {
     m_values.assign(leading);
     m_values.insert(m_values.end(), {std::uint64_t{i}, entries.Label(i), entries.Name(i), entries.Kind(i),
-                                     entries.Path(i), entries.SizeText(i)});
+                                     entries.Path(i), entries.SizeText(i), Time{entries.Modified(i)}});
     Write(m_values);
 }
 
@@ -71,7 +91,10 @@ void Listing::Write(std::span<const Value> values) {
     m_line.clear();
     switch (m_form) {
         case Form::Text:
-            WriteText(values);
+            if (m_layout == Layout::Fields)
+                WriteFields(values);
+            else
+                WriteText(values);
             break;
         case Form::Json:
             WriteJson(values);
@@ -93,10 +116,24 @@ void Listing::WriteText(std::span<const Value> values) {
         first = false;
         if (const auto* text = std::get_if<std::string_view>(&value))
             catalogue::AppendTextField(*text, m_line);
-        else if (const auto* number = std::get_if<std::uint64_t>(&value))
-            AppendNumber(*number, m_line);
+        else
+            AppendPlain(value, m_line);
     }
     m_line.push_back('\n');
+}
+
+void Listing::WriteFields(std::span<const Value> values) {
+    auto column = m_columns.begin();
+    for (const Value& value : values) {
+        const Column& shown = *column++;
+        if (!shown.inText || std::holds_alternative<std::monostate>(value)) continue;
+        m_line.append(shown.key).push_back('\t');
+        if (const auto* text = std::get_if<std::string_view>(&value))
+            catalogue::AppendTextField(*text, m_line);
+        else
+            AppendPlain(value, m_line);
+        m_line.push_back('\n');
+    }
 }
 
 void Listing::WriteJson(std::span<const Value> values) {
@@ -107,8 +144,18 @@ void Listing::WriteJson(std::span<const Value> values) {
         if (std::holds_alternative<std::monostate>(value)) continue;
         if (m_line.size() > 1) m_line.push_back(',');
         m_line.append("\"").append(key).append("\":");
+        if (IsNull(value)) {
+            m_line.append("null");
+            continue;
+        }
         if (const auto* number = std::get_if<std::uint64_t>(&value)) {
             AppendNumber(*number, m_line);
+            continue;
+        }
+        if (const auto* time = std::get_if<Time>(&value)) {
+            m_line.push_back('"');
+            search::AppendIsoTime(time->seconds, m_line);
+            m_line.push_back('"');
             continue;
         }
         const std::string_view text = std::get<std::string_view>(value);
@@ -131,8 +178,8 @@ void Listing::WriteCsv(std::span<const Value> values) {
         first = false;
         if (const auto* text = std::get_if<std::string_view>(&value))
             catalogue::AppendCsvField(*text, m_line);
-        else if (const auto* number = std::get_if<std::uint64_t>(&value))
-            AppendNumber(*number, m_line);
+        else
+            AppendPlain(value, m_line);
     }
     m_line += "\r\n";
 }

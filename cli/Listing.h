@@ -31,19 +31,29 @@ public:
         std::string_view key;
         bool inText = true;
     };
-    // A cell: absent (no JSON key, an empty field elsewhere), catalogue bytes, or a count.
-    using Value = std::variant<std::monostate, std::string_view, std::uint64_t>;
+    // A value that is not known: null in JSON, an empty field elsewhere.
+    struct Null {};
+    // A time in seconds since 1970 UTC, written in ISO 8601; EntryStore::kUnknownTime is a Null.
+    struct Time {
+        std::int64_t seconds;
+    };
+    // A cell: absent (no JSON key, an empty field elsewhere), catalogue bytes, a count, unknown, or a time.
+    using Value = std::variant<std::monostate, std::string_view, std::uint64_t, Null, Time>;
+    // How the text form lays out a record: one line of fields, or for a listing of one record, a line per
+    // field holding its key and its value.
+    enum class Layout { Lines, Fields };
 
-    // The columns of a listing of entries: `leading` ones, then an entry's index, label, name, kind, path
-    // and size, those named in `hiddenInText` left out of the text form.
+    // The columns of a listing of entries: `leading` ones, then an entry's index, label, name, kind, path,
+    // size and modification time, those named in `hiddenInText` left out of the text form.
     static std::vector<Column> EntryColumns(std::initializer_list<std::string_view> hiddenInText,
                                             std::initializer_list<Column> leading = {});
 
     // Starts the listing; the CSV header row is written at once, so even an empty listing has one.
-    Listing(Form form, std::vector<Column> columns);
+    Listing(Form form, std::vector<Column> columns, Layout layout = Layout::Lines);
 
     // Writes one record: `values` go with the columns, in order.
     void Row(std::initializer_list<Value> values);
+    void Row(std::span<const Value> values);
     // Writes the record of entry `i` under EntryColumns: the `leading` values, then the entry's.
     void EntryRow(const EntryStore& entries, std::size_t i, std::initializer_list<Value> leading = {});
     // Starts a group of records: in the text form a blank line parts it from the one before.
@@ -53,11 +63,13 @@ private:
     // Writes one record of Row or EntryRow in the listing's form.
     void Write(std::span<const Value> values);
     void WriteText(std::span<const Value> values);
+    void WriteFields(std::span<const Value> values);
     void WriteJson(std::span<const Value> values);
     void WriteCsv(std::span<const Value> values);
 
     Form m_form;
     std::vector<Column> m_columns;
+    Layout m_layout;
     std::string m_line;           // reused for every record
     std::vector<Value> m_values;  // reused for every entry's record
     bool m_bWritten = false;

@@ -25,6 +25,8 @@ struct Column {
 };
 
 using Record = std::vector<std::optional<std::string>>;  // as shown; nullopt: absent
+// A value not known: null in JSON, an empty field elsewhere.
+const std::string kNull = "(null)";
 
 struct ListingCase {
     std::vector<std::string> args;  // after the command name, "FILE" standing for the catalogue
@@ -40,6 +42,23 @@ constexpr Column kName{"name", true, false};
 constexpr Column kKind{"kind", true, false};
 constexpr Column kPath{"path", true, false};
 constexpr Column kSize{"size", true, false};
+constexpr Column kModified{"modified", true, false};
+// The details of a disc, after its own fields.
+const std::vector<Column> kDetails = {{"catalogued", true, false},  {"source", true, false},
+                                      {"device", true, false},      {"volume_label", true, false},
+                                      {"file_system", true, false}, {"serial", true, false},
+                                      {"capacity", true, true},     {"free", true, true},
+                                      {"location", true, false},    {"notes", true, false}};
+const Record kNoDetails = {kNull, "", "", "", "", "", kNull, kNull, "", ""};
+
+std::vector<Column> WithDetails(std::vector<Column> columns) {
+    columns.insert(columns.end(), kDetails.begin(), kDetails.end());
+    return columns;
+}
+Record Details(Record record, const Record& details) {
+    record.insert(record.end(), details.begin(), details.end());
+    return record;
+}
 
 const std::string kDisc = "Disc, \"one\"";
 const std::string kCafe = "caf\xC3\xA9";
@@ -57,6 +76,16 @@ protected:
         doc.AppendEntry("C", "TAB\tHERE", "file ", "\\x\\", "1024");
         doc.AppendEntry("D", "x", "file ", "\\", "5");
         doc.AppendEntry("E", "X", "file ", "\\", "5");
+        doc.EditEntries().SetModified(0, 1559390400);
+        doc.EditEntries().SetModified(5, -1);
+        catalogue::DiscRecord record;
+        record.catalogued = 1700000000;
+        record.source = "/srv/isos/one.iso";
+        record.fileSystem = "iso9660";
+        record.capacity = 734003200;
+        record.location = "Box 12, \"shelf\" 3";
+        record.notes = "tab\tcaf\xE9";
+        doc.EditDiscRecords().Set(0, record);
         std::string error;
         ASSERT_TRUE(doc.OnSaveDocument(m_file, error)) << error;
     }
@@ -73,16 +102,24 @@ protected:
 };
 
 const Record kDump[] = {
-    {"0", kDisc, "tab\there", "file ", "\\a\tb\\", "1,024"},
-    {"1", kDisc, "new\nline", "file ", "\\", "5"},
-    {"2", kDisc, kCafe, "folder ", "\\", "0"},
-    {"3", kDisc, "quote\"comma,", "file ", "\\" + kCafe + "\\", "12 KB"},
-    {"4", "", "", "", "", ""},
-    {"5", "B\xC3\xA9", "\x1b[31mred", "file ", "\\", "7"},
-    {"6", "C", "TAB\tHERE", "file ", "\\x\\", "1024"},
-    {"7", "D", "x", "file ", "\\", "5"},
-    {"8", "E", "X", "file ", "\\", "5"},
+    {"0", kDisc, "tab\there", "file ", "\\a\tb\\", "1,024", "2019-06-01T12:00:00Z"},
+    {"1", kDisc, "new\nline", "file ", "\\", "5", kNull},
+    {"2", kDisc, kCafe, "folder ", "\\", "0", kNull},
+    {"3", kDisc, "quote\"comma,", "file ", "\\" + kCafe + "\\", "12 KB", kNull},
+    {"4", "", "", "", "", "", kNull},
+    {"5", "B\xC3\xA9", "\x1b[31mred", "file ", "\\", "7", "1969-12-31T23:59:59Z"},
+    {"6", "C", "TAB\tHERE", "file ", "\\x\\", "1024", kNull},
+    {"7", "D", "x", "file ", "\\", "5", kNull},
+    {"8", "E", "X", "file ", "\\", "5", kNull},
 };
+const Record kDiscDetails = {
+    "2023-11-14T22:13:20Z", "/srv/isos/one.iso", "", "", "iso9660", "", "734003200", kNull,
+    "Box 12, \"shelf\" 3",  "tab\tcaf\xC3\xA9"};
+
+// A value as the text and CSV forms show it.
+std::string Plain(const std::optional<std::string>& value) {
+    return value && *value != kNull ? *value : "";
+}
 
 std::vector<Record> DumpRows(std::initializer_list<int> rows) {
     std::vector<Record> records;
@@ -91,32 +128,40 @@ std::vector<Record> DumpRows(std::initializer_list<int> rows) {
 }
 
 const std::pair<std::string, ListingCase> kCases[] = {
-    {"dump", {{"FILE"}, {kIndex, kLabel, kName, kKind, kPath, kSize}, DumpRows({0, 1, 2, 3, 4, 5, 6, 7, 8})}},
+    {"dump",
+     {{"FILE"},
+      {kIndex, kLabel, kName, kKind, kPath, kSize, kModified},
+      DumpRows({0, 1, 2, 3, 4, 5, 6, 7, 8})}},
     {"list",
      {{"FILE", kDisc},
-      {kHiddenIndex, {"label", false, false}, kName, kKind, kPath, kSize},
+      {kHiddenIndex, {"label", false, false}, kName, kKind, kPath, kSize, kModified},
       DumpRows({0, 1, 2, 3})}},
-    {"find", {{"FILE", "e"}, {kHiddenIndex, kLabel, kName, kKind, kPath, kSize}, DumpRows({0, 1, 3, 5, 6})}},
+    {"find",
+     {{"FILE", "e"},
+      {kHiddenIndex, kLabel, kName, kKind, kPath, kSize, kModified},
+      DumpRows({0, 1, 3, 5, 6})}},
     {"discs",
      {{"FILE"},
-      {kHiddenIndex, kLabel, {"entries", true, true}},
-      {{"0", kDisc, "4"}, {"5", "B\xC3\xA9", "1"}, {"6", "C", "1"}, {"7", "D", "1"}, {"8", "E", "1"}}}},
+      WithDetails({kHiddenIndex, kLabel, {"entries", true, true}}),
+      {Details({"0", kDisc, "4"}, kDiscDetails), Details({"5", "B\xC3\xA9", "1"}, kNoDetails),
+       Details({"6", "C", "1"}, kNoDetails), Details({"7", "D", "1"}, kNoDetails),
+       Details({"8", "E", "1"}, kNoDetails)}}},
     {"discs",
      {{"FILE", "--sizes"},
-      {kHiddenIndex,
-       kLabel,
-       {"discs", false, true},
-       {"entries", true, true},
-       {"files", true, true},
-       {"folders", true, true},
-       {"bytes", true, true},
-       kSize},
-      {{"0", kDisc, std::nullopt, "4", "3", "1", "1029", "1,029"},
-       {"5", "B\xC3\xA9", std::nullopt, "1", "1", "0", "7", "7"},
-       {"6", "C", std::nullopt, "1", "1", "0", "1024", "1,024"},
-       {"7", "D", std::nullopt, "1", "1", "0", "5", "5"},
-       {"8", "E", std::nullopt, "1", "1", "0", "5", "5"},
-       {std::nullopt, std::nullopt, "5", "8", "7", "1", "2070", "2,070"}}}},
+      WithDetails({kHiddenIndex,
+                   kLabel,
+                   {"discs", false, true},
+                   {"entries", true, true},
+                   {"files", true, true},
+                   {"folders", true, true},
+                   {"bytes", true, true},
+                   kSize}),
+      {Details({"0", kDisc, std::nullopt, "4", "3", "1", "1029", "1,029"}, kDiscDetails),
+       Details({"5", "B\xC3\xA9", std::nullopt, "1", "1", "0", "7", "7"}, kNoDetails),
+       Details({"6", "C", std::nullopt, "1", "1", "0", "1024", "1,024"}, kNoDetails),
+       Details({"7", "D", std::nullopt, "1", "1", "0", "5", "5"}, kNoDetails),
+       Details({"8", "E", std::nullopt, "1", "1", "0", "5", "5"}, kNoDetails),
+       Details({std::nullopt, std::nullopt, "5", "8", "7", "1", "2070", "2,070"}, Record(10))}}},
     {"dupes",
      {{"FILE"},
       {{"group", false, true},
@@ -127,11 +172,12 @@ const std::pair<std::string, ListingCase> kCases[] = {
        kName,
        {"kind", false, false},
        kPath,
-       kSize},
-      {{"1", "2", "1024", "0", kDisc, "tab\there", "file ", "\\a\tb\\", "1,024"},
-       {"1", "2", "1024", "6", "C", "TAB\tHERE", "file ", "\\x\\", "1024"},
-       {"2", "2", "5", "7", "D", "x", "file ", "\\", "5"},
-       {"2", "2", "5", "8", "E", "X", "file ", "\\", "5"}},
+       kSize,
+       kModified},
+      {{"1", "2", "1024", "0", kDisc, "tab\there", "file ", "\\a\tb\\", "1,024", "2019-06-01T12:00:00Z"},
+       {"1", "2", "1024", "6", "C", "TAB\tHERE", "file ", "\\x\\", "1024", kNull},
+       {"2", "2", "5", "7", "D", "x", "file ", "\\", "5", kNull},
+       {"2", "2", "5", "8", "E", "X", "file ", "\\", "5", kNull}},
       2}},
 };
 
@@ -148,7 +194,7 @@ TEST_F(CliForms, TextLinesHoldOneRecordEachWithEscapesUndone) {
         for (const Record& record : c.records) {
             std::vector<std::string> shown;
             for (std::size_t i = 0; i < c.columns.size(); ++i)
-                if (c.columns[i].inText) shown.push_back(record[i].value_or(""));
+                if (c.columns[i].inText) shown.push_back(Plain(record[i]));
             expected.push_back(shown);
         }
         EXPECT_EQ(lines, expected);
@@ -168,7 +214,7 @@ TEST_F(CliForms, CsvReadsBackWithItsHeaderRow) {
         for (const Column& column : c.columns) expected[0].push_back(column.key);
         for (const Record& record : c.records) {
             expected.emplace_back();
-            for (const auto& cell : record) expected.back().push_back(cell.value_or(""));
+            for (const auto& cell : record) expected.back().push_back(Plain(cell));
         }
         EXPECT_EQ(*table, expected);
     }
@@ -197,6 +243,10 @@ TEST_F(CliForms, JsonIsOneObjectALineWithTheKeysOfTheColumns) {
                     continue;
                 }
                 ++present;
+                if (*record[i] == kNull) {
+                    EXPECT_TRUE(value.isNull()) << c.columns[i].key;
+                    continue;
+                }
                 const std::string got = c.columns[i].number ? std::to_string(value.toInteger(-1))
                                                             : value.toString().toStdString();
                 EXPECT_EQ(got, *record[i]) << c.columns[i].key;
@@ -259,6 +309,7 @@ TEST_F(CliForms, OutputThatCannotBeWrittenFailsTheCommand) {
         {"discs", m_file},
         {"discs", m_file, "--sizes", "--csv"},
         {"list", m_file, kDisc},
+        {"disc", m_file, kDisc},
         {"find", m_file, "e"},
         {"dupes", m_file},
         {"drives"},

@@ -41,6 +41,8 @@ protected:
 };
 
 constexpr Row kDeleted{"", "", "", "", ""};
+// The fields `discs` shows of a disc without a record: ten empty ones.
+const std::string kNoRecord(10, '\t');
 
 }  // namespace
 
@@ -52,9 +54,9 @@ TEST_F(Cli, DumpPrintsEveryEntryInFileOrderDeletedOnesIncluded) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     // Windows-1252 bytes are shown as the window shows them.
     EXPECT_EQ(r.out,
-              "0\tA\tX.TXT\tfile \t\\\t5\n"
-              "1\t\t\t\t\t\n"
-              "2\tDisc \xC3\xA9\tcaf\xC3\xA9\tfolder \t\\DOCS\\\t0\n");
+              "0\tA\tX.TXT\tfile \t\\\t5\t\n"
+              "1\t\t\t\t\t\t\n"
+              "2\tDisc \xC3\xA9\tcaf\xC3\xA9\tfolder \t\\DOCS\\\t0\t\n");
     EXPECT_EQ(r.err, "");
 }
 
@@ -66,12 +68,13 @@ TEST_F(Cli, DumpJsonIsOneEscapedUtf8ObjectPerLine) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out,
               "{\"index\":0,\"label\":\"Say \\\"hi\\\"\",\"name\":\"tab\\there\",\"kind\":\"file \","
-              "\"path\":\"\\\\a\\\\\",\"size\":\"1,024\"}\n"
+              "\"path\":\"\\\\a\\\\\",\"size\":\"1,024\",\"modified\":null}\n"
               "{\"index\":1,\"label\":\"caf\xC3\xA9\",\"label_hex\":\"636166e9\",\"name\":"
               "\"\xC3\xA9t\xC3\xA9\\u0001\","
               "\"kind\":\"file \","
-              "\"path\":\"\\\\\",\"size\":\"0\"}\n"
-              "{\"index\":2,\"label\":\"\",\"name\":\"\",\"kind\":\"\",\"path\":\"\",\"size\":\"\"}\n");
+              "\"path\":\"\\\\\",\"size\":\"0\",\"modified\":null}\n"
+              "{\"index\":2,\"label\":\"\",\"name\":\"\",\"kind\":\"\",\"path\":\"\",\"size\":\"\","
+              "\"modified\":null}\n");
 }
 
 TEST_F(Cli, DiscsStartAtEveryNonEmptyLabelThatDiffersFromTheLastOne) {
@@ -84,7 +87,7 @@ TEST_F(Cli, DiscsStartAtEveryNonEmptyLabelThatDiffersFromTheLastOne) {
                                                      kDeleted});
     const CliRun r = RunCli({"discs", file});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "A\t3\nB\t1\nA\t1\n");
+    EXPECT_EQ(r.out, "A\t3" + kNoRecord + "\nB\t1" + kNoRecord + "\nA\t1" + kNoRecord + "\n");
 
     const CliRun empty = RunCli({"discs", Catalogue("empty.cdi", {})});
     EXPECT_EQ(empty.exitCode, 0);
@@ -104,11 +107,11 @@ TEST_F(Cli, ListShowsTheFirstDiscOfTheLabelOrTheOneIndexNames) {
                                                     {"C", "c1", "file ", "\\", "1"}});
     CliRun r = RunCli({"list", file, "A"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "DOCS\tfolder \t\\\t0\na.txt\tfile \t\\DOCS\\\t1,000\n");
+    EXPECT_EQ(r.out, "DOCS\tfolder \t\\\t0\t\na.txt\tfile \t\\DOCS\\\t1,000\t\n");
     r = RunCli({"list", file, "C"});
-    EXPECT_EQ(r.out, "c0\tfile \t\\\t1\nc1\tfile \t\\\t1\n");
+    EXPECT_EQ(r.out, "c0\tfile \t\\\t1\t\nc1\tfile \t\\\t1\t\n");
     r = RunCli({"list", file, "A", "--index", "4"});
-    EXPECT_EQ(r.out, "later\tfile \t\\\t1\n");
+    EXPECT_EQ(r.out, "later\tfile \t\\\t1\t\n");
 
     r = RunCli({"list", file, "a"});
     EXPECT_EQ(r.exitCode, 1);
@@ -132,10 +135,11 @@ TEST_F(Cli, ListFolderShowsThatFoldersOwnEntriesOfTheListedRun) {
         const char* out;
     } cases[] = {
         {"\\DOCS\\", 0,
-         "a.txt\tfile \t\\DOCS\\\t1,000\nSUB\tfolder \t\\DOCS\\\t0\nb.txt\tfile \t\\DOCS\\\t3\n"},
-        {"DOCS", 0, "a.txt\tfile \t\\DOCS\\\t1,000\nSUB\tfolder \t\\DOCS\\\t0\nb.txt\tfile \t\\DOCS\\\t3\n"},
-        {"\\DOCS\\SUB\\", 0, "deep\tfile \t\\DOCS\\SUB\\\t2\n"},
-        {"\\", 0, "top\tfile \t\\\t1\nDOCS\tfolder \t\\\t0\nEMPTY\tfolder \t\\\t0\n"},
+         "a.txt\tfile \t\\DOCS\\\t1,000\t\nSUB\tfolder \t\\DOCS\\\t0\t\nb.txt\tfile \t\\DOCS\\\t3\t\n"},
+        {"DOCS", 0,
+         "a.txt\tfile \t\\DOCS\\\t1,000\t\nSUB\tfolder \t\\DOCS\\\t0\t\nb.txt\tfile \t\\DOCS\\\t3\t\n"},
+        {"\\DOCS\\SUB\\", 0, "deep\tfile \t\\DOCS\\SUB\\\t2\t\n"},
+        {"\\", 0, "top\tfile \t\\\t1\t\nDOCS\tfolder \t\\\t0\t\nEMPTY\tfolder \t\\\t0\t\n"},
         {"\\EMPTY\\", 0, ""},
         {"\\docs\\", 1, ""},
         {"\\LATER\\", 1, ""},  // the second run of A is not the listed disc
@@ -153,8 +157,9 @@ TEST_F(Cli, ListFolderShowsThatFoldersOwnEntriesOfTheListedRun) {
     EXPECT_EQ(RunCli({"list", file, "A", "--folder"}).exitCode, 2);
     // The other forms list the same folder; a folder that is not there writes not even a header row.
     EXPECT_EQ(RunCli({"list", file, "A", "--folder", "\\", "--csv"}).out,
-              "index,label,name,kind,path,size\r\n0,A,top,\"file \",\\,1\r\n1,A,DOCS,\"folder \",\\,0\r\n"
-              "6,A,EMPTY,\"folder \",\\,0\r\n");
+              "index,label,name,kind,path,size,modified\r\n0,A,top,\"file \",\\,1,\r\n1,A,DOCS,\"folder "
+              "\",\\,0,\r\n"
+              "6,A,EMPTY,\"folder \",\\,0,\r\n");
     const CliRun missing = RunCli({"list", file, "A", "--folder", "\\docs\\", "--json"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.out, "");
@@ -164,7 +169,7 @@ TEST_F(Cli, DoubleDashLetsALabelBeginWithDashes) {
     const std::string file = Catalogue("dash.cdi", {{"--odd", "x", "file ", "\\", "1"}});
     const CliRun r = RunCli({"list", file, "--", "--odd"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "x\tfile \t\\\t1\n");
+    EXPECT_EQ(r.out, "x\tfile \t\\\t1\t\n");
 }
 
 TEST_F(Cli, MissingOrMalformedFilesFailNamingTheFileAndTheFault) {
@@ -276,7 +281,7 @@ TEST_F(Cli, AReaderThatStopsEarlyEndsTheCommandQuietly) {
                       {QStringLiteral("-c"), QString(signal) + "\"$0\" dump \"$1\" | head -n 1",
                        QStringLiteral(TAMBEROL_CLI), QString::fromStdString(file)});
         ASSERT_TRUE(process.waitForFinished(30000));
-        EXPECT_EQ(process.readAllStandardOutput(), "0\tA\tfile 0\tfile \t\\\t1\n") << signal;
+        EXPECT_EQ(process.readAllStandardOutput(), "0\tA\tfile 0\tfile \t\\\t1\t\n") << signal;
         EXPECT_EQ(process.readAllStandardError(), "") << signal;
     }
 }
@@ -309,9 +314,9 @@ TEST(CliUsage, WrongUsageExitsWithTwoAndShowsTheUsage) {
 TEST(CliUsage, HelpListsEveryCommand) {
     CliRun r = RunCli({"--help"});
     EXPECT_EQ(r.exitCode, 0);
-    for (const char* line :
-         {"tamberol-cli dump FILE [--json|--csv]", "tamberol-cli discs FILE [--sizes]",
-          "tamberol-cli list FILE LABEL", "tamberol-cli drives", "tamberol-cli dupes FILE"}) {
+    for (const char* line : {"tamberol-cli dump FILE [--json|--csv]", "tamberol-cli discs FILE [--sizes]",
+                             "tamberol-cli list FILE LABEL", "tamberol-cli drives", "tamberol-cli dupes FILE",
+                             "tamberol-cli disc FILE LABEL [--index N] [--location TEXT] [--notes TEXT]"}) {
         EXPECT_NE(r.out.find(line), std::string::npos) << line;
     }
     r = RunCli({"list", "--help"});

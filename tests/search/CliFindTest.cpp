@@ -28,12 +28,12 @@ TEST(CliFindTest, OptionsPickTheOperationAndFailuresSayWhy) {
         std::string error;
         ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
     }
-    const std::string first = "Disc1\treadme.txt\tfile \t\\\t1,024\n";
-    const std::string both = first + "Disc2\tReadMe.TXT\tfile \t\\old\\\t12\n";
+    const std::string first = "Disc1\treadme.txt\tfile \t\\\t1,024\t\n";
+    const std::string both = first + "Disc2\tReadMe.TXT\tfile \t\\old\\\t12\t\n";
     const FindCase cases[] = {
         {{"readme"}, 0, both, ""},  // hits in index order, tab separated
         {{"readme", "--case"}, 0, first, ""},
-        {{"docs"}, 0, "Disc1\tDocs\tfolder \t\\\t0\n", ""},
+        {{"docs"}, 0, "Disc1\tDocs\tfolder \t\\\t0\t\n", ""},
         {{"docs", "--files-only"}, 1, "", "The file was not finded!"},
         {{"readme", "--whole"}, 1, "", "The file was not finded!"},
         {{"README.TXT", "--whole"}, 0, both, ""},
@@ -78,7 +78,7 @@ TEST(CliFindTest, ListsOnlyNamesThatHoldTheText) {
         std::string error;
         ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
     }
-    const std::string data = "Disc1\tdata.bin\tfile \t\\\t0\n";
+    const std::string data = "Disc1\tdata.bin\tfile \t\\\t0\t\n";
     const std::pair<std::string, std::string> cases[] = {
         {"dat", data}, {"sun", ""}, {"ca", ""}, {"*dat*", data}, {"*sun*", ""}, {"*ca*", ""},
     };

@@ -29,3 +29,18 @@ inline CliRun RunCli(const std::vector<std::string>& args, const std::optional<s
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
 }
+
+// The first `count` tab-separated fields of each line of a text listing, for tests that look at some columns
+// of a listing that later grew more.
+inline std::string FirstFields(const std::string& text, std::size_t count) {
+    std::string out;
+    std::size_t fields = 0;
+    for (const char c : text) {
+        if (c == '\n')
+            fields = 0;
+        else if (c == '\t')
+            ++fields;
+        if (fields < count || c == '\n') out.push_back(c);
+    }
+    return out;
+}
