@@ -20,6 +20,20 @@ namespace platform {
 
 #ifdef _WIN32
 
+namespace {
+
+// A FILETIME (100 ns steps since 1601 UTC) in whole seconds since 1970 UTC; a file system that keeps no
+// times gives 0, which is unknown.
+std::int64_t UnixSeconds(const FILETIME& time) {
+    const std::uint64_t ticks = (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+    if (ticks == 0) return kUnknownTime;
+    constexpr std::uint64_t kTicksPerSecond = 10'000'000;
+    constexpr std::int64_t kSeconds1601To1970 = 11'644'473'600;
+    return static_cast<std::int64_t>(ticks / kTicksPerSecond) - kSeconds1601To1970;
+}
+
+}  // namespace
+
 bool ListFolder(const std::string& folder, const std::function<void(const DirItem&)>& visit) {
     std::string pattern = folder;
     if (pattern.empty() || pattern.back() != '\\') pattern.push_back('\\');
@@ -32,6 +46,7 @@ bool ListFolder(const std::string& folder, const std::function<void(const DirIte
         item.name = data.cFileName;
         item.attributes = data.dwFileAttributes;
         item.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+        item.modified = UnixSeconds(data.ftLastWriteTime);
         // A junction or symbolic link to a folder is reported as a file so that nobody walks through it.
         if ((item.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsFolder(item.attributes))
             item.attributes = (item.attributes & ~kAttrDirectory) | kAttrArchive;
@@ -90,6 +105,7 @@ bool Describe(int dirFd, const char* name, bool readOnlyMount, DirItem& item) {
     struct stat st;
     if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
     item.name.assign(name);
+    item.modified = st.st_mtime;
     std::uint32_t attributes = 0;
     if (S_ISDIR(st.st_mode)) {
         attributes = kAttrDirectory;

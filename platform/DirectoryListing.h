@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -13,11 +14,15 @@ inline constexpr std::uint32_t kAttrHidden = 0x02;
 inline constexpr std::uint32_t kAttrDirectory = 0x10;
 inline constexpr std::uint32_t kAttrArchive = 0x20;
 
+// A modification time nobody knows (the catalogue's own unknown time has the same value).
+inline constexpr std::int64_t kUnknownTime = INT64_MIN;
+
 // One item of a folder listing, as FindFirstFileA/FindNextFileA would report it.
 struct DirItem {
-    std::string name;            // bytes as the file system gives them, no folder
-    std::uint32_t attributes{};  // kAttr* bits
-    std::uint64_t size{};        // the item's own size (a symbolic link's own size; 0 for folders)
+    std::string name;                      // bytes as the file system gives them, no folder
+    std::uint32_t attributes{};            // kAttr* bits
+    std::uint64_t size{};                  // the item's own size (a symbolic link's own size; 0 for folders)
+    std::int64_t modified = kUnknownTime;  // last change, seconds since 1970 UTC (a link's own)
 };
 
 // Lists one folder in the file system's order and calls `visit` for every item.

@@ -134,6 +134,7 @@ la_int64_t SkipBytes(archive*, void* data, la_int64_t request) {
 
 ImageVolume::ImageVolume() {
     m_listings.emplace_back();
+    m_folderItems.push_back(0);
     m_listingOf.emplace(std::string{}, 0);
 }
 
@@ -224,8 +225,10 @@ std::shared_ptr<ImageVolume> ImageVolume::ReadTree(ImageSource& from, const std:
         const std::string itemPath = Normalised(name);
         if (itemPath.empty()) continue;  // the top folder itself
         const mode_t type = archive_entry_filetype(entry);
+        const std::int64_t modified =
+            archive_entry_mtime_is_set(entry) ? archive_entry_mtime(entry) : kUnknownTime;
         if (type == AE_IFDIR) {
-            volume->FolderAt(itemPath);
+            volume->FolderAt(itemPath, modified);
             if (progress) progress(volume->ItemCount());
             continue;
         }
@@ -240,32 +243,39 @@ std::shared_ptr<ImageVolume> ImageVolume::ReadTree(ImageSource& from, const std:
             // A second name of a file is reported without a size; the system shows the file's own.
             if (const char* first = archive_entry_hardlink(entry)) size = volume->SizeOf(Normalised(first));
         }
-        volume->AddItem(itemPath, 0, size, -1);
+        volume->AddItem(itemPath, 0, size, -1, modified);
         if (progress) progress(volume->ItemCount());
     }
     return volume;
 }
 
-std::size_t ImageVolume::FolderAt(std::string_view path) {
+std::size_t ImageVolume::FolderAt(std::string_view path, std::int64_t modified) {
     const auto found = m_listingOf.find(std::string(path));
-    if (found != m_listingOf.end()) return found->second;
+    if (found != m_listingOf.end()) {
+        if (modified != kUnknownTime && found->second != 0)
+            m_items[m_folderItems[found->second]].modified = modified;
+        return found->second;
+    }
     // A folder may be met first in the path of something inside it: it is made then.
     const std::size_t listing = m_listings.size();
     m_listings.emplace_back();
     m_listingOf.emplace(std::string(path), listing);
-    AddItem(path, kAttrDirectory, 0, static_cast<std::int64_t>(listing));
+    AddItem(path, kAttrDirectory, 0, static_cast<std::int64_t>(listing), modified);
+    // Its parents may have been made meanwhile, after its listing: the item it adds comes last all the same.
+    m_folderItems.resize(std::max(m_folderItems.size(), listing + 1));
+    m_folderItems[listing] = m_items.size() - 1;
     return listing;
 }
 
 void ImageVolume::AddItem(std::string_view path, std::uint32_t attributes, std::uint64_t size,
-                          std::int64_t folder) {
+                          std::int64_t folder, std::int64_t modified) {
     const std::size_t slash = path.rfind('/');
     const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
     const std::size_t listing = slash == std::string_view::npos ? 0 : FolderAt(path.substr(0, slash));
     const bool isFolder = (attributes & kAttrDirectory) != 0;
     m_listings[listing].push_back(m_items.size());
     m_items.push_back({m_names.size(), static_cast<std::uint32_t>(name.size()), AttributesOf(name, isFolder),
-                       size, folder});
+                       size, folder, modified});
     m_names.append(name);
 }
 
@@ -297,6 +307,7 @@ bool ImageVolume::ListFolder(std::span<const std::string> parts,
             item.name = dot;
             item.attributes = kAttrDirectory | kAttrReadOnly;
             item.size = 0;
+            item.modified = kUnknownTime;
             visit(item);
         }
     }
@@ -305,6 +316,7 @@ bool ImageVolume::ListFolder(std::span<const std::string> parts,
         item.name.assign(NameOf(stored));
         item.attributes = stored.attributes;
         item.size = stored.size;
+        item.modified = stored.modified;
         visit(item);
     }
     return true;

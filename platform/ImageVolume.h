@@ -44,7 +44,8 @@ private:
         std::uint32_t nameLength;
         std::uint32_t attributes;
         std::uint64_t size;
-        std::int64_t folder;  // the index of its listing when a folder, else -1
+        std::int64_t folder;    // the index of its listing when a folder, else -1
+        std::int64_t modified;  // kUnknownTime when the image does not say
     };
 
     ImageVolume();
@@ -53,10 +54,12 @@ private:
     static std::shared_ptr<ImageVolume> ReadTree(ImageSource& from, const std::atomic<bool>* cancel,
                                                  const std::function<void(std::size_t)>& progress,
                                                  std::string& problem, bool& unreadableName);
-    // The listing of folder `path` ("" for the top, "DOCS/SUB"), made with its item when it is new.
-    std::size_t FolderAt(std::string_view path);
+    // The listing of folder `path` ("" for the top, "DOCS/SUB"), made with its item when it is new; a
+    // known `modified` becomes the folder's time, as the folder may have been made for an item inside it.
+    std::size_t FolderAt(std::string_view path, std::int64_t modified = kUnknownTime);
     // Adds the item at `path` to the listing of its folder.
-    void AddItem(std::string_view path, std::uint32_t attributes, std::uint64_t size, std::int64_t folder);
+    void AddItem(std::string_view path, std::uint32_t attributes, std::uint64_t size, std::int64_t folder,
+                 std::int64_t modified);
     // The size of the file at `path`; 0 when there is none.
     std::uint64_t SizeOf(std::string_view path) const;
     std::string_view NameOf(const Item& item) const {
@@ -66,6 +69,7 @@ private:
     std::string m_names;
     std::vector<Item> m_items;
     std::vector<std::vector<std::size_t>> m_listings;          // item indexes per folder, the top first
+    std::vector<std::size_t> m_folderItems;                    // each listing's own item (none for the top)
     std::unordered_map<std::string, std::size_t> m_listingOf;  // a folder's path to its listing
     std::size_t m_mendedNames = 0;
 };

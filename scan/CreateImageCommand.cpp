@@ -46,13 +46,30 @@ bool ConfirmSameLabels(IMessages& messages, const EntryStore& store, const std::
     return true;
 }
 
-std::size_t AppendWalked(CKavrelDoc& doc, const EntryStore& walked) {
-    doc.EditEntries().Reserve(doc.GetEntryCount() + walked.Size());
+namespace {
+
+// The record goes with the disc's first row; a disc that added nothing has no row to carry it.
+void KeepRecord(CKavrelDoc& doc, std::size_t first, std::size_t added, const catalogue::DiscRecord& record) {
+    if (added == 0) return;
+    try {
+        doc.EditDiscRecords().Set(first, record);
+    } catch (const std::bad_alloc&) {
+        // As with the dates: the entries matter more.
+    }
+}
+
+}  // namespace
+
+std::size_t AppendWalked(CKavrelDoc& doc, const EntryStore& walked, const catalogue::DiscRecord& record) {
+    const std::size_t first = doc.GetEntryCount();
+    doc.EditEntries().Reserve(first + walked.Size());
     for (std::size_t i = 0; i < walked.Size(); ++i) {
         // Once memory has run out one "Out of memory" is enough; the entries added so far stay.
         if (!doc.AppendEntry(walked.Label(i), walked.Name(i), walked.Kind(i), walked.Path(i),
-                             walked.SizeText(i)))
+                             walked.SizeText(i))) {
+            KeepRecord(doc, first, i, record);
             return i;
+        }
         if (!walked.HasDates()) continue;
         try {
             doc.EditEntries().SetModified(doc.GetEntryCount() - 1, walked.Modified(i));
@@ -60,6 +77,7 @@ std::size_t AppendWalked(CKavrelDoc& doc, const EntryStore& walked) {
             // The entries matter more than their dates: without room for the times they go on without.
         }
     }
+    KeepRecord(doc, first, walked.Size(), record);
     return walked.Size();
 }
 
@@ -69,8 +87,8 @@ void AnnounceDisc(CKavrelDoc& doc, const std::string& label) {
 }
 
 void FinishCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& label,
-                       const EntryStore& walked) {
-    AppendWalked(doc, walked);
+                       const EntryStore& walked, const catalogue::DiscRecord& record) {
+    AppendWalked(doc, walked, record);
     messages.Tell(kFinishedMessage);
     AnnounceDisc(doc, label);
 }
@@ -89,7 +107,7 @@ Outcome RunCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& 
         return Outcome::Refused;
     }
     if (walker.RanOutOfMemory()) messages.Tell("Out of memory", msg::Icon::Stop);
-    FinishCreateImage(doc, messages, label, walked);
+    FinishCreateImage(doc, messages, label, walked, walker.Record());
     return Outcome::Done;
 }
 

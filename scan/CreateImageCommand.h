@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/DiscRecord.h"
 #include "catalogue/EntryStore.h"
 
 class CKavrelDoc;
@@ -28,17 +29,18 @@ std::string ImageRefusedMessage(const std::string& image, const std::string& rea
 // ImageRefusedMessage does, anything else naming `drive` with the system's reason.
 std::string WalkRefusedMessage(const DiscWalker& walker, const std::string& drive);
 
-// Appends `walked` to the document (marking it modified when anything was added); stops at the first
-// entry memory could not be found for. Returns how many entries were added.
-std::size_t AppendWalked(CKavrelDoc& doc, const EntryStore& walked);
+// Appends `walked` to the document (marking it modified when anything was added), with `record` as the
+// record of the disc under its first new row; stops at the first entry memory could not be found for.
+// Returns how many entries were added.
+std::size_t AppendWalked(CKavrelDoc& doc, const EntryStore& walked, const catalogue::DiscRecord& record);
 // Tells the views that the disc labelled `label` was added: m_strLastLabel, then hint::kDiscAdded.
 void AnnounceDisc(CKavrelDoc& doc, const std::string& label);
 
-// After a completed walk: appends `walked` to the document (marking it modified when anything was added),
+// After a completed walk: appends `walked` and the disc's `record` to the document as AppendWalked does,
 // shows "Search finished!!!", stores the label in m_strLastLabel and sends hint::kDiscAdded to every
 // view.
 void FinishCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& label,
-                       const EntryStore& walked);
+                       const EntryStore& walked, const catalogue::DiscRecord& record);
 
 // Asks, for every label of `labels` (the labels typed for the discs about to be catalogued, in order) that
 // already names a disc of `store` or an earlier disc of `labels`, whether to catalogue under it all the

@@ -7,10 +7,13 @@
 #include "catalogue/FormatSize.h"
 #include "platform/DirectoryListing.h"
 #include "platform/Location.h"
+#include "scan/DiscDetails.h"
 
 namespace scan {
 
 namespace {
+
+static_assert(platform::kUnknownTime == EntryStore::kUnknownTime);
 
 bool IsDotName(const std::string& name) {
     return name == "." || name == "..";
@@ -29,6 +32,8 @@ bool DiscWalker::Walk(const std::string& drive, EntryStore& out) {
         if (m_progress) m_progress(shown, items);
     });
     const bool walked = Walk(folder, shown, out);
+    // Read after the walk, on the walking thread: a slow drive keeps no window waiting.
+    if (walked && folder) m_record = ReadDiscRecord(drive);
     // A drive with no disc in it gives an empty disc, as it always has; any other text that names nothing
     // readable (a mistyped path) would give an empty disc nobody asked for.
     if (!folder && m_strRefusal.empty() && !where.IsDrive()) m_strRefusal = folder.problem;
@@ -40,8 +45,10 @@ bool DiscWalker::Walk(const platform::VolumeFolder& folder, const std::string& s
     m_bCancelled = false;
     m_bOutOfMemory = false;
     m_strImage = folder.image;
+    m_record = {};
     m_strRefusal = folder || folder.image.empty() ? std::string{} : folder.problem;
-    if (!folder || Cancelled()) return !m_bCancelled;
+    // An image whose reading was cancelled opens as nothing: that is a cancelled walk, not an empty disc.
+    if (Cancelled() || !folder) return !m_bCancelled;
     m_pVolume = folder.volume.get();
     m_parts = folder.parts;
     // Entries record the folder that was really listed, so "E:\DOCS\..\" gives the paths of "E:\".
@@ -74,7 +81,8 @@ void DiscWalker::WalkLevel(std::size_t depth, EntryStore& out) {
     level.items.clear();
     m_pVolume->ListFolder(m_parts, [&level](const platform::DirItem& item) {
         if (IsDotName(item.name)) return;
-        level.items.push_back({level.names.size(), item.name.size(), item.attributes, item.size});
+        level.items.push_back(
+            {level.names.size(), item.name.size(), item.attributes, item.size, item.modified});
         level.names += item.name;
     });
 
@@ -83,8 +91,9 @@ void DiscWalker::WalkLevel(std::size_t depth, EntryStore& out) {
         if (Cancelled()) return;
         const std::string_view name(level.names.data() + item.offset, item.length);
         const bool isFolder = platform::IsFolder(item.attributes);
-        out.Append(m_strDiscLabel, name, isFolder ? kKindFolder : kKindFile, m_strPath,
-                   catalogue::FormatSize(item.size));
+        const std::size_t row = out.Append(m_strDiscLabel, name, isFolder ? kKindFolder : kKindFile,
+                                           m_strPath, catalogue::FormatSize(item.size));
+        out.SetModified(row, item.modified);
         if (!isFolder) continue;
         m_parts.emplace_back(name);
         m_strPath.append(name).push_back('\\');

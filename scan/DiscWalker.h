@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/DiscRecord.h"
 #include "catalogue/EntryStore.h"
 #include "platform/Volume.h"
 
@@ -46,6 +47,9 @@ public:
 
     // True when the last walk stopped early because memory ran out; `out` holds what was walked.
     bool RanOutOfMemory() const { return m_bOutOfMemory; }
+    // What the last walk of a drive text or path read of its disc (ReadDiscRecord), once it was walked to
+    // its end or as far as memory allowed; empty when it was cancelled, refused or found nothing to list.
+    const catalogue::DiscRecord& Record() const { return m_record; }
 
 private:
     // One folder's items, read in full before any is walked so that no listing stays open while the
@@ -56,6 +60,7 @@ private:
             std::size_t length;
             std::uint32_t attributes;
             std::uint64_t size;
+            std::int64_t modified;
         };
         std::string names;
         std::vector<Item> items;
@@ -72,6 +77,7 @@ private:
     std::size_t m_nRead = 0;  // the items of the image read before the walk; the counts start there
     std::string m_strRefusal;
     std::string m_strImage;
+    catalogue::DiscRecord m_record;
     const platform::Volume* m_pVolume = nullptr;
     std::deque<Level> m_levels;
     std::vector<std::string> m_parts;  // the folder being walked, as names below the volume's top

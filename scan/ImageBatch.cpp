@@ -9,6 +9,7 @@
 #include "platform/Volume.h"
 #include "platform/VolumeLabel.h"
 #include "scan/CreateImageCommand.h"
+#include "scan/DiscDetails.h"
 #include "scan/DiscWalker.h"
 
 namespace scan {
@@ -46,6 +47,7 @@ bool WalkImages(std::vector<ImageJob>& jobs, const std::atomic<bool>* cancel,
         if (cancel && cancel->load()) return false;
         ImageJob& job = jobs[i];
         job.entries = EntryStore{};
+        job.record = {};
         job.problem.clear();
         job.walked = false;
         if (progress) progress(i, 0);
@@ -86,6 +88,7 @@ bool WalkImages(std::vector<ImageJob>& jobs, const std::atomic<bool>* cancel,
         }
         job.walked = true;
         job.mendedNames = image.mendedNames;
+        job.record = ReadDiscRecord(job.path);
     }
     return true;
 }
@@ -94,7 +97,7 @@ ImageBatchResult AddImageDiscs(CKavrelDoc& doc, const std::vector<ImageJob>& job
     ImageBatchResult result;
     for (const ImageJob& job : jobs) {
         if (!job.walked) continue;
-        result.entries += AppendWalked(doc, job.entries);
+        result.entries += AppendWalked(doc, job.entries, job.record);
         ++result.discs;
         AnnounceDisc(doc, job.label);
     }

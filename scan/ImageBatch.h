@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/DiscRecord.h"
 #include "catalogue/EntryStore.h"
 
 class CKavrelDoc;
@@ -16,11 +17,12 @@ namespace scan {
 
 // One image file to catalogue, and how it went.
 struct ImageJob {
-    std::string path;     // the image file, as given
-    std::string label;    // the label its disc gets
-    EntryStore entries;   // its entries, once walked
-    std::string problem;  // why it was refused (the library's reason); empty otherwise
-    bool walked = false;  // true once it was read to its end
+    std::string path;              // the image file, as given
+    std::string label;             // the label its disc gets
+    EntryStore entries;            // its entries, once walked
+    catalogue::DiscRecord record;  // what was read of its disc, once walked
+    std::string problem;           // why it was refused (the library's reason); empty otherwise
+    bool walked = false;           // true once it was read to its end
     // The names that could not be read and were kept with U+FFFD in place of what could not be read.
     std::size_t mendedNames = 0;
 };

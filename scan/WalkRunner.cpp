@@ -122,7 +122,7 @@ void WalkRunner::OnCreateImage() {
             continue;
         }
         if (walker.RanOutOfMemory()) m_messages.Tell("Out of memory", msg::Icon::Stop);
-        scan::FinishCreateImage(m_doc, m_messages, m_strDiscLabel, walked);
+        scan::FinishCreateImage(m_doc, m_messages, m_strDiscLabel, walked, walker.Record());
         return;
     }
 }

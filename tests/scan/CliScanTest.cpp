@@ -3,7 +3,9 @@
 
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
+#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -123,6 +125,29 @@ TEST_F(CliImageScanTest, AnImageIsCataloguedLikeTheTreeItWasMadeFrom) {
             std::tie(std::get<1>(rows[i]), std::get<2>(rows[i]), std::get<3>(rows[i]), std::get<4>(rows[i])),
             std::tie(std::get<1>(rows[i + 3]), std::get<2>(rows[i + 3]), std::get<3>(rows[i + 3]),
                      std::get<4>(rows[i + 3])));
+    }
+}
+
+TEST_F(CliImageScanTest, EveryDiscScannedKeepsItsDetailsAndTheDatesOfItsEntries) {
+    ASSERT_EQ(Scan({file, "--label", "Folder", tree.Root()}).exitCode, 0);
+    ASSERT_EQ(Scan({file, images.At("holiday.iso"), images.At("copy.iso")}).exitCode, 0);
+    CKavrelDoc doc;
+    std::string error;
+    ASSERT_TRUE(doc.OnOpenDocument(file, error)) << error;
+    std::vector<std::pair<std::string, std::string>> sources;
+    for (const auto& [first, record] : doc.DiscRecords().All())
+        sources.emplace_back(record.source, record.volumeLabel);
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {tree.Root(), ""}, {images.At("holiday.iso"), "HOLIDAY"}, {images.At("copy.iso"), "COPY"}};
+    EXPECT_EQ(sources, expected);
+    std::map<std::string, std::int64_t> folderTimes;
+    for (std::size_t i = 0; i < doc.GetEntryCount(); ++i) {
+        const std::string where = std::string(doc.Entries().Path(i)) + std::string(doc.Entries().Name(i));
+        ASSERT_NE(doc.Entries().Modified(i), EntryStore::kUnknownTime) << where;
+        if (doc.Entries().Label(i) == "Folder")
+            folderTimes[where] = doc.Entries().Modified(i);
+        else
+            EXPECT_EQ(doc.Entries().Modified(i), folderTimes.at(where)) << where;
     }
 }
 
