@@ -23,10 +23,10 @@ struct ColumnCells {
     std::function<std::int64_t(std::uint32_t row)> time;      // kTime; EntryStore::kUnknownTime when unknown
 };
 
-// Reorders `rows` by their cells, ascending or descending. Stable: rows whose cells compare equal keep the
-// order they have in `rows`, in either direction, so that sorting by one column and then another orders by
-// the second and, within it, by the first. Cells that are not known (no number, no time) stay last in both
-// directions: they say nothing about where they belong.
+// Reorders `rows`, each row at most once, by their cells, ascending or descending. Stable: rows whose cells
+// compare equal keep the order they have in `rows`, in either direction, so that sorting by one column and
+// then another orders by the second and, within it, by the first. Cells that are not known (no number, no
+// time) stay last in both directions: they say nothing about where they belong.
 void SortRows(std::vector<std::uint32_t>& rows, const ColumnCells& cells, bool descending);
 
 }  // namespace search

@@ -130,6 +130,8 @@ TEST(RowOrderTest, SortsAsTheObviousStableSortDoes) {
         std::vector<std::uint32_t> shown(rows.texts.size());
         for (std::uint32_t i = 0; i < shown.size(); ++i) shown[i] = i;
         std::shuffle(shown.begin(), shown.end(), random);
+        // Rows that stay where they are (a folder's up row) are not among those sorted.
+        if (round % 3 == 0) shown.resize(shown.size() / 2);
         const auto collations = round % 2 ? std::vector{search::Collation::kNumber, search::Collation::kTime}
                                           : std::vector{search::Collation::kText};
         for (const search::Collation collation : collations) {
