@@ -165,7 +165,7 @@ void ContentsList::ShowCatalogueColumns(int nameWidth) {
                         {"Attribute", Qt::AlignHCenter, 80},
                         {"Path Name", Qt::AlignLeft, 300},
                         {"Size(bits)", Qt::AlignHCenter, 138},
-                        {"Modified", Qt::AlignLeft, 130}});
+                        {"Modified", Qt::AlignLeft, 160}});
     m_bCatalogueLayout = 1;
 }
 

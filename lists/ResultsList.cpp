@@ -13,7 +13,7 @@ void ResultsList::OnInitialUpdate() {
                         {"Impress", Qt::AlignHCenter, 100},
                         {"Path Name", Qt::AlignLeft, 300},
                         {"Size(bits)", Qt::AlignHCenter, 138},
-                        {"Modified", Qt::AlignLeft, 130},
+                        {"Modified", Qt::AlignLeft, 160},
                         {"Location", Qt::AlignLeft, 150}});
 }
 

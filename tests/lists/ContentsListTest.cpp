@@ -55,7 +55,7 @@ TEST_F(ContentsListTest, InitialUpdateShowsTheFirstDiscInTheWideCatalogueLayout)
     list.OnInitialUpdate(&messages);
     EXPECT_TRUE(list.IsCatalogueLayout());
     EXPECT_EQ(Headings(list.Model()), kCatalogueHeadings);
-    EXPECT_EQ(Widths(), (std::vector<int>{278, 80, 300, 138, 130}));
+    EXPECT_EQ(Widths(), (std::vector<int>{278, 80, 300, 138, 160}));
     EXPECT_EQ(Names(), (Texts{"a1", "a2"}));
     EXPECT_TRUE(messages.shown.empty());
 }

@@ -63,7 +63,7 @@ TEST_F(ContentsViewTest, HeaderFollowsEachLayoutWithItsWidths) {
     doc.AppendEntry("A", "a1", "file ", "\\", "1");
     doc.AppendEntry("B", "b1", "file ", "\\", "1");
     view.OnInitialUpdate();
-    EXPECT_EQ(Widths(view), (std::vector<int>{278, 80, 300, 138, 130}));
+    EXPECT_EQ(Widths(view), (std::vector<int>{278, 80, 300, 138, 160}));
 
     doc.m_strDriveRoot = "E:\\";
     doc.UpdateAllViews(nullptr, hint::kLiveListing);
@@ -71,7 +71,7 @@ TEST_F(ContentsViewTest, HeaderFollowsEachLayoutWithItsWidths) {
 
     doc.m_strSelText = "B";
     doc.UpdateAllViews(nullptr, hint::kShowDisc);
-    EXPECT_EQ(Widths(view), (std::vector<int>{200, 80, 300, 138, 130}));
+    EXPECT_EQ(Widths(view), (std::vector<int>{200, 80, 300, 138, 160}));
     EXPECT_EQ(view.model()->rowCount(), 1);
     // Emptying the rows keeps the widths a person may have dragged.
     view.header()->resizeSection(2, 123);
@@ -188,7 +188,7 @@ protected:
 TEST_F(ResultsViewTest, StartsEmptyWithTheResultColumns) {
     EXPECT_EQ(Headings(view.Results().Model()),
               (Texts{"File Name", "Impress", "Path Name", "Size(bits)", "Modified", "Location"}));
-    EXPECT_EQ(Widths(view), (std::vector<int>{200, 100, 300, 138, 130, 150}));
+    EXPECT_EQ(Widths(view), (std::vector<int>{200, 100, 300, 138, 160, 150}));
     EXPECT_EQ(view.model()->rowCount(), 0);
     EXPECT_EQ(view.palette().color(QPalette::Base), kBackground);
     EXPECT_EQ(view.selectionMode(), QAbstractItemView::ExtendedSelection);
