@@ -146,25 +146,4 @@ TEST(RowOrderTest, SortsAsTheObviousStableSortDoes) {
     }
 }
 
-TEST(RowOrderTest, UnknownCellsStayLastInBothDirections) {
-    const Rows rows{{"2", "?", "10", "1,000", ""}, {5, kUnknown, -5, kUnknown, 0}};
-    const std::vector<std::uint32_t> shown{0, 1, 2, 3, 4};
-    const struct {
-        search::Collation collation;
-        bool descending;
-        std::vector<std::uint32_t> expected;
-    } cases[] = {
-        {search::Collation::kNumber, false, {0, 2, 3, 1, 4}},
-        {search::Collation::kNumber, true, {3, 2, 0, 1, 4}},
-        {search::Collation::kTime, false, {2, 4, 0, 1, 3}},
-        {search::Collation::kTime, true, {0, 4, 2, 1, 3}},
-        {search::Collation::kText, false, {4, 3, 2, 0, 1}},
-    };
-    for (const auto& c : cases) {
-        std::vector<std::uint32_t> order = shown;
-        search::SortRows(order, CellsOf(rows, c.collation), c.descending);
-        EXPECT_EQ(order, c.expected) << static_cast<int>(c.collation) << " " << c.descending;
-    }
-}
-
 }  // namespace
