@@ -123,6 +123,8 @@ DocumentLifecycle::Opened DocumentLifecycle::Open(const std::string& path) {
     if (m_doc.OnOpenDocument(full, error)) {
         m_recent.Add(ToPath(full));
         Reinitialise();
+        // Over the catalogue it opened, so that a person sees what is there and what is missing.
+        if (!m_doc.OpenWarning().empty()) m_messages.Tell(m_doc.OpenWarning(), msg::Icon::Exclamation);
         return Opened::Yes;
     }
     Report(error.empty() ? "Cannot open the file " + full + "." : error);

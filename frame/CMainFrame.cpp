@@ -48,6 +48,11 @@ CMainFrame::CMainFrame(CKavrelDoc* doc, IMessages* messages, QWidget* parent)
     m_pTreeView->TrackEditActions(Action(cmd::kDeleteItem), Action(cmd::kItemRename));
     BindCommand(cmd::kDeleteItem, [this] { m_pTreeView->OnDeleteItem(); });
     BindCommand(cmd::kItemRename, [this] { m_pTreeView->OnRenameItem(); });
+    m_pTreeView->TrackPropertiesAction(Action(cmd::kDiscProperties));
+    BindCommand(cmd::kDiscProperties, [this] {
+        // A hit's location may be the one just typed.
+        if (m_pTreeView->OnDiscProperties()) m_pResultsView->viewport()->update();
+    });
     // Printing is the tree's command too: Ctrl+P prints the selected disc only while the tree is active.
     connect(Action(cmd::kDeleteItem), &QAction::enabledChanged, Action(cmd::kFilePrint),
             &QAction::setEnabled);
@@ -98,6 +103,8 @@ void CMainFrame::CreateActions() {
                                    look->standardIcon(QStyle::SP_FileDialogContentsView)));
     AddAction(cmd::kDeleteItem, tr("&Delete Item"), QKeySequence(Qt::CTRL | Qt::Key_D));
     AddAction(cmd::kItemRename, tr("Item &Rename"), QKeySequence(Qt::CTRL | Qt::Key_R));
+    AddAction(cmd::kDiscProperties, tr("Disc &Properties..."))
+        ->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)});
 
     QAction* toolbar = AddAction(cmd::kViewToolbar, tr("&Toolbar"));
     toolbar->setCheckable(true);
@@ -149,6 +156,8 @@ void CMainFrame::CreateMenus() {
     edit->addAction(Action(cmd::kFind));
     edit->addAction(Action(cmd::kDeleteItem));
     edit->addAction(Action(cmd::kItemRename));
+    edit->addSeparator();
+    edit->addAction(Action(cmd::kDiscProperties));
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->addAction(Action(cmd::kViewToolbar));

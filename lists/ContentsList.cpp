@@ -164,7 +164,8 @@ void ContentsList::ShowCatalogueColumns(int nameWidth) {
     m_model.SetColumns({{"Name", Qt::AlignLeft, nameWidth},
                         {"Attribute", Qt::AlignHCenter, 80},
                         {"Path Name", Qt::AlignLeft, 300},
-                        {"Size(bits)", Qt::AlignHCenter, 138}});
+                        {"Size(bits)", Qt::AlignHCenter, 138},
+                        {"Modified", Qt::AlignLeft, 160}});
     m_bCatalogueLayout = 1;
 }
 

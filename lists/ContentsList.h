@@ -58,10 +58,10 @@ public:
     void ListFolderEntries(std::string_view label, std::size_t row, std::string_view path);
     // Installs the three live-listing columns.
     void ShowLiveColumns();
-    // Installs the four catalogue columns, column 0 `nameWidth` wide.
+    // Installs the five catalogue columns, column 0 `nameWidth` wide.
     void ShowCatalogueColumns(int nameWidth);
 
-    // True while the four catalogue columns are installed, false while the live-listing ones are.
+    // True while the catalogue columns are installed, false while the live-listing ones are.
     bool IsCatalogueLayout() const { return m_bCatalogueLayout != 0; }
     // The folder the live listing shows ("E:\DATA\"); ".." segments are kept as they were walked.
     const std::string& CurrentDir() const { return m_strCurrentDir; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "catalogue/CCDContent.h"
+#include "catalogue/DiscRecord.h"
 #include "res/Texts.h"
 
 DetailListModel::DetailListModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -25,8 +26,16 @@ void DetailListModel::SetColumns(std::vector<ListColumn> columns) {
     m_live.clear();
     m_hits.Clear();
     m_hitEntries.clear();
+    m_hitDiscs.clear();
+    m_order.clear();
     endResetModel();
     emit columnsReplaced();
+    // Other columns: the sort by one of the old ones means nothing now.
+    if (m_sortColumn >= 0) {
+        m_sortColumn = -1;
+        m_sortOrder = Qt::AscendingOrder;
+        emit sortChanged(m_sortColumn, m_sortOrder);
+    }
 }
 
 void DetailListModel::ClearRows() {
@@ -34,6 +43,7 @@ void DetailListModel::ClearRows() {
     if (m_rowCount > 0) {
         beginRemoveRows({}, 0, m_rowCount - 1);
         m_rowCount = 0;
+        m_order.clear();
         endRemoveRows();
     }
     m_rows = Rows::None;
@@ -44,6 +54,7 @@ void DetailListModel::ClearRows() {
     m_live.clear();
     m_hits.Clear();
     m_hitEntries.clear();
+    m_hitDiscs.clear();
 }
 
 void DetailListModel::SwitchRows(Rows kind) {
@@ -59,6 +70,7 @@ void DetailListModel::ShowEntries(const EntryStore* store, std::size_t first, st
     m_first = first;
     beginInsertRows({}, 0, static_cast<int>(count) - 1);
     m_rowCount = static_cast<int>(count);
+    ApplySort();
     endInsertRows();
 }
 
@@ -70,6 +82,7 @@ void DetailListModel::ShowEntries(const EntryStore* store, std::vector<std::uint
     beginInsertRows({}, 0, static_cast<int>(rows.size()) - 1);
     m_entryRows = std::move(rows);
     m_rowCount = static_cast<int>(m_entryRows.size());
+    ApplySort();
     endInsertRows();
 }
 
@@ -85,11 +98,13 @@ void DetailListModel::ShowFolderEntries(const EntryStore* store, std::string fol
     m_upPath = std::move(folderPath);
     beginInsertRows({}, 0, static_cast<int>(rows.size()));
     m_rowCount = static_cast<int>(rows.size()) + 1;
+    ApplySort();
     endInsertRows();
 }
 
 void DetailListModel::InsertLiveRow(int row, scan::LiveRow liveRow) {
     SwitchRows(Rows::Live);
+    EndSort();
     row = std::clamp(row, 0, m_rowCount);
     beginInsertRows({}, row, row);
     m_live.insert(m_live.begin() + row, std::move(liveRow));
@@ -98,25 +113,55 @@ void DetailListModel::InsertLiveRow(int row, scan::LiveRow liveRow) {
 }
 
 void DetailListModel::AddHitOnTop(std::string_view label, std::string_view name, std::string_view kind,
-                                  std::string_view path, std::string_view size, std::size_t entry) {
+                                  std::string_view path, std::string_view size, std::size_t entry,
+                                  std::int64_t modified, std::size_t disc) {
     SwitchRows(Rows::Hits);
+    EndSort();
     // Hits are appended to the store and shown in reverse, so a new top row moves nothing.
     beginInsertRows({}, 0, 0);
-    m_hits.Append(label, name, kind, path, size);
+    m_hits.SetModified(m_hits.Append(label, name, kind, path, size), modified);
     m_hitEntries.push_back(entry);
+    m_hitDiscs.push_back(disc);
     m_rowCount = static_cast<int>(m_hits.Size());
     endInsertRows();
 }
 
 std::string_view DetailListModel::Text(int row, int column) const {
     if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount()) return {};
+    return UnsortedText(Unsorted(row), column);
+}
+
+std::string DetailListModel::ShownText(int row, int column) const {
+    if (IsTimeColumn(column)) return FromQString(DateTimeText(Modified(row)));
+    return std::string(Text(row, column));
+}
+
+std::int64_t DetailListModel::Modified(int row) const {
+    if (row < 0 || row >= m_rowCount) return EntryStore::kUnknownTime;
+    return UnsortedModified(Unsorted(row));
+}
+
+bool DetailListModel::IsTimeColumn(int column) const {
+    return column == 4 && m_rows != Rows::Live;
+}
+
+std::int64_t DetailListModel::UnsortedModified(int row) const {
+    if (m_rows == Rows::Hits) return m_hits.Modified(m_hits.Size() - 1 - static_cast<std::size_t>(row));
+    if (m_rows != Rows::Entries && (m_rows != Rows::Folder || row == 0)) return EntryStore::kUnknownTime;
+    const std::size_t entry =
+        m_rows == Rows::Entries ? EntryAt(row) : m_folderRows[static_cast<std::size_t>(row) - 1];
+    return entry < m_store->Size() ? m_store->Modified(entry) : EntryStore::kUnknownTime;
+}
+
+std::string_view DetailListModel::UnsortedText(int row, int column) const {
     switch (m_rows) {
         case Rows::Entries:
             return EntryText(EntryAt(row), column);
         case Rows::Folder: {
             if (row > 0) return EntryText(m_folderRows[static_cast<std::size_t>(row) - 1], column);
             static constexpr std::string_view kUpRow[] = {"..", kKindFolder, {}, "0"};
-            return column == 2 ? std::string_view(m_upPath) : kUpRow[column];
+            if (column == 2) return m_upPath;
+            return column < 4 ? kUpRow[column] : std::string_view();
         }
         case Rows::Live: {
             const scan::LiveRow& live = m_live[static_cast<std::size_t>(row)];
@@ -141,6 +186,12 @@ std::string_view DetailListModel::Text(int row, int column) const {
                     return m_hits.Path(i);
                 case 3:
                     return m_hits.SizeText(i);
+                case 5: {
+                    const std::size_t disc = m_hitDiscs[i];
+                    const catalogue::DiscRecord* record =
+                        m_records && disc != catalogue::kAnyDisc ? m_records->Find(disc) : nullptr;
+                    return record ? std::string_view(record->location) : std::string_view();
+                }
             }
             return {};
         }
@@ -168,10 +219,14 @@ std::string_view DetailListModel::EntryText(std::size_t i, int column) const {
 
 bool DetailListModel::IsFolderRow(int row) const {
     if (row < 0 || row >= m_rowCount) return false;
+    return UnsortedIsFolder(Unsorted(row));
+}
+
+bool DetailListModel::UnsortedIsFolder(int row) const {
     switch (m_rows) {
         case Rows::Entries:
         case Rows::Folder:
-            return Text(row, 1) == kKindFolder;
+            return UnsortedText(row, 1) == kKindFolder;
         case Rows::Live:
             return m_live[static_cast<std::size_t>(row)].IsFolder();
         case Rows::Hits:
@@ -183,11 +238,12 @@ bool DetailListModel::IsFolderRow(int row) const {
 }
 
 bool DetailListModel::IsUpRow(int row) const {
-    return m_rows == Rows::Folder && row == 0 && m_rowCount > 0;
+    return m_rows == Rows::Folder && row >= 0 && row < m_rowCount && Unsorted(row) == 0;
 }
 
 std::int64_t DetailListModel::EntryRow(int row) const {
     if (row < 0 || row >= m_rowCount) return -1;
+    row = Unsorted(row);
     if (m_rows == Rows::Entries) return static_cast<std::int64_t>(EntryAt(row));
     if (m_rows == Rows::Folder && row > 0) return m_folderRows[static_cast<std::size_t>(row) - 1];
     return -1;
@@ -195,7 +251,80 @@ std::int64_t DetailListModel::EntryRow(int row) const {
 
 std::size_t DetailListModel::HitEntry(int row) const {
     if (m_rows != Rows::Hits || row < 0 || row >= m_rowCount) return catalogue::kAnyDisc;
-    return m_hitEntries[m_hitEntries.size() - 1 - static_cast<std::size_t>(row)];
+    return m_hitEntries[m_hitEntries.size() - 1 - static_cast<std::size_t>(Unsorted(row))];
+}
+
+bool DetailListModel::IsPinned(int row) const {
+    if (m_rows == Rows::Folder) return row == 0;
+    if (m_rows != Rows::Live) return false;
+    const scan::LiveRow& live = m_live[static_cast<std::size_t>(row)];
+    return live.IsFolder() && (live.name == "." || live.name == "..");
+}
+
+search::Collation DetailListModel::CollationOf(int column) const {
+    const int sizeColumn = m_rows == Rows::Live ? 2 : 3;
+    if (column == sizeColumn) return search::Collation::kNumber;
+    return IsTimeColumn(column) ? search::Collation::kTime : search::Collation::kText;
+}
+
+void DetailListModel::ApplySort() {
+    if (m_sortColumn < 0 || m_sortColumn >= columnCount() || m_rowCount == 0) {
+        m_order.clear();
+        return;
+    }
+    std::vector<std::uint32_t> pinned;
+    std::vector<std::uint32_t> rest;
+    rest.reserve(static_cast<std::size_t>(m_rowCount));
+    for (int row = 0; row < m_rowCount; ++row) {
+        const int unsorted = Unsorted(row);
+        (IsPinned(unsorted) ? pinned : rest).push_back(static_cast<std::uint32_t>(unsorted));
+    }
+    const int column = m_sortColumn;
+    search::ColumnCells cells;
+    cells.collation = CollationOf(column);
+    cells.text = [this, column](std::uint32_t row) { return UnsortedText(static_cast<int>(row), column); };
+    cells.time = [this](std::uint32_t row) { return UnsortedModified(static_cast<int>(row)); };
+    search::SortRows(rest, cells, m_sortOrder == Qt::DescendingOrder);
+    pinned.insert(pinned.end(), rest.begin(), rest.end());
+    m_order = std::move(pinned);
+}
+
+void DetailListModel::sort(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= columnCount()) column = -1;
+    const bool changed = column != m_sortColumn || order != m_sortOrder;
+    m_sortColumn = column;
+    m_sortOrder = order;
+    if (m_rowCount > 0) {
+        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        const QModelIndexList before = persistentIndexList();
+        std::vector<int> unsorted;
+        unsorted.reserve(static_cast<std::size_t>(before.size()));
+        for (const QModelIndex& index : before) unsorted.push_back(Unsorted(index.row()));
+        ApplySort();
+        if (!before.isEmpty()) {
+            std::vector<int> shownAt(static_cast<std::size_t>(m_rowCount));
+            for (int row = 0; row < m_rowCount; ++row) shownAt[static_cast<std::size_t>(Unsorted(row))] = row;
+            QModelIndexList after;
+            after.reserve(before.size());
+            for (qsizetype i = 0; i < before.size(); ++i)
+                after.append(index(shownAt[static_cast<std::size_t>(unsorted[static_cast<std::size_t>(i)])],
+                                   before[i].column()));
+            changePersistentIndexList(before, after);
+        }
+        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    }
+    if (changed) emit sortChanged(m_sortColumn, m_sortOrder);
+}
+
+void DetailListModel::EndSort() {
+    if (m_sortColumn < 0) return;
+    if (m_order.empty()) {
+        m_sortColumn = -1;
+        m_sortOrder = Qt::AscendingOrder;
+        emit sortChanged(m_sortColumn, m_sortOrder);
+        return;
+    }
+    sort(-1, Qt::AscendingOrder);
 }
 
 int DetailListModel::FindRow(std::string_view name, std::string_view path) const {
@@ -217,6 +346,7 @@ QVariant DetailListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     switch (role) {
         case Qt::DisplayRole:
+            if (IsTimeColumn(index.column())) return DateTimeText(Modified(index.row()));
             return ToQString(Text(index.row(), index.column()));
         case Qt::TextAlignmentRole:
             return (m_columns[static_cast<std::size_t>(index.column())].alignment | Qt::AlignVCenter).toInt();
@@ -237,6 +367,9 @@ QVariant DetailListModel::headerData(int section, Qt::Orientation orientation, i
             return QString::fromLatin1(column.heading);
         case Qt::TextAlignmentRole:
             return (column.alignment | Qt::AlignVCenter).toInt();
+        case Qt::InitialSortOrderRole:
+            // A column clicked for the first time sorts upwards, whatever the last one did.
+            return Qt::AscendingOrder;
     }
     return {};
 }

@@ -67,8 +67,12 @@ std::string ToCsv(const DetailListModel& model) {
     for (int c = 0; c < columns; ++c)
         cells[static_cast<std::size_t>(c)] = model.Columns()[static_cast<std::size_t>(c)].heading;
     std::string csv = "\xEF\xBB\xBF" + catalogue::CsvRecord(cells);
+    std::vector<std::string> shown(static_cast<std::size_t>(columns));
     for (int row = FirstEntryRow(model); row < model.rowCount(); ++row) {
-        for (int c = 0; c < columns; ++c) cells[static_cast<std::size_t>(c)] = model.Text(row, c);
+        for (int c = 0; c < columns; ++c) {
+            shown[static_cast<std::size_t>(c)] = model.ShownText(row, c);
+            cells[static_cast<std::size_t>(c)] = shown[static_cast<std::size_t>(c)];
+        }
         csv += catalogue::CsvRecord(cells);
     }
     return csv;
@@ -96,7 +100,7 @@ std::string ToHtml(const DetailListModel& model, std::string_view title) {
         html += "<tr>";
         for (std::size_t c = 0; c < columns.size(); ++c) {
             html.append("<td").append(CellClass(columns[c])).append(">");
-            catalogue::AppendHtmlText(model.Text(row, static_cast<int>(c)), html);
+            catalogue::AppendHtmlText(model.ShownText(row, static_cast<int>(c)), html);
             html += "</td>";
         }
         html += "</tr>\n";

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QItemSelectionModel>
 #include <QPalette>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTreeView>
 #include <algorithm>
@@ -29,7 +30,9 @@ void SetUp(QTreeView* view, DetailListModel* model) {
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setSortingEnabled(false);
+    // No sort until a heading is clicked: the rows first stand as they came.
+    view->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    view->setSortingEnabled(true);
     view->header()->setStretchLastSection(false);
     view->header()->setSectionsMovable(false);
     view->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -45,6 +48,12 @@ void SetUp(QTreeView* view, DetailListModel* model) {
     ApplyColumnWidths(view, *model);
     QObject::connect(model, &DetailListModel::columnsReplaced, view,
                      [view, model] { ApplyColumnWidths(view, *model); });
+    // The heading's sort mark follows the model when the model ends or changes the sort itself; the mark
+    // moved quietly, so that moving it does not sort again.
+    QObject::connect(model, &DetailListModel::sortChanged, view, [view](int column, Qt::SortOrder order) {
+        const QSignalBlocker quiet(view->header());
+        view->header()->setSortIndicator(column, order);
+    });
 }
 
 int TopmostSelectedRow(const QTreeView* view) {

@@ -15,7 +15,7 @@ public:
     DetailListModel& Model() { return m_model; }
     const DetailListModel& Model() const { return m_model; }
 
-    // Empties the rows and installs the four result columns.
+    // Empties the rows and installs the result columns.
     void OnInitialUpdate();
     // hint::kResultRow: clears the rows, or adds the offered hit on top; every other hint is ignored.
     void OnUpdate(int hint);
@@ -32,4 +32,5 @@ private:
 
     CKavrelDoc* m_pDoc;
     DetailListModel m_model;
+    catalogue::Disc m_lastDisc;  // the disc of the last hit, for the next ones
 };

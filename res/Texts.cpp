@@ -1,6 +1,10 @@
 #include "res/Texts.h"
 
+#include <QDateTime>
+#include <QLocale>
+
 #include "catalogue/DisplayText.h"
+#include "catalogue/EntryStore.h"
 
 QString ToQString(std::string_view bytes) {
     if (catalogue::IsAscii(bytes) || catalogue::IsValidUtf8(bytes))
@@ -11,4 +15,11 @@ QString ToQString(std::string_view bytes) {
 
 std::string FromQString(const QString& text) {
     return text.toUtf8().toStdString();
+}
+
+QString DateTimeText(std::int64_t secondsUtc) {
+    if (secondsUtc == EntryStore::kUnknownTime) return {};
+    const QDateTime utc = QDateTime::fromSecsSinceEpoch(secondsUtc, Qt::UTC);
+    if (!utc.isValid()) return {};
+    return QLocale::system().toString(utc.toLocalTime(), QLocale::ShortFormat);
 }

@@ -374,6 +374,9 @@ QString CKavrelView::DiscToolTip(QTreeWidgetItem* item) const {
                   QString::fromStdString(catalogue::FormatSize(totals.bytes)) + QStringLiteral(" bytes");
     if (totals.unreadableSizes > 0)
         tip += QStringLiteral(" (%1 of unknown size)").arg(count(totals.unreadableSizes, "file", "files"));
+    const catalogue::DiscRecord* record = m_pDoc->RecordOf(DiscOfNode(item));
+    if (record && !record->location.empty())
+        tip += QStringLiteral("\nLocation: ") + ToQString(record->location);
     return tip;
 }
 

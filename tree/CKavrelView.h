@@ -54,7 +54,8 @@ public:
     void ListDriveRoot(const std::string& root);
 
     // What a disc node's tooltip says: its files, folders and the bytes of its files, counted when asked, so
-    // that big catalogues cost nothing until a person hovers. Empty for any other node.
+    // that big catalogues cost nothing until a person hovers, and where the disc is kept when the user said.
+    // Empty for any other node.
     QString DiscToolTip(QTreeWidgetItem* item) const;
 
     // The node's text as the catalogue's bytes.
@@ -98,6 +99,15 @@ public:
     // True while `node` is one of the tree's nodes (a stale handle is never dereferenced).
     bool HoldsNode(const QTreeWidgetItem* node) const;
 
+    // "Disc Properties..." (the frame's action, also offered by the context menu): enabled while the
+    // current node is a disc node with entries.
+    void TrackPropertiesAction(QAction* properties);
+    // Shows the current disc node's details and keeps the location and notes typed; true when they changed
+    // (the catalogue is then modified).
+    bool OnDiscProperties();
+    // True for a disc node that stands for entries of the catalogue.
+    bool IsDiscNode(const QTreeWidgetItem* node) const;
+
 protected:
     bool viewportEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -109,6 +119,8 @@ private:
     IMessages* m_pMessages = nullptr;
     QMenu* m_pItemMenu = nullptr;        // the right-click menu, built on first use
     QPersistentModelIndex m_editedNode;  // the node Rename is editing
+    QAction* m_pPropertiesAction = nullptr;
+    void UpdatePropertiesAction();
 
 public:
     QTreeWidgetItem* m_hCurItem = nullptr;    // the node Delete and Rename act on; null before any selection

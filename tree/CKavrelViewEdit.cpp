@@ -12,7 +12,9 @@
 #include "catalogue/NodeTexts.h"
 #include "docview/Messages.h"
 #include "res/Texts.h"
+#include "tree/CDiscPropertiesDlg.h"
 #include "tree/CKavrelView.h"
+#include "tree/DiscProperties.h"
 
 namespace {
 
@@ -53,6 +55,10 @@ QMenu* CKavrelView::ItemMenu() {
         m_pItemMenu = new QMenu(QStringLiteral(" "), this);
         m_pItemMenu->addAction(QStringLiteral("Delte Item"), this, &CKavrelView::OnDeleteItem);
         m_pItemMenu->addAction(QStringLiteral("Item Rename"), this, &CKavrelView::OnRenameItem);
+        if (m_pPropertiesAction) {
+            m_pItemMenu->addSeparator();
+            m_pItemMenu->addAction(m_pPropertiesAction);
+        }
     }
     return m_pItemMenu;
 }
@@ -132,6 +138,33 @@ void CKavrelView::OnEndLabelEdit(QTreeWidgetItem* node, const QString& typed) {
     RelabelEntries(disc, chosen);
     // Given the label of a neighbour, the disc has joined it.
     SyncDiscNodes();
+}
+
+bool CKavrelView::IsDiscNode(const QTreeWidgetItem* node) const {
+    if (!node || !m_hImageRoot || node->parent() != m_hImageRoot) return false;
+    const std::size_t row = DiscRow(node);
+    // A node whose walk added nothing keeps a row past every entry: it stands for none.
+    return row < m_pDoc->GetEntryCount();
+}
+
+void CKavrelView::TrackPropertiesAction(QAction* properties) {
+    m_pPropertiesAction = properties;
+    connect(this, &QTreeWidget::currentItemChanged, this, &CKavrelView::UpdatePropertiesAction);
+    UpdatePropertiesAction();
+}
+
+void CKavrelView::UpdatePropertiesAction() {
+    if (m_pPropertiesAction) m_pPropertiesAction->setEnabled(IsDiscNode(currentItem()));
+}
+
+bool CKavrelView::OnDiscProperties() {
+    QTreeWidgetItem* node = currentItem();
+    if (!IsDiscNode(node)) return false;
+    const catalogue::Disc disc = DiscOfNode(node);
+    if (disc.entries == 0) return false;
+    CDiscPropertiesDlg dlg(discprops::DetailsOf(*m_pDoc, disc), this);
+    if (dlg.exec() != QDialog::Accepted) return false;
+    return discprops::StoreUserTexts(*m_pDoc, disc, dlg.Location(), dlg.Notes());
 }
 
 void CKavrelView::RelabelEntries(const catalogue::Disc& disc, std::string newLabel) {

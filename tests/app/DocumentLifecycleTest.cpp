@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "AppTestSupport.h"
 #include "app/DocumentLifecycle.h"
@@ -274,6 +275,41 @@ TEST_F(LifecycleTest, CancelledOpenDialogKeepsEverythingWithoutAsking) {
     EXPECT_EQ(dialogs.openAsked, 1);
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(doc.GetEntryCount(), 1u);
+}
+
+TEST_F(LifecycleTest, ADamagedBlockOfDatesIsReportedOnceAfterEveryWayOfOpening) {
+    // A catalogue with a date and a disc record, its block's checksum then broken.
+    CKavrelDoc written;
+    written.AppendEntry("D", "A.TXT", kKindFile, "\\", "1");
+    written.EditEntries().SetModified(0, 1'600'000'000);
+    catalogue::DiscRecord record;
+    record.location = "Box 1";
+    written.EditDiscRecords().Set(0, record);
+    std::string error;
+    const std::string path = Path("damaged.cdi");
+    ASSERT_TRUE(written.OnSaveDocument(path, error)) << error;
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.seek(file.size() - 1);
+    file.write("\x5A", 1);
+    file.close();
+    const std::string warning =
+        "The dates and disc details in \"" + path + "\" could not be read and were left out.";
+
+    const std::function<bool()> opens[] = {[&] { return files.OpenDocumentFile(path); },
+                                           [&] { return files.OpenAtStart(path); },
+                                           [&] { return files.OpenRecentFile(0); }};
+    for (const auto& open : opens) {
+        messages.shown.clear();
+        ASSERT_TRUE(open());
+        ASSERT_EQ(messages.Texts(), std::vector<std::string>{warning});
+        EXPECT_EQ(messages.shown[0].icon, msg::Icon::Exclamation);
+        EXPECT_EQ(doc.GetEntryCount(), 1u) << "the entries are there";
+    }
+    // An intact catalogue says nothing.
+    messages.shown.clear();
+    ASSERT_TRUE(files.OpenDocumentFile(WriteCatalogue("good.cdi", "G", 2)));
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 // --- Recent files through the lifecycle ---

@@ -71,16 +71,17 @@ protected:
     CMainFrame* frame = nullptr;
 };
 
-const CsvTable kContents = {{"Name", "Attribute", "Path Name", "Size(bits)"},
-                            {"DCIM", "folder ", "\\", "0"},
-                            {"tab\tname.jpg", "file ", "\\DCIM\\", "1,024"},
-                            {"caf\xC3\xA9, \"best\".jpg", "file ", "\\DCIM\\", "12"}};
+// The catalogue holds no dates and no locations: those columns are there, empty.
+const CsvTable kContents = {{"Name", "Attribute", "Path Name", "Size(bits)", "Modified"},
+                            {"DCIM", "folder ", "\\", "0", ""},
+                            {"tab\tname.jpg", "file ", "\\DCIM\\", "1,024", ""},
+                            {"caf\xC3\xA9, \"best\".jpg", "file ", "\\DCIM\\", "12", ""}};
 const CsvTable kFolder = {kContents[0], kContents[2], kContents[3]};
 // Newest hit on top, as the results list shows them.
-const CsvTable kResults = {{"File Name", "Impress", "Path Name", "Size(bits)"},
-                           {"other.jpg", "Backup", "\\", "5"},
-                           {"caf\xC3\xA9, \"best\".jpg", "Holiday", "\\DCIM\\", "12"},
-                           {"tab\tname.jpg", "Holiday", "\\DCIM\\", "1,024"}};
+const CsvTable kResults = {{"File Name", "Impress", "Path Name", "Size(bits)", "Modified", "Location"},
+                           {"other.jpg", "Backup", "\\", "5", "", ""},
+                           {"caf\xC3\xA9, \"best\".jpg", "Holiday", "\\DCIM\\", "12", "", ""},
+                           {"tab\tname.jpg", "Holiday", "\\DCIM\\", "1,024", "", ""}};
 
 TEST_F(ExportTest, WritesTheListWithTheFocusInEitherForm) {
     const struct {

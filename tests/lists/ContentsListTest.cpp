@@ -10,7 +10,7 @@ namespace {
 using Texts = std::vector<std::string>;
 
 const Texts kLiveHeadings{"Name", "Attribute", "Size(bits)"};
-const Texts kCatalogueHeadings{"Name", "Attribute", "Path Name", "Size(bits)"};
+const Texts kCatalogueHeadings{"Name", "Attribute", "Path Name", "Size(bits)", "Modified"};
 
 class ContentsListTest : public ::testing::Test {
 protected:
@@ -55,7 +55,7 @@ TEST_F(ContentsListTest, InitialUpdateShowsTheFirstDiscInTheWideCatalogueLayout)
     list.OnInitialUpdate(&messages);
     EXPECT_TRUE(list.IsCatalogueLayout());
     EXPECT_EQ(Headings(list.Model()), kCatalogueHeadings);
-    EXPECT_EQ(Widths(), (std::vector<int>{278, 80, 300, 138}));
+    EXPECT_EQ(Widths(), (std::vector<int>{278, 80, 300, 138, 160}));
     EXPECT_EQ(Names(), (Texts{"a1", "a2"}));
     EXPECT_TRUE(messages.shown.empty());
 }

@@ -8,6 +8,7 @@
 #include "catalogue/EntryStore.h"
 #include "lists/DetailListModel.h"
 #include "lists/ListExport.h"
+#include "res/Texts.h"
 
 namespace {
 
@@ -36,27 +37,33 @@ TEST(ListExport, CsvHoldsTheColumnsAndRowsAsShown) {
                                 {"<script>&'\"", "B\xC3\xA9", "\\", "0"},
                                 {"first\thit", "Disc, \"one\"", "\\a\\", "1,024"}}));
 
-    // A disc's entries under the contents list's columns, kind with its blank.
+    // A disc's entries under the contents list's columns, kind with its blank, the time as the list shows
+    // it, in the order the list is sorted in.
     EntryStore store;
     store.Append("A", "DOCS", "folder ", "\\", "0");
     store.Append("A", "a.txt", "file ", "\\DOCS\\", "12");
+    store.SetModified(1, 1'561'000'000);
+    const std::string shownTime = DateTimeText(1'561'000'000).toStdString();
+    ASSERT_FALSE(shownTime.empty());
     DetailListModel contents;
     contents.SetColumns({{"Name", Qt::AlignLeft, 278},
                          {"Attribute", Qt::AlignHCenter, 80},
                          {"Path Name", Qt::AlignLeft, 300},
-                         {"Size(bits)", Qt::AlignHCenter, 138}});
+                         {"Size(bits)", Qt::AlignHCenter, 138},
+                         {"Modified", Qt::AlignLeft, 130}});
     contents.ShowEntries(&store, 0, 2);
+    contents.sort(0, Qt::AscendingOrder);
     EXPECT_EQ(ReadCsv(listexport::ToCsv(contents).substr(kBom.size())),
-              (CsvTable{{"Name", "Attribute", "Path Name", "Size(bits)"},
-                        {"DOCS", "folder ", "\\", "0"},
-                        {"a.txt", "file ", "\\DOCS\\", "12"}}));
+              (CsvTable{{"Name", "Attribute", "Path Name", "Size(bits)", "Modified"},
+                        {"a.txt", "file ", "\\DOCS\\", "12", shownTime},
+                        {"DOCS", "folder ", "\\", "0", ""}}));
 
     // One folder of it: the up row is for going up, not an entry.
     const std::vector<std::uint32_t> rows{1};
     contents.ShowFolderEntries(&store, "\\DOCS\\", rows, nullptr);
-    EXPECT_EQ(
-        ReadCsv(listexport::ToCsv(contents).substr(kBom.size())),
-        (CsvTable{{"Name", "Attribute", "Path Name", "Size(bits)"}, {"a.txt", "file ", "\\DOCS\\", "12"}}));
+    EXPECT_EQ(ReadCsv(listexport::ToCsv(contents).substr(kBom.size())),
+              (CsvTable{{"Name", "Attribute", "Path Name", "Size(bits)", "Modified"},
+                        {"a.txt", "file ", "\\DOCS\\", "12", shownTime}}));
     const std::string html = listexport::ToHtml(contents, "A");
     EXPECT_NE(html.find("<p>1 row</p>"), std::string::npos);
     EXPECT_EQ(html.find(">..<"), std::string::npos);

@@ -8,6 +8,7 @@
 #include "catalogue/CKavrelDoc.h"
 #include "lists/CSecView.h"
 #include "lists/CThirdView.h"
+#include "res/Texts.h"
 
 namespace {
 
@@ -40,6 +41,14 @@ void DoubleClickRow(QTreeView& view, int row) {
 
 const QColor kBackground(236, 247, 255);
 
+// A click on the heading of `section`, where a person clicks it.
+void ClickHeading(QTreeView& view, int section) {
+    QHeaderView* header = view.header();
+    const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                    header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+}
+
 class ContentsViewTest : public ::testing::Test {
 protected:
     ContentsViewTest() { view.SetMessages(&messages); }
@@ -54,7 +63,7 @@ TEST_F(ContentsViewTest, HeaderFollowsEachLayoutWithItsWidths) {
     doc.AppendEntry("A", "a1", "file ", "\\", "1");
     doc.AppendEntry("B", "b1", "file ", "\\", "1");
     view.OnInitialUpdate();
-    EXPECT_EQ(Widths(view), (std::vector<int>{278, 80, 300, 138}));
+    EXPECT_EQ(Widths(view), (std::vector<int>{278, 80, 300, 138, 160}));
 
     doc.m_strDriveRoot = "E:\\";
     doc.UpdateAllViews(nullptr, hint::kLiveListing);
@@ -62,7 +71,7 @@ TEST_F(ContentsViewTest, HeaderFollowsEachLayoutWithItsWidths) {
 
     doc.m_strSelText = "B";
     doc.UpdateAllViews(nullptr, hint::kShowDisc);
-    EXPECT_EQ(Widths(view), (std::vector<int>{200, 80, 300, 138}));
+    EXPECT_EQ(Widths(view), (std::vector<int>{200, 80, 300, 138, 160}));
     EXPECT_EQ(view.model()->rowCount(), 1);
     // Emptying the rows keeps the widths a person may have dragged.
     view.header()->resizeSection(2, 123);
@@ -129,6 +138,26 @@ TEST_F(ContentsViewTest, ARowUnderARestingPointerBecomesSelected) {
     EXPECT_TRUE(QTest::qWaitFor([this] { return SelectedRows(view) == std::vector<int>{3}; }, 3000));
 }
 
+TEST_F(ContentsViewTest, ClickingAHeadingSortsByItAndClickingItAgainReverses) {
+    FakeDrive drive;
+    for (const auto& [name, size] : {std::pair{"b", "9"}, {"C", "10"}, {"a", "1,000"}})
+        doc.AppendEntry("A", name, "file ", "\\", size);
+    view.OnInitialUpdate();
+    view.resize(900, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const struct {
+        int section;
+        Texts names;
+    } clicks[] = {{0, {"a", "b", "C"}}, {0, {"C", "b", "a"}}, {3, {"b", "C", "a"}}, {3, {"a", "C", "b"}}};
+    for (const auto& click : clicks) {
+        ClickHeading(view, click.section);
+        EXPECT_EQ(ColumnTexts(view.Contents().Model(), 0), click.names) << click.section;
+    }
+    EXPECT_EQ(view.header()->sortIndicatorSection(), 3);
+    EXPECT_EQ(view.header()->sortIndicatorOrder(), Qt::DescendingOrder);
+}
+
 class ResultsViewTest : public ::testing::Test {
 protected:
     ResultsViewTest() {
@@ -157,15 +186,16 @@ protected:
 };
 
 TEST_F(ResultsViewTest, StartsEmptyWithTheResultColumns) {
-    EXPECT_EQ(Headings(view.Results().Model()), (Texts{"File Name", "Impress", "Path Name", "Size(bits)"}));
-    EXPECT_EQ(Widths(view), (std::vector<int>{200, 100, 300, 138}));
+    EXPECT_EQ(Headings(view.Results().Model()),
+              (Texts{"File Name", "Impress", "Path Name", "Size(bits)", "Modified", "Location"}));
+    EXPECT_EQ(Widths(view), (std::vector<int>{200, 100, 300, 138, 160, 150}));
     EXPECT_EQ(view.model()->rowCount(), 0);
     EXPECT_EQ(view.palette().color(QPalette::Base), kBackground);
     EXPECT_EQ(view.selectionMode(), QAbstractItemView::ExtendedSelection);
     Offer("D", "x");
     view.OnInitialUpdate();
     EXPECT_EQ(view.model()->rowCount(), 0);
-    EXPECT_EQ(view.header()->count(), 4);
+    EXPECT_EQ(view.header()->count(), 6);
 }
 
 TEST_F(ResultsViewTest, HitsComeNewestFirstWithTheirImagesAndASecondSearchReplacesThem) {
@@ -212,6 +242,36 @@ TEST_F(ResultsViewTest, DoubleClickAsksForTheHitsDiscWithTheTopmostSelectedRow) 
     view.selectionModel()->clearSelection();
     QTest::keyClick(&view, Qt::Key_Return);
     EXPECT_EQ(recorder.heard.size(), 2u);
+}
+
+TEST_F(ResultsViewTest, ClickingModifiedSortsHitsByTheirFilesTimesAndANewSearchEndsIt) {
+    doc.AppendEntry("D", "old", "file ", "\\", "1");
+    doc.AppendEntry("D", "new", "file ", "\\", "1");
+    doc.AppendEntry("D", "undated", "file ", "\\", "1");
+    doc.EditEntries().SetModified(0, 1'000'000'000);
+    doc.EditEntries().SetModified(1, 1'600'000'000);
+    doc.EditDiscRecords().Set(0, KeptAt("Box 12, shelf 3"));
+    const auto search = [this] {
+        ClearResults();
+        for (std::size_t row = 0; row < 3; ++row) {
+            doc.m_nFoundRow = row;
+            Offer("D", std::string(doc.Entries().Name(row)));
+        }
+    };
+    search();
+    view.resize(1100, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_EQ(ColumnTexts(view.Results().Model(), 5), (Texts(3, "Box 12, shelf 3")));
+    EXPECT_EQ(view.model()->index(1, 4).data().toString(), DateTimeText(1'600'000'000));
+
+    ClickHeading(view, 4);
+    EXPECT_EQ(Names(), (Texts{"old", "new", "undated"}));
+    ClickHeading(view, 4);
+    EXPECT_EQ(Names(), (Texts{"new", "old", "undated"})) << "unknown times stay last";
+    search();
+    EXPECT_EQ(Names(), (Texts{"undated", "new", "old"}));
+    EXPECT_EQ(view.header()->sortIndicatorSection(), -1);
 }
 
 TEST_F(ResultsViewTest, RowsSurviveHidingAndShowingThePane) {

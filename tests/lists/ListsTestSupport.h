@@ -18,6 +18,13 @@ private:
     DriveEnv m_env;
 };
 
+// A disc record that holds only where the disc is kept.
+inline catalogue::DiscRecord KeptAt(std::string location) {
+    catalogue::DiscRecord record;
+    record.location = std::move(location);
+    return record;
+}
+
 class DetailListModel;
 // Row texts of one column, top to bottom.
 std::vector<std::string> ColumnTexts(const DetailListModel& model, int column);

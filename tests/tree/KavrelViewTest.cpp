@@ -116,10 +116,17 @@ TEST_F(KavrelViewTest, ADiscNodesTooltipCountsItsFilesFoldersAndBytes) {
     doc.AppendEntry("A", "b.txt", "file ", "\\DOCS\\", "24");
     doc.AppendEntry("B", "c.txt", "file ", "\\", "12 KB");
     doc.AppendEntry("A", "d.txt", "file ", "\\", "4,294,967,296");
+    catalogue::DiscRecord kept;
+    kept.location = "Box 12, shelf \xB3";  // the user's bytes, shown as Windows-1252
+    doc.EditDiscRecords().Set(4, kept);
+    kept.location.clear();
+    kept.notes = "no location";
+    doc.EditDiscRecords().Set(5, kept);
     view.OnInitialUpdate();
     const std::pair<QTreeWidgetItem*, const char*> cases[] = {
         {view.m_hImageRoot->child(0), "2 files, 1 folder, 1,024 bytes"},
-        {view.m_hImageRoot->child(1), "1 file, 0 folders, 0 bytes (1 file of unknown size)"},
+        {view.m_hImageRoot->child(1),
+         "1 file, 0 folders, 0 bytes (1 file of unknown size)\nLocation: Box 12, shelf \xC2\xB3"},
         {view.m_hImageRoot->child(2), "1 file, 0 folders, 4,294,967,296 bytes"},  // the second node "A"
         {view.m_hImageRoot, ""},
         {view.topLevelItem(0), ""},

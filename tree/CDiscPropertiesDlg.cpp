@@ -1,0 +1,47 @@
+#include "tree/CDiscPropertiesDlg.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+CDiscPropertiesDlg::CDiscPropertiesDlg(const discprops::DiscDetails& details, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Disc Properties"));
+    auto* form = new QFormLayout;
+    const auto addValue = [this, form](const QString& caption, const QString& value) {
+        auto* shown = new QLabel(value, this);
+        // Labels, paths and serial numbers are worth copying out.
+        shown->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        shown->setTextFormat(Qt::PlainText);
+        form->addRow(caption + QLatin1Char(':'), shown);
+    };
+    addValue(QStringLiteral("Label"), details.label);
+    for (const auto& [caption, value] : details.lines) addValue(caption, value);
+
+    m_editLocation = new QLineEdit(details.location, this);
+    m_editLocation->setPlaceholderText(QStringLiteral("Box 12, shelf 3"));
+    form->addRow(QStringLiteral("&Location:"), m_editLocation);
+    m_editNotes = new QPlainTextEdit(details.notes, this);
+    m_editNotes->setTabChangesFocus(true);
+    form->addRow(QStringLiteral("&Notes:"), m_editNotes);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    m_editLocation->setFocus();
+    resize(420, sizeHint().height());
+}
+
+QString CDiscPropertiesDlg::Location() const {
+    return m_editLocation->text();
+}
+
+QString CDiscPropertiesDlg::Notes() const {
+    return m_editNotes->toPlainText();
+}
