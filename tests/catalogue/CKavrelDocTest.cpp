@@ -18,6 +18,8 @@
 #include "CdiBytes.h"
 #include "DriveEnv.h"
 #include "catalogue/CKavrelDoc.h"
+#include "catalogue/Disc.h"
+#include "catalogue/DiscEdits.h"
 
 namespace {
 
@@ -296,4 +298,61 @@ TEST(CKavrelDocDrives, NoDriveGivesFalseAndBlankSlots) {
     CKavrelDoc doc;
     EXPECT_FALSE(doc.FindCdDrives());
     for (const std::string& slot : doc.m_strDrives) EXPECT_EQ(slot, " ");
+}
+
+// Edits keep times and records with their discs through a save and an open: a deleted disc loses both, a
+// renamed one keeps its record, a new one brings its own.
+TEST_F(CKavrelDocFiles, TimesAndDiscRecordsFollowTheirDiscsThroughEditsAndASave) {
+    CKavrelDoc doc;
+    for (const char* label : {"A", "B", "C"}) {
+        const std::size_t first = doc.GetEntryCount();
+        doc.AppendEntry(label, "F1", kKindFile, "\\", "5");
+        doc.AppendEntry(label, "F2", kKindFile, "\\", "6");
+        doc.EditEntries().SetModified(first, 1'000 + static_cast<std::int64_t>(first));
+        catalogue::DiscRecord record;
+        record.location = std::string("Box ") + label;
+        doc.EditDiscRecords().Set(first, record);
+    }
+    const EntryStore& store = doc.Entries();
+    catalogue::DeleteDisc(doc, catalogue::DiscAt(store, 2));        // B
+    catalogue::RelabelDisc(doc, catalogue::DiscAt(store, 4), "Z");  // C
+    const std::string path = PathOf("dated.cdi");
+    std::string error;
+    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
+
+    CKavrelDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(path, error)) << error;
+    EXPECT_EQ(reopened.OpenWarning(), "");
+    const EntryStore& got = reopened.Entries();
+    const std::int64_t u = EntryStore::kUnknownTime;
+    const std::int64_t times[] = {1000, u, u, u, 1004, u};
+    for (std::size_t i = 0; i < std::size(times); ++i) EXPECT_EQ(got.Modified(i), times[i]) << i;
+    const auto location = [&](std::size_t row) {
+        const catalogue::DiscRecord* record = reopened.RecordOf(catalogue::DiscAt(got, row));
+        return record ? record->location : "<none>";
+    };
+    EXPECT_EQ(location(0), "Box A");
+    EXPECT_EQ(location(4), "Box C");
+    EXPECT_EQ(reopened.DiscRecords().Size(), 2u) << "the deleted disc's record is gone";
+}
+
+TEST_F(CKavrelDocFiles, ADamagedBlockOpensTheEntriesAloneAndSaysSoNamingTheFile) {
+    CKavrelDoc doc;
+    doc.AppendEntry("A", "F1", kKindFile, "\\", "5");
+    doc.EditEntries().SetModified(0, 1'700'000'000);
+    const std::string path = PathOf("damaged.cdi");
+    std::string error;
+    ASSERT_TRUE(doc.OnSaveDocument(path, error)) << error;
+    std::string bytes = ReadFile(path);
+    bytes.back() = static_cast<char>(bytes.back() ^ 1);  // the checksum
+    WriteFile(path, bytes);
+
+    CKavrelDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(path, error)) << error;
+    EXPECT_EQ(reopened.OpenWarning(),
+              "The dates and disc details in \"" + path + "\" could not be read and were left out.");
+    EXPECT_EQ(reopened.GetEntryCount(), 1u);
+    EXPECT_FALSE(reopened.Entries().HasDates());
+    EXPECT_FALSE(reopened.IsModified());
+    EXPECT_EQ(ReadFile(path), bytes) << "nothing is written until the user saves";
 }
