@@ -1,7 +1,9 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -48,6 +50,15 @@ SectionHead GetSectionHead(const char* at);
 std::uint64_t Hash(std::string_view bytes);
 
 void Put64(std::uint64_t v, std::string& out);
+// Writes `v` as 8 little-endian bytes at `at`.
+inline void Store64(std::int64_t v, char* at) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(at, &v, 8);
+    } else {
+        for (int k = 0; k < 8; ++k)
+            at[k] = static_cast<char>((static_cast<std::uint64_t>(v) >> (8 * k)) & 0xFF);
+    }
+}
 std::uint64_t Get64(const char* at);
 
 // The payload of a kDiscs section.

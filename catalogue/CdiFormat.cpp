@@ -558,9 +558,15 @@ bool WriteBlock(const EntryStore& entries, const catalogue::DiscRecords* discs, 
     block::PutHeader(header, buffer);
     if (times) {
         block::PutSectionHead({block::kEntryTimes, 0, 8 * n}, buffer);
-        for (std::size_t i = 0; i < n; ++i) {
-            block::Put64(static_cast<std::uint64_t>(entries.Modified(i)), buffer);
-            if (buffer.size() >= tuning::kSaveChunk && !emit(buffer)) return false;
+        // A chunk's worth of times at a time, each copied into place rather than appended byte by byte.
+        constexpr std::size_t kTimesAtOnce = tuning::kSaveChunk / 8;
+        for (std::size_t i = 0; i < n;) {
+            const std::size_t count = std::min<std::size_t>(kTimesAtOnce, n - i);
+            const std::size_t at = buffer.size();
+            buffer.resize(at + 8 * count);
+            for (std::size_t k = 0; k < count; ++k, ++i)
+                block::Store64(entries.Modified(i), buffer.data() + at + 8 * k);
+            if (!emit(buffer)) return false;
         }
     }
     if (!discBytes.empty()) {
