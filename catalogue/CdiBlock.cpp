@@ -2,8 +2,6 @@
 
 #include <xxhash.h>
 
-#include <limits>
-
 namespace cdi::block {
 namespace {
 
@@ -160,7 +158,8 @@ std::string EncodeDiscs(const catalogue::DiscRecords& discs) {
     return out;
 }
 
-bool DecodeDiscs(std::string_view payload, catalogue::DiscRecords& discs, std::string& problem) {
+bool DecodeDiscs(std::string_view payload, std::size_t entries, catalogue::DiscRecords& discs,
+                 std::string& problem) {
     if (payload.size() < 4) {
         problem = "the disc records end before their count";
         return false;
@@ -172,6 +171,7 @@ bool DecodeDiscs(std::string_view payload, catalogue::DiscRecords& discs, std::s
         problem = "the disc records count " + std::to_string(count) + " more than their section holds";
         return false;
     }
+    std::uint64_t previous = 0;
     for (std::uint64_t r = 0; r < count; ++r) {
         if (payload.size() - at < kRecordHeadBytes) {
             problem = "disc record " + std::to_string(r + 1) + " is cut off";
@@ -180,10 +180,16 @@ bool DecodeDiscs(std::string_view payload, catalogue::DiscRecords& discs, std::s
         const std::uint64_t first = Get64(payload.data() + at);
         const std::uint64_t length = GetLE(payload.data() + at + 8, 4);
         at += kRecordHeadBytes;
-        if (length > payload.size() - at || first > std::numeric_limits<std::uint32_t>::max()) {
+        if (length > payload.size() - at) {
             problem = "disc record " + std::to_string(r + 1) + " runs past its section";
             return false;
         }
+        if (first >= entries || (r > 0 && first <= previous)) {
+            problem = "disc record " + std::to_string(r + 1) + " names row " + std::to_string(first) +
+                      ", not a later one of the entries";
+            return false;
+        }
+        previous = first;
         const std::string_view fields = payload.substr(at, length);
         at += length;
         catalogue::DiscRecord record;

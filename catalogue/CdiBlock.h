@@ -63,8 +63,11 @@ std::uint64_t Get64(const char* at);
 
 // The payload of a kDiscs section.
 std::string EncodeDiscs(const catalogue::DiscRecords& discs);
-// Reads a kDiscs payload into `discs`; false with `problem` set when a count or length runs past it.
-// Fields of kinds not known here are skipped.
-bool DecodeDiscs(std::string_view payload, catalogue::DiscRecords& discs, std::string& problem);
+// Reads a kDiscs payload for a catalogue of `entries` entries into `discs`; false with `problem` set when a
+// count or length runs past it, or a record's row is not one of the entries or not after the one before
+// (as the writer writes them, so that records never outnumber the entries). Fields of kinds not known here
+// are skipped.
+bool DecodeDiscs(std::string_view payload, std::size_t entries, catalogue::DiscRecords& discs,
+                 std::string& problem);
 
 }  // namespace cdi::block

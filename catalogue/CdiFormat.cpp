@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "catalogue/Ascii.h"
 #include "catalogue/CdiBlock.h"
@@ -400,8 +401,18 @@ public:
     BlockReader(StreamBytes& in, EntryStore& entries, cdi::Extension& extension)
         : m_in(in), m_entries(entries), m_extension(extension) {}
 
-    // `entryHash` has hashed every byte of the entries.
+    // `entryHash` has hashed every byte of the entries. A block too large for the memory left is left out
+    // like a damaged one: the entries, already read, still open.
     void Run(XXH3_state_t& entryHash) {
+        try {
+            Read(entryHash);
+        } catch (const std::bad_alloc&) {
+            Problem("there is not enough memory to hold it");
+        }
+    }
+
+private:
+    void Read(XXH3_state_t& entryHash) {
         namespace block = cdi::block;
         m_in.Mark();
         if (m_in.Remaining() < block::kMagic.size() || !m_in.Hold(block::kMagic.size()) ||
@@ -461,7 +472,6 @@ public:
         m_extension.discs = std::move(discs);
     }
 
-private:
     bool ReadTimes() {
         // A count at a time, so that only a chunk of the file is held while the times go into the store.
         constexpr std::size_t kTimesAtOnce = cdi::kReadChunk / 8;
@@ -484,11 +494,12 @@ private:
 
     bool ReadDiscs(std::uint64_t length, catalogue::DiscRecords& discs) {
         // The length lies inside the block, and the block inside the file: holding it is bounded by both.
+        if (static_cast<std::uint64_t>(static_cast<std::size_t>(length)) != length) return false;
         m_in.Mark();
         if (!m_in.Hold(static_cast<std::size_t>(length))) return false;
         const std::string_view payload(m_in.Pos(), static_cast<std::size_t>(length));
         m_in.Advance(payload.size());
-        return cdi::block::DecodeDiscs(payload, discs, m_problem);
+        return cdi::block::DecodeDiscs(payload, m_entries.Size(), discs, m_problem);
     }
 
     bool Skip(std::uint64_t length) {

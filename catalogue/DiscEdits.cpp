@@ -17,7 +17,7 @@ std::size_t DeleteDisc(CKavrelDoc& doc, const Disc& disc) {
         entries.SetModified(i, EntryStore::kUnknownTime);
         ++blanked;
     }
-    if (blanked) doc.EditDiscRecords().Erase(disc.first);
+    if (blanked) doc.EditDiscRecords().Erase(disc.first, disc.end);
     if (entries.Size() > 0) doc.SetModifiedFlag(true);
     return blanked;
 }

@@ -41,6 +41,10 @@ public:
     // Stores `record` for the disc starting at `first`, replacing any; an empty record removes it.
     void Set(std::size_t first, DiscRecord record);
     void Erase(std::size_t first) { m_records.erase(first); }
+    // Drops the records of rows [first, end): a disc's own, and those of the discs it came to join.
+    void Erase(std::size_t first, std::size_t end) {
+        m_records.erase(m_records.lower_bound(first), m_records.lower_bound(end));
+    }
     // Drops the records of rows at and after `rows` (a walk rolled back).
     void Truncate(std::size_t rows) { m_records.erase(m_records.lower_bound(rows), m_records.end()); }
     void Clear() { m_records.clear(); }

@@ -105,6 +105,14 @@ bool OpenCatalogue(const std::string& path, CKavrelDoc& doc, bool missingIsEmpty
 }
 
 bool SaveCatalogue(const std::string& path, CKavrelDoc& doc) {
+    // A script that edits one disc must not throw away, unseen, the dates and details of every disc: the
+    // window, where a person is told and saves knowingly, is the place to drop them.
+    if (!doc.OpenWarning().empty()) {
+        Fail("\"" + path +
+             "\" was not changed: saving it would lose the dates and disc details that could not be " +
+             "read (open it in the window and save it there to keep it without them)");
+        return false;
+    }
     std::string error;
     if (doc.OnSaveDocument(path, error)) return true;
     Fail(error);

@@ -27,6 +27,10 @@ CDiscPropertiesDlg::CDiscPropertiesDlg(const discprops::DiscDetails& details, QW
     m_editNotes = new QPlainTextEdit(details.notes, this);
     m_editNotes->setTabChangesFocus(true);
     form->addRow(QStringLiteral("&Notes:"), m_editNotes);
+    m_strLocationGiven = details.location;
+    m_strLocationShown = m_editLocation->text();
+    m_strNotesGiven = details.notes;
+    m_strNotesShown = m_editNotes->toPlainText();
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -39,9 +43,11 @@ CDiscPropertiesDlg::CDiscPropertiesDlg(const discprops::DiscDetails& details, QW
 }
 
 QString CDiscPropertiesDlg::Location() const {
-    return m_editLocation->text();
+    const QString typed = m_editLocation->text();
+    return typed == m_strLocationShown ? m_strLocationGiven : typed;
 }
 
 QString CDiscPropertiesDlg::Notes() const {
-    return m_editNotes->toPlainText();
+    const QString typed = m_editNotes->toPlainText();
+    return typed == m_strNotesShown ? m_strNotesGiven : typed;
 }

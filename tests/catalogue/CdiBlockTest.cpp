@@ -56,7 +56,7 @@ struct Sample {
         first.fileSystem = "iso9660";
         first.capacity = 700'000'000;
         first.location = "Box 12, shelf 3";
-        first.notes = std::string("line\nnext \xE9t\xE9", 15);
+        first.notes = "line\nnext \xE9t\xE9";
         discs.Set(0, first);
         catalogue::DiscRecord third;
         third.serial = "2024-05-01-10-00-00-00";
@@ -165,6 +165,9 @@ TEST(CdiBlock, AnyDamageLeavesTheWholeBlockOutAndTheEntriesAsTheyAre) {
         {"a number field that is not 8 bytes",
          Resealed(s, discs - end + cdi::block::kSectionHeadBytes + 4 + 12 + 2, "\x07")},
         {"a second times section", Resealed(s, discs - end, s.bytes.substr(end + 32, 16))},
+        {"a record's row past the entries",
+         Resealed(s, discs - end + cdi::block::kSectionHeadBytes + 4, Le64(n))},
+        {"records out of row order", Resealed(s, discs - end + cdi::block::kSectionHeadBytes + 4, Le64(250))},
     };
     for (const auto& c : cases) {
         for (const std::size_t chunk : {0, 5}) {

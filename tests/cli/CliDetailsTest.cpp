@@ -183,6 +183,15 @@ TEST_F(CliDetails, ADamagedBlockOfDetailsIsToldAndTheEntriesStillListed) {
     const CliRun run = RunCli({"find", m_file, "beach", "--newer", "2019-06-01"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, warning + "The file was not finded!\n");
+    const auto contents = [this] {
+        QFile file(QString::fromStdString(m_file));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray damaged = contents();
+    const CliRun edit = RunCli({"rename", m_file, "Backup 12", "Pictures"});
+    EXPECT_EQ(edit.exitCode, 1) << "a save would drop every disc's details";
+    EXPECT_NE(edit.err.find("was not changed"), std::string::npos) << edit.err;
+    EXPECT_TRUE(contents() == damaged);
 }
 
 }  // namespace

@@ -185,3 +185,24 @@ TEST(DiscDetails, ShowWhatTheWalkReadInTheProgramsFormsAndUnknownsAsSuch) {
     EXPECT_FALSE(discprops::StoreUserTexts(doc, disc, "", ""));
     EXPECT_TRUE(doc.DiscRecords().Empty());
 }
+
+// Texts the boxes would change on the way in and out (a Windows line break, a Windows-1252 no-break space)
+// stay as they were when the person only looks and presses OK.
+TEST_F(DiscPropertiesTest, OkOnTextsLeftAsShownKeepsTheirBytes) {
+    catalogue::DiscRecord record = *RecordB();
+    record.location =
+        "Shelf\xA0"
+        "3";
+    record.notes = "first\r\nsecond\xA0";
+    m_doc.EditDiscRecords().Set(2, record);
+    m_doc.SetModifiedFlag(false);
+    bool shown = false;
+    WhenModalOpens<CDiscPropertiesDlg>([&](CDiscPropertiesDlg* dlg) {
+        shown = true;
+        QTest::keyClick(dlg->m_editLocation, Qt::Key_Return);
+    });
+    QTest::keyClick(Tree(), Qt::Key_Return, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown && !QApplication::activeModalWidget(); }, 5000));
+    EXPECT_TRUE(*RecordB() == record);
+    EXPECT_FALSE(m_doc.IsModified());
+}
