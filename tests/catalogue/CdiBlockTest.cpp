@@ -134,6 +134,10 @@ TEST(CdiBlock, AnyDamageLeavesTheWholeBlockOutAndTheEntriesAsTheyAre) {
     };
     const std::size_t times = end + cdi::block::kHeaderBytes + cdi::block::kSectionHeadBytes;
     const std::size_t discs = times + 8 * n;
+    // The second disc record, after the first one's row, fields length and fields.
+    const std::size_t firstRecord = discs - end + cdi::block::kSectionHeadBytes + 4;
+    const std::size_t secondRecord =
+        firstRecord + 12 + (cdi::block::Get64(s.bytes.data() + end + firstRecord + 8) & 0xFFFFFFFF);
     std::string otherEntries;
     {
         EntryStore other;
@@ -165,9 +169,8 @@ TEST(CdiBlock, AnyDamageLeavesTheWholeBlockOutAndTheEntriesAsTheyAre) {
         {"a number field that is not 8 bytes",
          Resealed(s, discs - end + cdi::block::kSectionHeadBytes + 4 + 12 + 2, "\x07")},
         {"a second times section", Resealed(s, discs - end, s.bytes.substr(end + 32, 16))},
-        {"a record's row past the entries",
-         Resealed(s, discs - end + cdi::block::kSectionHeadBytes + 4, Le64(n))},
-        {"records out of row order", Resealed(s, discs - end + cdi::block::kSectionHeadBytes + 4, Le64(250))},
+        {"a record's row past the entries", Resealed(s, secondRecord, Le64(n))},
+        {"records out of row order", Resealed(s, firstRecord, Le64(250))},
     };
     for (const auto& c : cases) {
         for (const std::size_t chunk : {0, 5}) {
