@@ -64,9 +64,7 @@ int CmdUpdate(int argc, char** argv) {
         ListDifferences(listing, doc.Entries(), plan->walked, plan->diff);
     }
     const scan::DiscDiff& diff = plan->diff;
-    std::string summary =
-        std::to_string(diff.added.size()) + " added, " + std::to_string(diff.removed.size()) + " removed, " +
-        std::to_string(diff.changed.size()) + " changed, " + std::to_string(diff.moved.size()) + " moved";
+    std::string summary = scan::DiffCounts(diff);
     if (diff.Empty()) {
         summary = scan::kNothingDiffersMessage;
     } else if (args.Has("--dry-run")) {

@@ -42,6 +42,55 @@ std::optional<UpdatePlan> PlanUpdate(const CKavrelDoc& doc, const catalogue::Dis
     return MakePlan(doc, disc, source, std::move(walked), walker.Record());
 }
 
+std::string DiffCounts(const DiscDiff& diff) {
+    return std::to_string(diff.added.size()) + " added, " + std::to_string(diff.removed.size()) +
+           " removed, " + std::to_string(diff.changed.size()) + " changed, " +
+           std::to_string(diff.moved.size()) + " moved";
+}
+
+namespace {
+
+std::string Where(const EntryStore& store, std::size_t row) {
+    return std::string(store.Path(row)).append(store.Name(row));
+}
+
+std::string Titled(const char* what, std::size_t count) {
+    return std::string(what) + " (" + std::to_string(count) + ")";
+}
+
+}  // namespace
+
+std::array<DiffList, 4> DescribeDiff(const EntryStore& store, const UpdatePlan& plan,
+                                     const std::function<std::string(std::int64_t)>& timeText) {
+    const DiscDiff& diff = plan.diff;
+    const EntryStore& now = plan.walked;
+    std::array<DiffList, 4> lists{DiffList{Titled("Added", diff.added.size()), {}},
+                                  DiffList{Titled("Removed", diff.removed.size()), {}},
+                                  DiffList{Titled("Changed", diff.changed.size()), {}},
+                                  DiffList{Titled("Moved", diff.moved.size()), {}}};
+    for (const std::size_t row : diff.added) lists[0].lines.push_back(Where(now, row));
+    for (const std::size_t row : diff.removed) lists[1].lines.push_back(Where(store, row));
+    for (const DiffPair& pair : diff.changed) {
+        std::string line = Where(now, pair.now);
+        if (store.Kind(pair.old) != now.Kind(pair.now))
+            line.append("  ").append(store.Kind(pair.old)).append("-> ").append(now.Kind(pair.now));
+        if (SizesDiffer(store.SizeText(pair.old), now.SizeText(pair.now)))
+            line.append("  size ")
+                .append(store.SizeText(pair.old))
+                .append(" -> ")
+                .append(now.SizeText(pair.now));
+        if (TimesDiffer(store.Modified(pair.old), now.Modified(pair.now)))
+            line.append("  modified ")
+                .append(timeText(store.Modified(pair.old)))
+                .append(" -> ")
+                .append(timeText(now.Modified(pair.now)));
+        lists[2].lines.push_back(std::move(line));
+    }
+    for (const DiffPair& pair : diff.moved)
+        lists[3].lines.push_back(Where(store, pair.old) + " -> " + Where(now, pair.now));
+    return lists;
+}
+
 catalogue::Disc ApplyUpdate(CKavrelDoc& doc, const UpdatePlan& plan) {
     if (plan.diff.Empty()) return plan.disc;
     return catalogue::ReplaceDisc(doc, plan.disc, plan.walked, plan.record);

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "catalogue/Disc.h"
 #include "catalogue/DiscRecord.h"
@@ -45,6 +49,19 @@ UpdatePlan MakePlan(const CKavrelDoc& doc, const catalogue::Disc& disc, std::str
 // when the walk cannot update the disc; `refusal` then says why.
 std::optional<UpdatePlan> PlanUpdate(const CKavrelDoc& doc, const catalogue::Disc& disc,
                                      const std::string& source, std::string& refusal);
+
+// The counts of a comparison, "2 added, 0 removed, 1 changed, 1 moved".
+std::string DiffCounts(const DiscDiff& diff);
+
+// One of the four lists the update dialog shows: its title with its count ("Added (2)") and a line per
+// entry as bytes: the path and name, for a changed entry what differs ("  size 2 -> 20", "  modified ..."),
+// for a moved file where it was ("\DOCS\A.TXT -> \A.TXT"). `timeText` writes a time as people read it.
+struct DiffList {
+    std::string title;
+    std::vector<std::string> lines;
+};
+std::array<DiffList, 4> DescribeDiff(const EntryStore& store, const UpdatePlan& plan,
+                                     const std::function<std::string(std::int64_t)>& timeText);
 
 // Puts the plan's walk in place of the disc (catalogue::ReplaceDisc) when anything differs; the document
 // stays unmodified when nothing does. Returns the disc as it now stands; no entries when memory ran out.
