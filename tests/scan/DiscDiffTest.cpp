@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "catalogue/CCDContent.h"
+#include "catalogue/CKavrelDoc.h"
 #include "catalogue/Disc.h"
 #include "catalogue/EntryStore.h"
 #include "catalogue/FormatSize.h"
 #include "scan/DiscDiff.h"
+#include "scan/UpdateDisc.h"
 
 namespace {
 
@@ -119,6 +121,35 @@ TEST(DiscDiff, FindsEachKindOfDifference) {
     EXPECT_EQ(diff.removed, (std::vector<std::size_t>{6}));
     EXPECT_EQ(diff.changed, (std::vector<DiffPair>{{3, 2}, {4, 3}}));
     EXPECT_EQ(diff.moved, (std::vector<DiffPair>{{7, 5}}));
+}
+
+TEST(DiscDiff, DescribesEachDifferenceForTheDialog) {
+    CKavrelDoc doc;
+    AppendItems(doc.EditEntries(), "DISC",
+                {{"\\", "A.TXT", false, "1", 5},
+                 {"\\", "B.TXT", false, "2", 5},
+                 {"\\", "C.TXT", false, "3", 5},
+                 {"\\", "D.TXT", false, "4", 5}});
+    EntryStore walked;
+    AppendItems(walked, "DISC",
+                {{"\\", "B.TXT", false, "20", 6},
+                 {"\\", "C.TXT", false, "3", 5},
+                 {"\\DOCS\\", "D.TXT", false, "4", 5},
+                 {"\\", "E.TXT", false, "5", 5}});
+    const scan::UpdatePlan plan =
+        scan::MakePlan(doc, catalogue::DiscAt(doc.Entries(), 0), "/media", std::move(walked), {});
+    const auto lists =
+        scan::DescribeDiff(doc.Entries(), plan, [](std::int64_t t) { return "t" + std::to_string(t); });
+    const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
+        {"Added (1)", {"\\E.TXT"}},
+        {"Removed (1)", {"\\A.TXT"}},
+        {"Changed (1)", {"\\B.TXT  size 2 -> 20  modified t5 -> t6"}},
+        {"Moved (1)", {"\\D.TXT -> \\DOCS\\D.TXT"}}};
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        EXPECT_EQ(lists[i].title, expected[i].first);
+        EXPECT_EQ(lists[i].lines, expected[i].second);
+    }
+    EXPECT_EQ(scan::DiffCounts(plan.diff), "1 added, 1 removed, 1 changed, 1 moved");
 }
 
 // A generated disc, changed at random, compared both ways; the disc sits between two others in its
