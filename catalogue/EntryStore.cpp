@@ -54,6 +54,44 @@ void EntryStore::Truncate(std::size_t rows) {
     if (rows < m_modified.size()) m_modified.resize(rows);
 }
 
+void EntryStore::ReplaceRows(std::size_t first, std::size_t end, const EntryStore& from,
+                             std::string_view label) {
+    // Everything that can fail comes first: the new rows, built aside (texts interned, names claimed), and
+    // room for the rows and times at their new length. What a failure leaves (interned texts, claimed
+    // bytes) is unreferenced and harmless.
+    const std::size_t count = from.Size();
+    const std::size_t oldSize = m_rows.size();
+    const std::size_t newSize = oldSize - (end - first) + count;
+    std::vector<Row> rows(count);
+    const TextId labelId = m_texts.Intern(label);
+    for (std::size_t i = 0; i < count; ++i) {
+        Row& row = rows[i];
+        row.label = labelId;
+        row.kind = m_texts.InternRecent(1, from.Kind(i));
+        row.path = m_texts.InternRecent(2, from.Path(i));
+        StoreNameAndSize(row, from.Name(i), from.SizeText(i));
+    }
+    const bool dates = HasDates() || from.HasDates();
+    if (newSize > m_rows.capacity()) m_rows.reserve(std::max(newSize, oldSize + oldSize / 8));
+    if (dates && newSize > m_modified.capacity()) m_modified.reserve(std::max(newSize, m_rows.capacity()));
+    if (dates && m_modified.empty()) m_modified.assign(oldSize, kUnknownTime);  // within the room above
+
+    const auto splice = [&](auto& column, const auto& fresh) {
+        if (count > end - first) {
+            column.resize(newSize);
+            std::move_backward(column.begin() + static_cast<std::ptrdiff_t>(end),
+                               column.begin() + static_cast<std::ptrdiff_t>(oldSize), column.end());
+        } else {
+            std::move(column.begin() + static_cast<std::ptrdiff_t>(end), column.end(),
+                      column.begin() + static_cast<std::ptrdiff_t>(first + count));
+            column.resize(newSize);
+        }
+        for (std::size_t i = 0; i < count; ++i) column[first + i] = fresh(i);
+    };
+    splice(m_rows, [&rows](std::size_t i) { return rows[i]; });
+    if (dates) splice(m_modified, [&from](std::size_t i) { return from.Modified(i); });
+}
+
 void EntryStore::SetModified(std::size_t i, std::int64_t time) {
     if (m_modified.empty()) {
         if (time == kUnknownTime) return;

@@ -37,6 +37,10 @@ public:
                        std::string_view path, std::string_view size);
     // Cuts the store back to `rows` entries (used to roll back a cancelled walk).
     void Truncate(std::size_t rows);
+    // Puts every entry of `from`, labelled `label`, with its texts and time, in place of the rows
+    // [first, end); the rows after them move to follow. Either it is done or, when memory runs out, the
+    // store is as it was. The replaced rows' names stay in the arena until Clear(), as after SetName.
+    void ReplaceRows(std::size_t first, std::size_t end, const EntryStore& from, std::string_view label);
 
     std::string_view Label(std::size_t i) const { return Text(m_rows[i].label); }
     std::string_view Name(std::size_t i) const {

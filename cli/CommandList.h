@@ -30,6 +30,14 @@ TAMBEROL_COMMAND(
     "rename", CmdRename, "FILE OLD NEW [--index N]",
     "gives the disc labelled OLD the label NEW (exact bytes); when OLD names more than one disc, "
     "--index N chooses the one whose first entry is N")
+TAMBEROL_COMMAND(
+    "update", CmdUpdate, "FILE LABEL [--index N] [SOURCE] [--dry-run] [--json|--csv]",
+    "walks the disc labelled LABEL again, from SOURCE (a drive, folder or image) or else from the source its "
+    "details keep, and lists how it differs, a row each: added, removed, changed (size or time) and moved (a "
+    "file gone from one folder and found in another with the same name, size and time; old_path is where it "
+    "was), then the counts; unless --dry-run or nothing differs, puts the new walk in place of the disc's "
+    "entries (its location and notes stay) and saves FILE. A source that cannot be read changes nothing; "
+    "when LABEL names more than one disc, --index N chooses the one whose first entry is N")
 TAMBEROL_COMMAND("delete", CmdDelete, "FILE LABEL [--index N]",
                  "deletes the disc labelled LABEL (its entries are blanked); when LABEL names more than one "
                  "disc, --index N chooses the one whose first entry is N")

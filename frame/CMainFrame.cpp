@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "catalogue/CKavrelDoc.h"
+#include "catalogue/Hints.h"
 #include "docview/Messages.h"
 #include "frame/CRowSplitter.h"
 #include "frame/CommandIds.h"
@@ -53,6 +54,8 @@ CMainFrame::CMainFrame(CKavrelDoc* doc, IMessages* messages, QWidget* parent)
         // A hit's location may be the one just typed.
         if (m_pTreeView->OnDiscProperties()) m_pResultsView->viewport()->update();
     });
+    m_pTreeView->TrackUpdateAction(Action(cmd::kUpdateDisc));
+    BindCommand(cmd::kUpdateDisc, [this] { OnUpdateDisc(); });
     // Printing is the tree's command too: Ctrl+P prints the selected disc only while the tree is active.
     connect(Action(cmd::kDeleteItem), &QAction::enabledChanged, Action(cmd::kFilePrint),
             &QAction::setEnabled);
@@ -103,6 +106,7 @@ void CMainFrame::CreateActions() {
                                    look->standardIcon(QStyle::SP_FileDialogContentsView)));
     AddAction(cmd::kDeleteItem, tr("&Delete Item"), QKeySequence(Qt::CTRL | Qt::Key_D));
     AddAction(cmd::kItemRename, tr("Item &Rename"), QKeySequence(Qt::CTRL | Qt::Key_R));
+    AddAction(cmd::kUpdateDisc, tr("&Update Disc..."), QKeySequence(Qt::CTRL | Qt::Key_U));
     AddAction(cmd::kDiscProperties, tr("Disc &Properties..."))
         ->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)});
 
@@ -157,6 +161,7 @@ void CMainFrame::CreateMenus() {
     edit->addAction(Action(cmd::kDeleteItem));
     edit->addAction(Action(cmd::kItemRename));
     edit->addSeparator();
+    edit->addAction(Action(cmd::kUpdateDisc));
     edit->addAction(Action(cmd::kDiscProperties));
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
@@ -227,6 +232,21 @@ void CMainFrame::ShowResultsPane() {
     if (!m_bResultsHidden) return;
     m_wndSplitter2->RestoreLastRow();
     m_bResultsHidden = 0;
+}
+
+void CMainFrame::OnUpdateDisc() {
+    QTreeWidgetItem* node = m_pTreeView->currentItem();
+    if (!m_pTreeView->IsDiscNode(node)) return;
+    const catalogue::Disc updated = m_pWalks->OnUpdateDisc(m_pTreeView->DiscOfNode(node));
+    if (updated.entries == 0) return;
+    // The rows after the disc have moved, so every view is built again as after Open and the search hits,
+    // which name rows, are cleared; then the disc is shown again.
+    m_pDoc->SendInitialUpdate();
+    m_pDoc->m_bResultRow = 0;
+    m_pDoc->UpdateAllViews(nullptr, hint::kResultRow);
+    m_pDoc->m_strPickLabel = std::string(m_pDoc->Entries().Text(updated.label));
+    m_pDoc->m_nPickDisc = updated.first;
+    m_pDoc->UpdateAllViews(nullptr, hint::kPickDisc);
 }
 
 void CMainFrame::OnInitialUpdate() {

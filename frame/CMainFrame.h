@@ -64,6 +64,9 @@ public:
 
     // Hides the results pane: a new or opened catalogue has no hits to show.
     void OnInitialUpdate() override;
+    // "Update Disc..." on the tree's current disc node (WalkRunner::OnUpdateDisc); once the disc is
+    // replaced, the views are built again and show it.
+    void OnUpdateDisc();
     // The frame acts on no hint.
     void OnUpdate(CView* sender, int hint) override;
 

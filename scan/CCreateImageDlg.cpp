@@ -28,6 +28,7 @@ CCreateImageDlg::CCreateImageDlg(QWidget* parent, const EntryStore* catalogue)
     layout.Add(m_editLabel, {106, 31, 107, 12}, false);
 
     auto* create = new QPushButton(QStringLiteral("Create"), this);
+    m_pCreate = create;
     create->setDefault(true);
     connect(create, &QPushButton::clicked, this, &QDialog::accept);
     layout.Add(create, {64, 86, 42, 13}, true);
@@ -85,6 +86,17 @@ void CCreateImageDlg::ProposeLabel() {
     m_strProposed = ToQString(label);
     m_editLabel->setText(m_strProposed);
     m_editLabel->selectAll();
+}
+
+void CCreateImageDlg::ForUpdate(const std::string& label, const std::string& source) {
+    setWindowTitle(QStringLiteral("Update Disc"));
+    m_pCreate->setText(QStringLiteral("Update"));
+    // The label box stops proposing volume labels: the disc keeps the label it has.
+    m_strProposed = QStringLiteral("\n");
+    if (!source.empty()) m_cbDrives->setEditText(ToQString(source));
+    m_editLabel->setText(ToQString(label));
+    m_editLabel->setReadOnly(true);
+    m_cbDrives->setFocus();
 }
 
 void CCreateImageDlg::KeepTexts(const std::string& label, const std::string& drive) {

@@ -30,6 +30,10 @@ public:
     // typing replaces it; a label the person typed (anything but the last one proposed) stays. A label that
     // a disc of the catalogue carries already is proposed with a number: "CDROM (2)".
     void ProposeLabel();
+    // Asks for the source of an update of the disc labelled `label` instead: the label shown and not to be
+    // edited, `source` (the one its details keep, or the last one typed) in the drive box, "Update" in place
+    // of "Create".
+    void ForUpdate(const std::string& label, const std::string& source);
     // Shows the dialog again as the person left it: `drive` in the drive box, `label` in the label box.
     void KeepTexts(const std::string& label, const std::string& drive);
 
@@ -46,5 +50,6 @@ protected:
 
 private:
     const EntryStore* m_pCatalogue;
+    class QPushButton* m_pCreate = nullptr;
     QString m_strProposed;  // the label the drive box proposed last
 };

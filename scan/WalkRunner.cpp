@@ -18,9 +18,11 @@
 #include "res/Texts.h"
 #include "scan/CCreateImageDlg.h"
 #include "scan/CImageLabelsDlg.h"
+#include "scan/CUpdateDiscDlg.h"
 #include "scan/CreateImageCommand.h"
 #include "scan/DiscWalker.h"
 #include "scan/ImageBatch.h"
+#include "scan/UpdateDisc.h"
 
 struct WalkRunner::Progress {
     std::mutex lock;
@@ -116,7 +118,7 @@ void WalkRunner::OnCreateImage() {
         const DocumentGate::Holder hold(m_gate);
         scan::DiscWalker walker(m_strDiscLabel);
         EntryStore walked;
-        if (!Walk(walker, drive, walked)) return;
+        if (!Walk(walker, drive, walked, tr("Create Image file"))) return;
         if (!walker.Refusal().empty()) {
             m_messages.Tell(scan::WalkRefusedMessage(walker, drive), msg::Icon::Stop);
             continue;
@@ -169,8 +171,47 @@ void WalkRunner::OnCatalogueImages(const std::vector<std::string>& images) {
                     refused ? msg::Icon::Exclamation : msg::Icon::None);
 }
 
-bool WalkRunner::Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked) {
-    return RunWithProgress(tr("Create Image file"), drive, 0, [&](Progress& progress) {
+catalogue::Disc WalkRunner::OnUpdateDisc(const catalogue::Disc& disc) {
+    if (disc.entries == 0) return {};
+    const std::string label(m_doc.Entries().Text(disc.label));
+    std::string source = scan::UpdateSource(m_doc, disc, {});
+    for (;;) {
+        CCreateImageDlg dlg(m_pWindow);
+        dlg.ForUpdate(label, source);
+        if (dlg.DoModal() != QDialog::Accepted) return {};
+        source = scan::UpdateSource(m_doc, disc, dlg.m_strDrive);
+        if (dlg.m_strDrive.empty()) {
+            m_messages.Tell(scan::kNoSourceMessage);
+            continue;
+        }
+        // Held until the disc is replaced: nothing else may change the catalogue under the walk.
+        const DocumentGate::Holder hold(m_gate);
+        // The dialogs are modal, but a disc's rows are only trusted as they stand now.
+        const catalogue::Disc now = catalogue::DiscAt(m_doc.Entries(), disc.first);
+        if (now.label != disc.label || now.first != disc.first) return {};
+        scan::DiscWalker walker(label);
+        EntryStore walked;
+        if (!Walk(walker, source, walked, tr("Update Disc"))) return {};
+        if (const std::string refusal = scan::UpdateRefusal(walker, source, walked); !refusal.empty()) {
+            m_messages.Tell(refusal, msg::Icon::Stop);
+            continue;
+        }
+        const scan::UpdatePlan plan = scan::MakePlan(m_doc, now, source, std::move(walked), walker.Record());
+        if (plan.diff.Empty()) {
+            m_messages.Tell(scan::kNothingDiffersMessage);
+            return {};
+        }
+        CUpdateDiscDlg confirm(m_doc.Entries(), plan, m_pWindow);
+        if (confirm.exec() != QDialog::Accepted) return {};
+        const catalogue::Disc updated = scan::ApplyUpdate(m_doc, plan);
+        if (updated.entries == 0) m_messages.Tell("Out of memory", msg::Icon::Stop);
+        return updated;
+    }
+}
+
+bool WalkRunner::Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked,
+                      const QString& title) {
+    return RunWithProgress(title, drive, 0, [&](Progress& progress) {
         walker.SetCancelFlag(&m_cancel);
         walker.SetProgress([&](std::string_view folder, std::size_t entries) {
             progress.Set(folder, entries);

@@ -9,8 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/Disc.h"
+
 class CKavrelDoc;
 class DocumentGate;
+
 class EntryStore;
 class IMessages;
 class QWidget;
@@ -39,6 +42,12 @@ public:
     // progress window serves them all, and a summary tells what was added and what was refused. Cancel
     // keeps the discs already read and nothing of the one under way.
     void OnCatalogueImages(const std::vector<std::string>& images);
+    // "Update Disc...": asks for the source (the drive dialog, holding the one the disc's details keep),
+    // walks it as a new disc would be walked, shows what differs and on Apply puts the walk in place of
+    // `disc`'s entries (scan::ApplyUpdate). A source that cannot be read is refused and asked for again;
+    // nothing differing is said, and changes nothing. The disc as it now stands when it was updated, else
+    // none.
+    catalogue::Disc OnUpdateDisc(const catalogue::Disc& disc);
     // Stops the running walk; nothing of it reaches the catalogue.
     void Cancel();
     // Asked when the window is to close (the window manager's close button reaches the window during a walk
@@ -62,7 +71,7 @@ protected:
 private:
     // What a walk on the worker thread reports to the progress window.
     struct Progress;
-    bool Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked);
+    bool Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked, const QString& title);
     // Runs `work` on a worker thread while a progress window titled `title` shows what `work` reports and
     // offers Cancel; with `images` above 0 its bar counts the images done. False when `work` did or the
     // person cancelled.

@@ -105,6 +105,9 @@ public:
     // Shows the current disc node's details and keeps the location and notes typed; true when they changed
     // (the catalogue is then modified).
     bool OnDiscProperties();
+    // "Update Disc..." (the frame's action, also offered by the context menu): enabled, as Disc Properties,
+    // while the current node is a disc node with entries.
+    void TrackUpdateAction(QAction* update);
     // True for a disc node that stands for entries of the catalogue.
     bool IsDiscNode(const QTreeWidgetItem* node) const;
 
@@ -120,6 +123,7 @@ private:
     QMenu* m_pItemMenu = nullptr;        // the right-click menu, built on first use
     QPersistentModelIndex m_editedNode;  // the node Rename is editing
     QAction* m_pPropertiesAction = nullptr;
+    QAction* m_pUpdateAction = nullptr;
     void UpdatePropertiesAction();
 
 public:

@@ -55,10 +55,9 @@ QMenu* CKavrelView::ItemMenu() {
         m_pItemMenu = new QMenu(QStringLiteral(" "), this);
         m_pItemMenu->addAction(QStringLiteral("Delte Item"), this, &CKavrelView::OnDeleteItem);
         m_pItemMenu->addAction(QStringLiteral("Item Rename"), this, &CKavrelView::OnRenameItem);
-        if (m_pPropertiesAction) {
-            m_pItemMenu->addSeparator();
-            m_pItemMenu->addAction(m_pPropertiesAction);
-        }
+        if (m_pPropertiesAction || m_pUpdateAction) m_pItemMenu->addSeparator();
+        if (m_pUpdateAction) m_pItemMenu->addAction(m_pUpdateAction);
+        if (m_pPropertiesAction) m_pItemMenu->addAction(m_pPropertiesAction);
     }
     return m_pItemMenu;
 }
@@ -153,8 +152,16 @@ void CKavrelView::TrackPropertiesAction(QAction* properties) {
     UpdatePropertiesAction();
 }
 
+void CKavrelView::TrackUpdateAction(QAction* update) {
+    m_pUpdateAction = update;
+    connect(this, &QTreeWidget::currentItemChanged, this, &CKavrelView::UpdatePropertiesAction);
+    UpdatePropertiesAction();
+}
+
 void CKavrelView::UpdatePropertiesAction() {
-    if (m_pPropertiesAction) m_pPropertiesAction->setEnabled(IsDiscNode(currentItem()));
+    const bool disc = IsDiscNode(currentItem());
+    if (m_pPropertiesAction) m_pPropertiesAction->setEnabled(disc);
+    if (m_pUpdateAction) m_pUpdateAction->setEnabled(disc);
 }
 
 bool CKavrelView::OnDiscProperties() {

@@ -1,0 +1,80 @@
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "catalogue/CKavrelDoc.h"
+#include "catalogue/Disc.h"
+#include "cli/CliSupport.h"
+#include "cli/CommandLine.h"
+#include "cli/Commands.h"
+#include "cli/DiscChoice.h"
+#include "cli/Listing.h"
+#include "scan/UpdateDisc.h"
+
+namespace {
+
+using Value = cli::Listing::Value;
+
+// One row per difference: the entry as the walk found it (as the catalogue had it, for a removed one),
+// and for a changed or moved one what the catalogue had where it differs.
+void ListDifferences(cli::Listing& listing, const EntryStore& old, const EntryStore& now,
+                     const scan::DiscDiff& diff) {
+    const auto row = [&listing](std::string_view change, const EntryStore& store, std::size_t i,
+                                Value oldPath, Value oldSize, Value oldModified) {
+        listing.Row({change, store.Name(i), store.Kind(i), store.Path(i), store.SizeText(i),
+                     cli::Listing::Time{store.Modified(i)}, oldPath, oldSize, oldModified});
+    };
+    for (const std::size_t i : diff.added) row("added", now, i, {}, {}, {});
+    for (const std::size_t i : diff.removed) row("removed", old, i, {}, {}, {});
+    for (const scan::DiffPair& pair : diff.changed)
+        row("changed", now, pair.now, {}, old.SizeText(pair.old), cli::Listing::Time{old.Modified(pair.old)});
+    for (const scan::DiffPair& pair : diff.moved) row("moved", now, pair.now, old.Path(pair.old), {}, {});
+}
+
+}  // namespace
+
+// Walks a catalogued disc again and puts what it holds now in place of its entries, where the disc stands.
+int CmdUpdate(int argc, char** argv) {
+    const cli::CommandLine args(argc, argv, {"--dry-run", "--json", "--csv"}, {"--index"});
+    if (const auto stop = cli::CheckArguments(args, "update", 2, 3)) return *stop;
+
+    const std::string& path = args.Positional()[0];
+    const std::string& label = args.Positional()[1];
+    const std::string named = args.Positional().size() > 2 ? args.Positional()[2] : std::string();
+    CKavrelDoc doc;
+    if (!cli::OpenCatalogue(path, doc)) return cli::kExitFailed;
+    const std::optional<catalogue::Disc> disc = cli::ChooseDisc(doc.Entries(), args, label, path, true);
+    if (!disc) return cli::kExitFailed;
+    std::string refusal;
+    const std::optional<scan::UpdatePlan> plan =
+        scan::PlanUpdate(doc, *disc, scan::UpdateSource(doc, *disc, named), refusal);
+    if (!plan) return cli::Fail(cli::Shown(refusal));
+
+    const cli::Form form = cli::FormOf(args);
+    {
+        cli::Listing listing(form, {{"change"},
+                                    {"name"},
+                                    {"kind"},
+                                    {"path"},
+                                    {"size"},
+                                    {"modified"},
+                                    {"old_path"},
+                                    {"old_size"},
+                                    {"old_modified"}});
+        ListDifferences(listing, doc.Entries(), plan->walked, plan->diff);
+    }
+    const scan::DiscDiff& diff = plan->diff;
+    std::string summary = scan::DiffCounts(diff);
+    if (diff.Empty()) {
+        summary = scan::kNothingDiffersMessage;
+    } else if (args.Has("--dry-run")) {
+        summary += "; nothing changed (--dry-run)";
+    } else {
+        if (scan::ApplyUpdate(doc, *plan).entries == 0) return cli::Fail("Out of memory");
+        if (!cli::SaveCatalogue(path, doc)) return cli::kExitFailed;
+        summary += "; the disc is updated";
+    }
+    // The listings of --json and --csv stay whole for the programs that read them.
+    (form == cli::Form::Text ? std::cout : std::cerr) << summary << '\n';
+    return cli::kExitOk;
+}

@@ -1,0 +1,99 @@
+#include "scan/UpdateDisc.h"
+
+#include "catalogue/CKavrelDoc.h"
+#include "catalogue/DiscEdits.h"
+#include "platform/Location.h"
+#include "scan/CreateImageCommand.h"
+#include "scan/DiscWalker.h"
+
+namespace scan {
+
+std::string UpdateSource(const CKavrelDoc& doc, const catalogue::Disc& disc, const std::string& named) {
+    if (!named.empty()) return platform::Location(named).Absolute().Text();
+    const catalogue::DiscRecord* record = doc.RecordOf(disc);
+    return record ? record->source : std::string();
+}
+
+std::string UpdateRefusal(const DiscWalker& walker, const std::string& source, const EntryStore& walked) {
+    if (!walker.Refusal().empty()) return WalkRefusedMessage(walker, source);
+    if (walker.RanOutOfMemory()) return "Out of memory";
+    if (walked.Size() == 0) return "Nothing was read from " + source + ": the disc is left as it was.";
+    return {};
+}
+
+UpdatePlan MakePlan(const CKavrelDoc& doc, const catalogue::Disc& disc, std::string source, EntryStore walked,
+                    catalogue::DiscRecord record) {
+    UpdatePlan plan{disc, std::move(source), std::move(walked), std::move(record), {}};
+    plan.diff = DiffDisc(doc.Entries(), disc, plan.walked);
+    return plan;
+}
+
+std::optional<UpdatePlan> PlanUpdate(const CKavrelDoc& doc, const catalogue::Disc& disc,
+                                     const std::string& source, std::string& refusal) {
+    if (source.empty()) {
+        refusal = kNoSourceMessage;
+        return std::nullopt;
+    }
+    DiscWalker walker{std::string(doc.Entries().Text(disc.label))};
+    EntryStore walked;
+    walker.Walk(source, walked);
+    refusal = UpdateRefusal(walker, source, walked);
+    if (!refusal.empty()) return std::nullopt;
+    return MakePlan(doc, disc, source, std::move(walked), walker.Record());
+}
+
+std::string DiffCounts(const DiscDiff& diff) {
+    return std::to_string(diff.added.size()) + " added, " + std::to_string(diff.removed.size()) +
+           " removed, " + std::to_string(diff.changed.size()) + " changed, " +
+           std::to_string(diff.moved.size()) + " moved";
+}
+
+namespace {
+
+std::string Where(const EntryStore& store, std::size_t row) {
+    return std::string(store.Path(row)).append(store.Name(row));
+}
+
+std::string Titled(const char* what, std::size_t count) {
+    return std::string(what) + " (" + std::to_string(count) + ")";
+}
+
+}  // namespace
+
+std::array<DiffList, 4> DescribeDiff(const EntryStore& store, const UpdatePlan& plan,
+                                     const std::function<std::string(std::int64_t)>& timeText) {
+    const DiscDiff& diff = plan.diff;
+    const EntryStore& now = plan.walked;
+    std::array<DiffList, 4> lists{DiffList{Titled("Added", diff.added.size()), {}},
+                                  DiffList{Titled("Removed", diff.removed.size()), {}},
+                                  DiffList{Titled("Changed", diff.changed.size()), {}},
+                                  DiffList{Titled("Moved", diff.moved.size()), {}}};
+    for (const std::size_t row : diff.added) lists[0].lines.push_back(Where(now, row));
+    for (const std::size_t row : diff.removed) lists[1].lines.push_back(Where(store, row));
+    for (const DiffPair& pair : diff.changed) {
+        std::string line = Where(now, pair.now);
+        if (store.Kind(pair.old) != now.Kind(pair.now))
+            line.append("  ").append(store.Kind(pair.old)).append("-> ").append(now.Kind(pair.now));
+        if (SizesDiffer(store.SizeText(pair.old), now.SizeText(pair.now)))
+            line.append("  size ")
+                .append(store.SizeText(pair.old))
+                .append(" -> ")
+                .append(now.SizeText(pair.now));
+        if (TimesDiffer(store.Modified(pair.old), now.Modified(pair.now)))
+            line.append("  modified ")
+                .append(timeText(store.Modified(pair.old)))
+                .append(" -> ")
+                .append(timeText(now.Modified(pair.now)));
+        lists[2].lines.push_back(std::move(line));
+    }
+    for (const DiffPair& pair : diff.moved)
+        lists[3].lines.push_back(Where(store, pair.old) + " -> " + Where(now, pair.now));
+    return lists;
+}
+
+catalogue::Disc ApplyUpdate(CKavrelDoc& doc, const UpdatePlan& plan) {
+    if (plan.diff.Empty()) return plan.disc;
+    return catalogue::ReplaceDisc(doc, plan.disc, plan.walked, plan.record);
+}
+
+}  // namespace scan
