@@ -49,7 +49,7 @@ protected:
         for (const char* item : {"A.TXT", "DOCS/B.TXT", "N.TXT", "DOCS"}) SetTime(m_disc.At(item), 1000);
     }
 
-    TempFolder m_files, m_disc, m_other;
+    TempFolder m_files, m_disc, m_other, m_empty;
     std::string m_catalogue;
 };
 
@@ -100,7 +100,8 @@ TEST_F(CliUpdate, ASourceThatCannotBeReadChangesNothing) {
     } cases[] = {
         {{"MINE", m_files.At("missing")}, "No such file or directory"},
         {{"NOPE"}, "no disc is labelled"},
-        {{"MINE", m_files.At("cat.cdi")}, "cat.cdi"},  // a file that is no disc image
+        {{"MINE", m_files.At("cat.cdi")}, "cat.cdi"},         // a file that is no disc image
+        {{"MINE", m_empty.Root()}, "Nothing was read from"},  // it would empty the disc
     };
     for (const auto& c : cases) {
         std::vector<std::string> arguments = {"update", m_catalogue};
