@@ -42,11 +42,11 @@ std::size_t RelabelDisc(CKavrelDoc& doc, const Disc& disc, std::string_view newL
 Disc ReplaceDisc(CKavrelDoc& doc, const Disc& disc, const EntryStore& walked, DiscRecord record) {
     const EntryStore& entries = doc.Entries();
     if (disc.entries == 0 || walked.Size() == 0 || disc.end > entries.Size()) return {};
-    if (const DiscRecord* old = doc.RecordOf(disc)) {
-        record.location = old->location;
-        record.notes = old->notes;
-    }
     try {
+        if (const DiscRecord* old = doc.RecordOf(disc)) {
+            record.location = old->location;
+            record.notes = old->notes;
+        }
         const std::string label(entries.Text(disc.label));
         // Unlabelled entries inside the range are seldom there (files from elsewhere); only then is the
         // walk copied, so that one replace puts both in place.

@@ -246,6 +246,9 @@ void CMainFrame::OnUpdateDisc() {
     m_pDoc->UpdateAllViews(nullptr, hint::kResultRow);
     m_pDoc->m_strPickLabel = std::string(m_pDoc->Entries().Text(updated.label));
     m_pDoc->m_nPickDisc = updated.first;
+    // No entry of it is picked: an earlier search's pick must not select a row that happens to match.
+    m_pDoc->m_strPickName.clear();
+    m_pDoc->m_strPickPath.clear();
     m_pDoc->UpdateAllViews(nullptr, hint::kPickDisc);
 }
 

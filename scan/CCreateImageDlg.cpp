@@ -94,6 +94,9 @@ void CCreateImageDlg::ForUpdate(const std::string& label, const std::string& sou
     // The label box stops proposing volume labels: the disc keeps the label it has.
     m_strProposed = QStringLiteral("\n");
     if (!source.empty()) m_cbDrives->setEditText(ToQString(source));
+    // A kept source that is not UTF-8 shows as Windows-1252; left as shown, it is walked as it was kept.
+    m_strKeptSource = source;
+    m_strKeptShown = m_cbDrives->currentText();
     m_editLabel->setText(ToQString(label));
     m_editLabel->setReadOnly(true);
     m_cbDrives->setFocus();
@@ -125,6 +128,7 @@ void CCreateImageDlg::FillDriveCombo() {
 
 void CCreateImageDlg::accept() {
     m_strLabel = FromQString(m_editLabel->text());
-    m_strDrive = FromQString(m_cbDrives->currentText());
+    const QString typed = m_cbDrives->currentText();
+    m_strDrive = !m_strKeptSource.empty() && typed == m_strKeptShown ? m_strKeptSource : FromQString(typed);
     QDialog::accept();
 }

@@ -52,4 +52,7 @@ private:
     const EntryStore* m_pCatalogue;
     class QPushButton* m_pCreate = nullptr;
     QString m_strProposed;  // the label the drive box proposed last
+    // Update Disc: the source the disc's details keep, as bytes and as the drive box showed it.
+    std::string m_strKeptSource;
+    QString m_strKeptShown;
 };

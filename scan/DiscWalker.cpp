@@ -45,6 +45,7 @@ bool DiscWalker::Walk(const platform::VolumeFolder& folder, const std::string& s
     m_bCancelled = false;
     m_bOutOfMemory = false;
     m_strImage = folder.image;
+    m_strUnreadFolder.clear();
     m_record = {};
     m_strRefusal = folder || folder.image.empty() ? std::string{} : folder.problem;
     // An image whose reading was cancelled opens as nothing: that is a cancelled walk, not an empty disc.
@@ -79,12 +80,13 @@ void DiscWalker::WalkLevel(std::size_t depth, EntryStore& out) {
     Level& level = m_levels[depth];
     level.names.clear();
     level.items.clear();
-    m_pVolume->ListFolder(m_parts, [&level](const platform::DirItem& item) {
+    const bool listed = m_pVolume->ListFolder(m_parts, [&level](const platform::DirItem& item) {
         if (IsDotName(item.name)) return;
         level.items.push_back(
             {level.names.size(), item.name.size(), item.attributes, item.size, item.modified});
         level.names += item.name;
     });
+    if (!listed && depth > 0 && m_strUnreadFolder.empty()) m_strUnreadFolder = m_strPath;
 
     const std::size_t pathLength = m_strPath.size();
     for (const Level::Item& item : level.items) {

@@ -17,6 +17,10 @@ std::string UpdateSource(const CKavrelDoc& doc, const catalogue::Disc& disc, con
 std::string UpdateRefusal(const DiscWalker& walker, const std::string& source, const EntryStore& walked) {
     if (!walker.Refusal().empty()) return WalkRefusedMessage(walker, source);
     if (walker.RanOutOfMemory()) return "Out of memory";
+    // Its entries would count as removed, and an update would drop what the catalogue knows of them.
+    if (!walker.UnreadFolder().empty())
+        return "The folder " + walker.UnreadFolder() + " of " + source +
+               " could not be read: the disc is left as it was.";
     if (walked.Size() == 0) return "Nothing was read from " + source + ": the disc is left as it was.";
     return {};
 }

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "catalogue/CKavrelDoc.h"
@@ -172,6 +173,17 @@ void WalkRunner::OnCatalogueImages(const std::vector<std::string>& images) {
 }
 
 catalogue::Disc WalkRunner::OnUpdateDisc(const catalogue::Disc& disc) {
+    // The comparison and its lists are as large as the disc: without room for them the catalogue stays as
+    // it was, and says so.
+    try {
+        return UpdateDisc(disc);
+    } catch (const std::bad_alloc&) {
+        m_messages.Tell("Out of memory", msg::Icon::Stop);
+        return {};
+    }
+}
+
+catalogue::Disc WalkRunner::UpdateDisc(const catalogue::Disc& disc) {
     if (disc.entries == 0) return {};
     const std::string label(m_doc.Entries().Text(disc.label));
     std::string source = scan::UpdateSource(m_doc, disc, {});

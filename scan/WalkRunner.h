@@ -69,6 +69,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // OnUpdateDisc without its guard against running out of memory.
+    catalogue::Disc UpdateDisc(const catalogue::Disc& disc);
     // What a walk on the worker thread reports to the progress window.
     struct Progress;
     bool Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked, const QString& title);

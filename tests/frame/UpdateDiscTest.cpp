@@ -4,6 +4,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
 
 #include "FrameTestSupport.h"
 #include "catalogue/Disc.h"
@@ -133,5 +136,24 @@ TEST_F(UpdateDiscTest, CancelOrASourceThatCannotBeReadChangesNothing) {
     std::vector<std::string> after;
     for (std::size_t row = 0; row < doc.GetEntryCount(); ++row) after.emplace_back(doc.Entries().Name(row));
     EXPECT_EQ(after, before);
+    EXPECT_FALSE(doc.IsModified());
+}
+
+// A disc catalogued from a path that is not UTF-8 (a Latin-1 name, as old Linux systems made them) shows it
+// as Windows-1252 in the drive box; left as shown, the path walked is the one kept, byte for byte.
+TEST_F(UpdateDiscTest, AKeptSourceThatIsNotUtf8IsWalkedAsKept) {
+    QTemporaryDir top;
+    const std::string latin1 = top.path().toStdString() + "/caf\xE9";
+    ASSERT_TRUE(std::filesystem::create_directory(latin1));
+    std::ofstream(latin1 + "/ONLY.TXT") << "x";
+    catalogue::DiscRecord backup = *doc.DiscRecords().Find(1);
+    backup.source = latin1;
+    doc.EditDiscRecords().Set(1, backup);
+    QStringList titles;
+    AnswerSource();
+    AnswerDifferences("Cancel", &titles);
+    QTest::keyClick(Tree(), Qt::Key_U, Qt::ControlModifier);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(titles.value(0), "Added (1)");
     EXPECT_FALSE(doc.IsModified());
 }

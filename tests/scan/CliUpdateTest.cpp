@@ -11,6 +11,9 @@
 #include "TempFolder.h"
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Disc.h"
+#include "platform/Volume.h"
+#include "scan/DiscWalker.h"
+#include "scan/UpdateDisc.h"
 
 namespace {
 
@@ -111,6 +114,30 @@ TEST_F(CliUpdate, ASourceThatCannotBeReadChangesNothing) {
         EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
         EXPECT_EQ(Bytes(m_catalogue), before);
     }
+}
+
+// A disc whose folder \BAD\ cannot be listed, as on a scratched disc or a folder the user may not read.
+class ScratchedDisc : public platform::Volume {
+public:
+    bool ListFolder(std::span<const std::string> parts,
+                    const std::function<void(const platform::DirItem&)>& visit) const override {
+        if (!parts.empty()) return false;
+        visit({"BAD", platform::kAttrDirectory, 0});
+        visit({"OK.TXT", 0, 1});
+        return true;
+    }
+};
+
+// Its entries would otherwise count as removed, and an update would drop them from the catalogue.
+TEST(UpdateRefusal, AFolderThatCannotBeListedLeavesTheDiscAsItWas) {
+    scan::DiscWalker walker("D");
+    EntryStore walked;
+    platform::VolumeFolder folder;
+    folder.volume = std::make_shared<ScratchedDisc>();
+    ASSERT_TRUE(walker.Walk(folder, "E:\\", walked));
+    EXPECT_EQ(walked.Size(), 2u);
+    EXPECT_EQ(scan::UpdateRefusal(walker, "E:\\", walked),
+              "The folder \\BAD\\ of E:\\ could not be read: the disc is left as it was.");
 }
 
 }  // namespace
