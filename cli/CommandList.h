@@ -22,10 +22,13 @@ TAMBEROL_COMMAND(
     "entry is N, as discs prints it); with --folder, only those directly in that folder of the disc "
     "('\\DOCS\\')")
 TAMBEROL_COMMAND("drives", CmdDrives, "[--json|--csv]", "the optical drives and the folders they map to")
-TAMBEROL_COMMAND("scan", CmdScan, "FILE --label LABEL [--same-label] DRIVE | FILE IMAGE...",
+TAMBEROL_COMMAND("scan", CmdScan,
+                 "FILE --label LABEL [--same-label] [--checksums] DRIVE | FILE [--checksums] IMAGE...",
                  "catalogues the disc in DRIVE (or a folder or disc image) under LABEL into FILE, or each "
                  "IMAGE as a disc labelled from its volume; a LABEL that already names a disc is refused "
-                 "unless --same-label, and labels taken from volumes are made unique: \"CDROM (2)\"")
+                 "unless --same-label, and labels taken from volumes are made unique: \"CDROM (2)\". "
+                 "--checksums reads every file and keeps a checksum of its bytes (XXH3-128) for verify and "
+                 "dupes --content; a file that cannot be read keeps the reason instead")
 TAMBEROL_COMMAND(
     "rename", CmdRename, "FILE OLD NEW [--index N]",
     "gives the disc labelled OLD the label NEW (exact bytes); when OLD names more than one disc, "
