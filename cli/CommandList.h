@@ -41,6 +41,13 @@ TAMBEROL_COMMAND(
     "was), then the counts; unless --dry-run or nothing differs, puts the new walk in place of the disc's "
     "entries (its location and notes stay) and saves FILE. A source that cannot be read changes nothing; "
     "when LABEL names more than one disc, --index N chooses the one whose first entry is N")
+TAMBEROL_COMMAND(
+    "verify", CmdVerify, "FILE LABEL [--index N] [SOURCE] [--json|--csv]",
+    "reads the disc labelled LABEL again, from SOURCE or else from the source its details keep, and lists "
+    "each file: same, changed content, changed size, changed date, missing, unreadable (with the system's "
+    "reason) or new, then the counts. Contents are compared for a disc scanned with --checksums; without "
+    "them names, sizes and dates are, and the summary says that contents were not compared. Exit 1 when "
+    "anything differs or the source cannot be read; the catalogue is never changed")
 TAMBEROL_COMMAND("delete", CmdDelete, "FILE LABEL [--index N]",
                  "deletes the disc labelled LABEL (its entries are blanked); when LABEL names more than one "
                  "disc, --index N chooses the one whose first entry is N")

@@ -9,10 +9,15 @@
 #include <string>
 
 #include "IsoImage.h"
+#include "ScriptedMessages.h"
 #include "TempFolder.h"
 #include "catalogue/CCDContent.h"
+#include "catalogue/CKavrelDoc.h"
+#include "catalogue/Disc.h"
 #include "catalogue/FileSum.h"
+#include "scan/CreateImageCommand.h"
 #include "scan/DiscWalker.h"
+#include "scan/VerifyDisc.h"
 
 namespace {
 
@@ -78,4 +83,26 @@ TEST(WalkSums, AreRecordedOnlyWhenAskedForAndACancelStopsTheReading) {
     bool walked = true;
     Walked(files.Root(), walked, &cancel);
     EXPECT_FALSE(walked);
+}
+
+TEST(VerifyDisc, ACancelledVerifyReportsOnlyWhatItCheckedAndChangesNothing) {
+    const TempFolder files;
+    MakeTree(files);
+    CKavrelDoc doc;
+    ScriptedMessages messages;
+    ASSERT_EQ(scan::RunCreateImage(doc, messages, "L", files.Root(), true), scan::Outcome::Done);
+    doc.SetModifiedFlag(false);
+    const catalogue::Disc disc = catalogue::DiscNodes(doc.Entries()).front();
+    std::string refusal;
+    const std::atomic<bool> cancel{true};
+    const auto cancelled = scan::VerifyDisc(doc, disc, files.Root(), refusal, &cancel);
+    ASSERT_TRUE(cancelled) << refusal;
+    EXPECT_TRUE(cancelled->cancelled);
+    EXPECT_TRUE(cancelled->items.empty());
+    EXPECT_NE(cancelled->Summary().find("cancelled"), std::string::npos);
+    const auto whole = scan::VerifyDisc(doc, disc, files.Root(), refusal);
+    ASSERT_TRUE(whole);
+    EXPECT_FALSE(whole->Differs());
+    EXPECT_EQ(whole->Counts()[0], 24u);
+    EXPECT_FALSE(doc.IsModified());
 }
