@@ -60,6 +60,7 @@ TAMBEROL_COMMAND("find", CmdFind,
                  "or after DATE, --older those modified before it (2019-06-01 is its first second, UTC; or "
                  "2019-06-01T12:00:00Z, or with an offset +02:00); an unknown date never passes; --disc "
                  "keeps the discs labelled LABEL")
-TAMBEROL_COMMAND("dupes", CmdDupes, "FILE [--min-size BYTES] [--json|--csv]",
+TAMBEROL_COMMAND("dupes", CmdDupes, "FILE [--content] [--min-size BYTES] [--json|--csv]",
                  "files on more than one disc (same name, any case, and same size), biggest first, each copy "
-                 "with its disc and folder")
+                 "with its disc and folder; with --content, files with the same contents (same checksum and "
+                 "size, whatever their names) among the discs scanned with --checksums")

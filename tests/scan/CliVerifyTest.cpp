@@ -156,3 +156,16 @@ TEST_F(CliVerify, FindsBytesFlippedInsideAFileOfAnImage) {
     EXPECT_NE(run.out.find("changed content\tINPLACE.BIN"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("4 same, 1 changed content, 0 changed size"), std::string::npos) << run.out;
 }
+
+TEST_F(CliVerify, DupesByContentFindTheSameBytesWhateverTheirNames) {
+    TempFolder other;
+    Write(other.At("RENAMED.BIN"), ReadAll(m_disc.At("INPLACE.BIN")));
+    Write(other.At("SAME.TXT"), "same name, other bytes");
+    Scan(m_disc.Root(), "ONE", true);
+    Scan(other.Root(), "TWO", true);
+    const CliRun run = RunCli({"dupes", m_catalogue, "--content", "--csv"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find(",INPLACE.BIN,"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(",RENAMED.BIN,"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("SAME.TXT"), std::string::npos) << run.out;
+}
