@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -26,6 +27,34 @@ public:
     virtual void Begin(std::size_t file) = 0;
     virtual void Bytes(const char* data, std::size_t size) = 0;
     virtual void End(std::size_t file, FileRead outcome, const std::string& reason) = 0;
+};
+
+// Hands what it hears to another sink on a thread of its own, so that hashing the bytes overlaps reading
+// the next ones: on two cores the reading alone sets the pace. The bytes go through a few buffers of its
+// own; a reader may read straight into one (Acquire, Commit) or hand bytes to be copied (Bytes).
+class OverlappedSink : public FileSink {
+public:
+    explicit OverlappedSink(FileSink& to);
+    // Stops the thread, dropping what it was not yet told.
+    ~OverlappedSink() override;
+    OverlappedSink(const OverlappedSink&) = delete;
+    OverlappedSink& operator=(const OverlappedSink&) = delete;
+
+    static constexpr std::size_t kBufferBytes = std::size_t{64} << 10;
+    // A free buffer of kBufferBytes, waiting for one when all are in use.
+    char* Acquire();
+    // Passes on the first `size` bytes of the buffer last acquired.
+    void Commit(std::size_t size);
+
+    void Begin(std::size_t file) override;
+    void Bytes(const char* data, std::size_t size) override;
+    void End(std::size_t file, FileRead outcome, const std::string& reason) override;
+    // Waits until the other sink has heard everything; rethrows what it threw.
+    void Finish();
+
+private:
+    struct Shared;
+    std::unique_ptr<Shared> m_shared;
 };
 
 // Reads the files `paths` below the system folder `top` in the order given. No symbolic link is followed

@@ -181,8 +181,10 @@ std::shared_ptr<const ImageVolume> ImageVolume::Read(const std::string& path, st
     return volume;
 }
 
-bool ImageVolume::ReadFiles(std::span<const FilePath> paths, FileSink& sink,
+bool ImageVolume::ReadFiles(std::span<const FilePath> paths, FileSink& target,
                             const std::atomic<bool>* cancel) const {
+    // The library hands out its own buffer: the bytes are copied once so that hashing overlaps reading.
+    OverlappedSink sink(target);
     std::unordered_map<std::string_view, std::size_t> wanted;
     for (std::size_t i = 0; i < paths.size(); ++i) wanted.emplace(paths[i], i);
     std::vector<bool> ended(paths.size());
@@ -193,6 +195,7 @@ bool ImageVolume::ReadFiles(std::span<const FilePath> paths, FileSink& sink,
     const auto endRest = [&](const std::string& reason) {
         for (std::size_t i = 0; i < paths.size(); ++i)
             if (!ended[i]) end(i, FileRead::Unreadable, reason);
+        sink.Finish();
         return true;
     };
     const OpenFile file(::open(m_strPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
