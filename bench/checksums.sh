@@ -35,6 +35,8 @@ while [ $left -gt 0 ]; do
   done
 done
 bsdtar -C "$work/disc" --format iso9660 -cf "$work/disc.iso" .
+# Written out before timing: a save syncs its catalogue, and would otherwise wait for these bytes too.
+sync
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 seconds() { local s e; s=$(date +%s.%N); "$@" > /dev/null; e=$(date +%s.%N); echo "$e - $s" | bc; }
 catfolder() { find "$work/disc" -type f -exec cat {} + > /dev/null; }

@@ -27,11 +27,15 @@ struct OverlappedSink::Shared {
     }
 
     void Push(Event event) {
+        // Only a worker that found nothing to do can be waiting: waking it for every buffer would cost a
+        // system call each.
+        bool wasEmpty = false;
         {
             const std::lock_guard lock(mutex);
+            wasEmpty = events.empty();
             events.push_back(std::move(event));
         }
-        changed.notify_all();
+        if (wasEmpty) eventReady.notify_one();
     }
 
     void Run() {
@@ -39,7 +43,7 @@ struct OverlappedSink::Shared {
             Event event;
             {
                 std::unique_lock lock(mutex);
-                changed.wait(lock, [this] { return !events.empty(); });
+                eventReady.wait(lock, [this] { return !events.empty(); });
                 event = std::move(events.front());
                 events.pop_front();
             }
@@ -61,11 +65,13 @@ struct OverlappedSink::Shared {
     }
 
     void Release(std::size_t buffer) {
+        bool wasEmpty = false;
         {
             const std::lock_guard lock(mutex);
+            wasEmpty = free.empty();
             free.push_back(buffer);
         }
-        changed.notify_all();
+        if (wasEmpty) bufferFree.notify_one();
     }
 
     void Stop() {
@@ -77,7 +83,8 @@ struct OverlappedSink::Shared {
     FileSink& sink;
     std::vector<char> buffers;
     std::mutex mutex;
-    std::condition_variable changed;
+    std::condition_variable eventReady;
+    std::condition_variable bufferFree;
     std::deque<Event> events;
     std::vector<std::size_t> free;
     std::size_t acquired = 0;
@@ -99,7 +106,7 @@ OverlappedSink::~OverlappedSink() {
 char* OverlappedSink::Acquire() {
     Shared& shared = *m_shared;
     std::unique_lock lock(shared.mutex);
-    shared.changed.wait(lock, [&] { return !shared.free.empty(); });
+    shared.bufferFree.wait(lock, [&] { return !shared.free.empty(); });
     shared.acquired = shared.free.back();
     shared.free.pop_back();
     return shared.buffers.data() + shared.acquired * kBufferBytes;
