@@ -213,4 +213,70 @@ bool DecodeDiscs(std::string_view payload, std::size_t entries, catalogue::DiscR
     return true;
 }
 
+void StoreSum(const EntryStore::FileSum& sum, char* at) {
+    at[0] = static_cast<char>(sum.state);
+    std::memcpy(at + 1, sum.digest.data(), sum.digest.size());
+}
+
+bool LoadSum(const char* at, EntryStore::FileSum& sum) {
+    const auto state = static_cast<unsigned char>(at[0]);
+    if (state > static_cast<unsigned char>(EntryStore::SumState::Unreadable)) return false;
+    sum.state = static_cast<EntryStore::SumState>(state);
+    std::memcpy(sum.digest.data(), at + 1, sum.digest.size());
+    return true;
+}
+
+std::string EncodeReadErrors(const std::map<std::size_t, std::string>& errors) {
+    std::string out;
+    Put32(static_cast<std::uint32_t>(errors.size()), out);
+    for (const auto& [row, reason] : errors) {
+        Put64(row, out);
+        Put32(static_cast<std::uint32_t>(reason.size()), out);
+        out += reason;
+    }
+    return out;
+}
+
+bool DecodeReadErrors(std::string_view payload, EntryStore& store, std::string& problem) {
+    constexpr std::size_t kHead = 8 + 4;
+    if (payload.size() < 4) {
+        problem = "the read errors end before their count";
+        return false;
+    }
+    const std::uint64_t count = GetLE(payload.data(), 4);
+    std::size_t at = 4;
+    if (count > (payload.size() - at) / kHead) {
+        problem = "the read errors count " + std::to_string(count) + " more than their section holds";
+        return false;
+    }
+    std::uint64_t previous = 0;
+    for (std::uint64_t r = 0; r < count; ++r) {
+        if (payload.size() - at < kHead) {
+            problem = "read error " + std::to_string(r + 1) + " is cut off";
+            return false;
+        }
+        const std::uint64_t row = Get64(payload.data() + at);
+        const std::uint64_t length = GetLE(payload.data() + at + 8, 4);
+        at += kHead;
+        if (length > payload.size() - at) {
+            problem = "read error " + std::to_string(r + 1) + " runs past its section";
+            return false;
+        }
+        if (row >= store.Size() || (r > 0 && row <= previous) ||
+            store.Sum(row).state != EntryStore::SumState::Unreadable) {
+            problem = "read error " + std::to_string(r + 1) + " names row " + std::to_string(row) +
+                      ", not a later unreadable entry";
+            return false;
+        }
+        previous = row;
+        store.SetUnreadable(row, std::string(payload.substr(at, length)));
+        at += length;
+    }
+    if (at != payload.size()) {
+        problem = "the read errors are followed by bytes they do not account for";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace cdi::block

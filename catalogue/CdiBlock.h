@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -25,7 +26,10 @@ inline constexpr std::size_t kChecksumBytes = 8;
 enum SectionKind : std::uint32_t {
     kEntryTimes = 1,  // one signed 64-bit time per entry
     kDiscs = 2,       // the disc records
+    kChecksums = 3,   // one file checksum (or none) per entry, then the reasons of files not read
 };
+// Each entry's checksum in a kChecksums section: its state, then 16 bytes (zeros unless known).
+inline constexpr std::size_t kSumBytes = 17;
 
 struct Header {
     std::uint16_t version = kVersion;
@@ -69,5 +73,16 @@ std::string EncodeDiscs(const catalogue::DiscRecords& discs);
 // are skipped.
 bool DecodeDiscs(std::string_view payload, std::size_t entries, catalogue::DiscRecords& discs,
                  std::string& problem);
+
+// Writes one entry's checksum as kSumBytes bytes at `at`.
+void StoreSum(const EntryStore::FileSum& sum, char* at);
+// Reads one entry's checksum from kSumBytes bytes; false when its state is not known here.
+bool LoadSum(const char* at, EntryStore::FileSum& sum);
+// The reasons that follow the checksums: a 4-byte count, then per row its 8-byte row, a 4-byte length and
+// the reason's bytes.
+std::string EncodeReadErrors(const std::map<std::size_t, std::string>& errors);
+// Reads the reasons for `store`, whose checksums are read: false with `problem` set when a count or length
+// runs past `payload`, or a row is not after the one before or not marked unreadable.
+bool DecodeReadErrors(std::string_view payload, EntryStore& store, std::string& problem);
 
 }  // namespace cdi::block

@@ -441,7 +441,7 @@ private:
             return Problem("it was written for other entries");
         const std::uint64_t sectionsEnd = start + header.length - block::kChecksumBytes;
         catalogue::DiscRecords discs;
-        bool timesRead = false, discsRead = false;
+        bool timesRead = false, discsRead = false, sumsRead = false;
         while (m_in.Offset() < sectionsEnd) {
             m_in.Mark();
             if (sectionsEnd - m_in.Offset() < block::kSectionHeadBytes ||
@@ -454,6 +454,10 @@ private:
             if (head.kind == block::kEntryTimes) {
                 read = !timesRead && head.length == std::uint64_t{8} * m_entries.Size() && ReadTimes();
                 timesRead = true;
+            } else if (head.kind == block::kChecksums) {
+                read = !sumsRead && head.length >= block::kSumBytes * m_entries.Size() + 4 &&
+                       ReadSums(head.length);
+                sumsRead = true;
             } else if (head.kind == block::kDiscs) {
                 read = !discsRead && ReadDiscs(head.length, discs);
                 discsRead = true;
@@ -469,6 +473,7 @@ private:
         m_in.Advance(block::kChecksumBytes);
         if (stored != XXH3_64bits_digest(&state)) return Problem("its checksum does not match its bytes");
         if (!timesRead) m_entries.ClearDates();
+        if (!sumsRead) m_entries.ClearSums();
         m_extension.discs = std::move(discs);
     }
 
@@ -490,6 +495,27 @@ private:
             i += count;
         }
         return true;
+    }
+
+    bool ReadSums(std::uint64_t length) {
+        constexpr std::size_t kSumsAtOnce = cdi::kReadChunk / cdi::block::kSumBytes;
+        const std::span<EntryStore::FileSum> sums = m_entries.AllSums();
+        for (std::size_t i = 0; i < sums.size();) {
+            const std::size_t count = std::min(kSumsAtOnce, sums.size() - i);
+            m_in.Mark();
+            if (!m_in.Hold(count * cdi::block::kSumBytes)) return false;
+            for (std::size_t k = 0; k < count; ++k, ++i)
+                if (!cdi::block::LoadSum(m_in.Pos() + k * cdi::block::kSumBytes, sums[i])) return false;
+            m_in.Advance(count * cdi::block::kSumBytes);
+        }
+        // What follows the checksums lies inside the block, as the length was checked against it.
+        const std::uint64_t rest = length - cdi::block::kSumBytes * sums.size();
+        if (static_cast<std::uint64_t>(static_cast<std::size_t>(rest)) != rest) return false;
+        m_in.Mark();
+        if (!m_in.Hold(static_cast<std::size_t>(rest))) return false;
+        const std::string_view payload(m_in.Pos(), static_cast<std::size_t>(rest));
+        m_in.Advance(payload.size());
+        return cdi::block::DecodeReadErrors(payload, m_entries, m_problem);
     }
 
     bool ReadDiscs(std::uint64_t length, catalogue::DiscRecords& discs) {
@@ -516,6 +542,7 @@ private:
 
     void Problem(std::string what) {
         m_entries.ClearDates();
+        m_entries.ClearSums();
         m_extension.discs.Clear();
         if (!m_in.ReadError().empty()) what = "it cannot be read: " + m_in.ReadError();
         m_extension.problem = std::move(what);
@@ -551,6 +578,15 @@ bool AnyKnownTime(const EntryStore& entries) {
     return false;
 }
 
+// Whether any entry has a checksum or a read error: a store whose summed entries were all deleted writes
+// none.
+bool AnySum(const EntryStore& entries) {
+    if (!entries.HasSums()) return false;
+    for (std::size_t i = 0; i < entries.Size(); ++i)
+        if (entries.Sum(i).state != EntryStore::SumState::None) return true;
+    return false;
+}
+
 // Writes the extension block for entries whose bytes `entryHash` hashed, through `emit` (which hashes what
 // it is given into `state` when asked).
 template <typename Emit>
@@ -558,6 +594,8 @@ bool WriteBlock(const EntryStore& entries, const catalogue::DiscRecords* discs, 
                 std::string& buffer, Emit&& emit) {
     namespace block = cdi::block;
     const bool times = AnyKnownTime(entries);
+    const bool sums = AnySum(entries);
+    const std::string errorBytes = sums ? block::EncodeReadErrors(entries.ReadErrors()) : std::string();
     const std::string discBytes = discs && !discs->Empty() ? block::EncodeDiscs(*discs) : std::string();
     const std::uint64_t n = entries.Size();
     block::Header header;
@@ -565,6 +603,7 @@ bool WriteBlock(const EntryStore& entries, const catalogue::DiscRecords* discs, 
     header.entryHash = entryHash;
     header.length = block::kHeaderBytes + block::kChecksumBytes +
                     (times ? block::kSectionHeadBytes + 8 * n : 0) +
+                    (sums ? block::kSectionHeadBytes + block::kSumBytes * n + errorBytes.size() : 0) +
                     (discBytes.empty() ? 0 : block::kSectionHeadBytes + discBytes.size());
     block::PutHeader(header, buffer);
     if (times) {
@@ -579,6 +618,19 @@ bool WriteBlock(const EntryStore& entries, const catalogue::DiscRecords* discs, 
                 block::Store64(entries.Modified(i), buffer.data() + at + 8 * k);
             if (!emit(buffer)) return false;
         }
+    }
+    if (sums) {
+        block::PutSectionHead({block::kChecksums, 0, block::kSumBytes * n + errorBytes.size()}, buffer);
+        constexpr std::size_t kSumsAtOnce = tuning::kSaveChunk / block::kSumBytes;
+        for (std::size_t i = 0; i < n;) {
+            const std::size_t count = std::min<std::size_t>(kSumsAtOnce, n - i);
+            const std::size_t at = buffer.size();
+            buffer.resize(at + block::kSumBytes * count);
+            for (std::size_t k = 0; k < count; ++k, ++i)
+                block::StoreSum(entries.Sum(i), buffer.data() + at + block::kSumBytes * k);
+            if (!emit(buffer)) return false;
+        }
+        buffer += errorBytes;
     }
     if (!discBytes.empty()) {
         block::PutSectionHead({block::kDiscs, 0, discBytes.size()}, buffer);
@@ -623,7 +675,7 @@ void Write(const EntryStore& entries, std::string& out, const catalogue::DiscRec
 bool WriteTo(const EntryStore& entries, const std::function<bool(std::string_view)>& sink,
              const catalogue::DiscRecords* discs) {
     constexpr std::size_t kChunk = tuning::kSaveChunk;
-    const bool withBlock = AnyKnownTime(entries) || (discs && !discs->Empty());
+    const bool withBlock = AnyKnownTime(entries) || AnySum(entries) || (discs && !discs->Empty());
     XXH3_state_t state;
     XXH3_64bits_reset(&state);
     // Every byte before the checksum is hashed, first for the entries, then for the block.

@@ -8,6 +8,17 @@
 
 namespace catalogue {
 
+namespace {
+
+void CopySum(const EntryStore& from, std::size_t row, EntryStore& to, std::size_t at) {
+    if (from.Sum(row).state == EntryStore::SumState::Unreadable)
+        to.SetUnreadable(at, std::string(from.ReadError(row)));
+    else
+        to.SetSum(at, from.Sum(row));
+}
+
+}  // namespace
+
 std::size_t DeleteDisc(CKavrelDoc& doc, const Disc& disc) {
     EntryStore& entries = doc.EditEntries();
     std::size_t blanked = 0;
@@ -19,6 +30,7 @@ std::size_t DeleteDisc(CKavrelDoc& doc, const Disc& disc) {
         entries.SetLabel(i, {});
         entries.SetSize(i, {});
         entries.SetModified(i, EntryStore::kUnknownTime);
+        entries.SetSum(i, {});
         ++blanked;
     }
     if (blanked) doc.EditDiscRecords().Erase(disc.first, disc.end);
@@ -57,11 +69,13 @@ Disc ReplaceDisc(CKavrelDoc& doc, const Disc& disc, const EntryStore& walked, Di
                 for (std::size_t i = 0; i < walked.Size(); ++i) {
                     withKept.Append({}, walked.Name(i), walked.Kind(i), walked.Path(i), walked.SizeText(i));
                     withKept.SetModified(i, walked.Modified(i));
+                    CopySum(walked, i, withKept, i);
                 }
             }
             const std::size_t kept = withKept.Append({}, entries.Name(row), entries.Kind(row),
                                                      entries.Path(row), entries.SizeText(row));
             withKept.SetModified(kept, entries.Modified(row));
+            CopySum(entries, row, withKept, kept);
         }
         const EntryStore& source = withKept.Size() ? withKept : walked;
         // The record's node is made before anything changes, so that what follows cannot fail half done.

@@ -18,6 +18,7 @@ EntryStore::EntryStore() {
 void EntryStore::Clear() {
     m_rows = {};
     m_modified = {};
+    ClearSums();
     m_names.Clear();
     m_texts.Clear();
 }
@@ -46,12 +47,23 @@ std::size_t EntryStore::Append(std::string_view label, std::string_view name, st
             throw;
         }
     }
+    if (!m_sums.empty()) [[unlikely]] {
+        try {
+            m_sums.emplace_back();
+        } catch (...) {
+            m_rows.pop_back();
+            if (m_modified.size() > m_rows.size()) m_modified.pop_back();
+            throw;
+        }
+    }
     return m_rows.size() - 1;
 }
 
 void EntryStore::Truncate(std::size_t rows) {
     if (rows < m_rows.size()) m_rows.resize(rows);
     if (rows < m_modified.size()) m_modified.resize(rows);
+    if (rows < m_sums.size()) m_sums.resize(rows);
+    m_readErrors.erase(m_readErrors.lower_bound(rows), m_readErrors.end());
 }
 
 void EntryStore::ReplaceRows(std::size_t first, std::size_t end, const EntryStore& from,
@@ -75,6 +87,20 @@ void EntryStore::ReplaceRows(std::size_t first, std::size_t end, const EntryStor
     if (newSize > m_rows.capacity()) m_rows.reserve(std::max(newSize, oldSize + oldSize / 8));
     if (dates && newSize > m_modified.capacity()) m_modified.reserve(std::max(newSize, m_rows.capacity()));
     if (dates && m_modified.empty()) m_modified.assign(oldSize, kUnknownTime);  // within the room above
+    const bool sums = HasSums() || from.HasSums();
+    if (sums && newSize > m_sums.capacity()) m_sums.reserve(std::max(newSize, m_rows.capacity()));
+    if (sums && m_sums.empty()) m_sums.assign(oldSize, FileSum{});
+    // The reasons after the replaced rows move with them; built aside so that a failure changes nothing.
+    std::map<std::size_t, std::string> errors;
+    if (!m_readErrors.empty() || !from.m_readErrors.empty()) {
+        for (const auto& [row, reason] : m_readErrors) {
+            if (row < first)
+                errors.emplace(row, reason);
+            else if (row >= end)
+                errors.emplace(row - (end - first) + count, reason);
+        }
+        for (const auto& [row, reason] : from.m_readErrors) errors.emplace(first + row, reason);
+    }
 
     const auto splice = [&](auto& column, const auto& fresh) {
         if (count > end - first) {
@@ -90,6 +116,38 @@ void EntryStore::ReplaceRows(std::size_t first, std::size_t end, const EntryStor
     };
     splice(m_rows, [&rows](std::size_t i) { return rows[i]; });
     if (dates) splice(m_modified, [&from](std::size_t i) { return from.Modified(i); });
+    if (sums) splice(m_sums, [&from](std::size_t i) { return from.Sum(i); });
+    m_readErrors.swap(errors);
+}
+
+void EntryStore::SetSum(std::size_t i, const FileSum& sum) {
+    if (m_sums.empty()) {
+        if (sum.state == SumState::None) return;
+        m_sums.assign(m_rows.size(), FileSum{});
+    }
+    m_sums[i] = sum;
+    if (sum.state != SumState::Unreadable) m_readErrors.erase(i);
+}
+
+void EntryStore::SetUnreadable(std::size_t i, std::string reason) {
+    SetSum(i, {SumState::Unreadable, {}});
+    m_readErrors[i] = std::move(reason);
+}
+
+std::string_view EntryStore::ReadError(std::size_t i) const {
+    const auto found = m_readErrors.find(i);
+    return found == m_readErrors.end() ? std::string_view{} : std::string_view(found->second);
+}
+
+std::span<EntryStore::FileSum> EntryStore::AllSums() {
+    m_readErrors.clear();
+    m_sums.assign(m_rows.size(), FileSum{});
+    return m_sums;
+}
+
+void EntryStore::ClearSums() {
+    m_sums = {};
+    m_readErrors.clear();
 }
 
 void EntryStore::SetModified(std::size_t i, std::int64_t time) {
@@ -137,5 +195,5 @@ void EntryStore::SetSize(std::size_t i, std::string_view text) {
 
 std::size_t EntryStore::MemoryBytes() const {
     return m_rows.capacity() * sizeof(Row) + m_modified.capacity() * sizeof(std::int64_t) +
-           m_names.BytesHeld() + m_texts.MemoryBytes();
+           m_sums.capacity() * sizeof(FileSum) + m_names.BytesHeld() + m_texts.MemoryBytes();
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <array>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -86,6 +89,31 @@ public:
     // The times of all rows, for the reader to fill in one pass: sized to Size(), all unknown.
     std::span<std::int64_t> AllDates();
 
+    // What reading a file's bytes gave, when it was asked for: its XXH3-128 (in the canonical, big-endian
+    // byte order xxhsum prints), or the system's reason it could not be read. Kept beside the rows like
+    // the times, and only once some row has one.
+    enum class SumState : std::uint8_t { None = 0, Known = 1, Unreadable = 2 };
+    struct FileSum {
+        SumState state = SumState::None;
+        std::array<unsigned char, 16> digest{};
+
+        bool operator==(const FileSum&) const = default;
+    };
+    FileSum Sum(std::size_t i) const { return i < m_sums.size() ? m_sums[i] : FileSum{}; }
+    // Sets a row's checksum; a state of Known or None drops any reason kept for the row.
+    void SetSum(std::size_t i, const FileSum& sum);
+    // Marks a row unreadable, keeping `reason`.
+    void SetUnreadable(std::size_t i, std::string reason);
+    // The reason a row marked unreadable could not be read; empty for any other.
+    std::string_view ReadError(std::size_t i) const;
+    // The rows marked unreadable and their reasons, by row.
+    const std::map<std::size_t, std::string>& ReadErrors() const { return m_readErrors; }
+    // True when some row has a checksum or a read error.
+    bool HasSums() const { return !m_sums.empty(); }
+    void ClearSums();
+    // The checksums of all rows, for the reader to fill in one pass: sized to Size(), all None.
+    std::span<FileSum> AllSums();
+
     // The id of an interned text, or nullopt-like kNoId when no entry ever used it.
     static constexpr TextId kNoId = TextTable::kNoId;
     TextId FindText(std::string_view text) const { return m_texts.Find(text); }
@@ -123,4 +151,7 @@ private:
     TextTable m_texts;  // labels, kinds and paths
     // One time per row once any row has a known one; empty before.
     std::vector<std::int64_t, BulkAllocator<std::int64_t>> m_modified;
+    // One checksum per row once any row has one (or a read error); empty before. Reasons are rare: by row.
+    std::vector<FileSum> m_sums;
+    std::map<std::size_t, std::string> m_readErrors;
 };

@@ -10,7 +10,7 @@
 
 // The files kept on more than one disc, grouped, biggest first, with each copy's disc and folder.
 int CmdDupes(int argc, char** argv) {
-    const cli::CommandLine args(argc, argv, {"--json", "--csv"}, {"--min-size"});
+    const cli::CommandLine args(argc, argv, {"--json", "--csv", "--content"}, {"--min-size"});
     if (const auto stop = cli::CheckArguments(args, "dupes", 1, 1)) return *stop;
     std::uint64_t minBytes = 0;
     if (const auto text = args.Value("--min-size")) {
@@ -26,7 +26,8 @@ int CmdDupes(int argc, char** argv) {
     cli::Listing listing(cli::FormOf(args),
                          cli::Listing::EntryColumns({"index", "kind"},
                                                     {{"group", false}, {"copies", false}, {"bytes", false}}));
-    const search::Duplicates found = search::FindDuplicates(entries, minBytes);
+    const search::Duplicates found = args.Has("--content") ? search::FindContentDuplicates(entries, minBytes)
+                                                           : search::FindDuplicates(entries, minBytes);
     for (std::size_t g = 0; g < found.groups.size(); ++g) {
         const search::Duplicates::Group& group = found.groups[g];
         listing.StartGroup();

@@ -39,7 +39,8 @@ void WarnMended(std::size_t names, const std::string& image) {
 
 // One disc from a drive, a folder or an image, under the label given; a label that another disc carries
 // only with `sameLabel`, since the two discs would then show as one where they stand together.
-int ScanOne(const std::string& path, const std::string& label, const std::string& given, bool sameLabel) {
+int ScanOne(const std::string& path, const std::string& label, const std::string& given, bool sameLabel,
+            bool checksums) {
     const platform::Location typed(given);
     // Refused before the file is touched, so that a typo cannot create an empty catalogue. A drive text
     // with no optical drive at all could only report an empty disc as a success; a folder needs no drive.
@@ -65,7 +66,7 @@ int ScanOne(const std::string& path, const std::string& label, const std::string
     }
 
     const std::size_t before = doc.GetEntryCount();
-    if (scan::RunCreateImage(doc, messages, label, source.Text()) != scan::Outcome::Done)
+    if (scan::RunCreateImage(doc, messages, label, source.Text(), checksums) != scan::Outcome::Done)
         return cli::kExitFailed;
     if (!cli::SaveCatalogue(path, doc)) return cli::kExitFailed;
     std::cout << cli::Counted(doc.GetEntryCount() - before, "entry", "entries") << " added\n";
@@ -74,7 +75,7 @@ int ScanOne(const std::string& path, const std::string& label, const std::string
 }
 
 // One disc per image file, each labelled by its volume label (or its file name), made unique.
-int ScanImages(const std::string& path, const std::vector<platform::Location>& given) {
+int ScanImages(const std::string& path, const std::vector<platform::Location>& given, bool checksums) {
     CKavrelDoc doc;
     PrintedMessages messages;
     doc.SetMessages(&messages);
@@ -82,7 +83,7 @@ int ScanImages(const std::string& path, const std::vector<platform::Location>& g
     std::vector<std::string> sources;
     for (const platform::Location& image : given) sources.push_back(image.Absolute().Text());
     std::vector<scan::ImageJob> jobs = scan::ImageJobs(doc.Entries(), sources);
-    scan::WalkImages(jobs, nullptr);
+    scan::WalkImages(jobs, nullptr, {}, checksums);
     const scan::ImageBatchResult added = scan::AddImageDiscs(doc, jobs);
 
     // The images that were read are kept whatever happened to the others; with none, the file is untouched.
@@ -109,7 +110,7 @@ int ScanImages(const std::string& path, const std::vector<platform::Location>& g
 // Catalogues one disc (a drive text, a folder or an image file) under --label into FILE, as File > Create
 // Image file does, or without --label one disc per image file, labelled from its volume.
 int CmdScan(int argc, char** argv) {
-    const cli::CommandLine args(argc, argv, {"--same-label"}, {"--label"});
+    const cli::CommandLine args(argc, argv, {"--same-label", "--checksums"}, {"--label"});
     if (const auto stop = cli::CheckArguments(args, "scan", 2, std::numeric_limits<std::size_t>::max()))
         return *stop;
 
@@ -118,10 +119,10 @@ int CmdScan(int argc, char** argv) {
     if (const std::optional<std::string> label = args.Value("--label")) {
         if (positional.size() != 2)
             return cli::UsageError("scan", "--label names one drive, folder or image");
-        return ScanOne(path, *label, positional[1], args.Has("--same-label"));
+        return ScanOne(path, *label, positional[1], args.Has("--same-label"), args.Has("--checksums"));
     }
     if (args.Has("--same-label")) return cli::UsageError("scan", "--same-label goes with --label");
     const std::vector<platform::Location> images(positional.begin() + 1, positional.end());
     if (images.size() == 1 && images[0].IsDrive()) return cli::Fail(scan::kBadLabelMessage);
-    return ScanImages(path, images);
+    return ScanImages(path, images, args.Has("--checksums"));
 }

@@ -22,10 +22,13 @@ TAMBEROL_COMMAND(
     "entry is N, as discs prints it); with --folder, only those directly in that folder of the disc "
     "('\\DOCS\\')")
 TAMBEROL_COMMAND("drives", CmdDrives, "[--json|--csv]", "the optical drives and the folders they map to")
-TAMBEROL_COMMAND("scan", CmdScan, "FILE --label LABEL [--same-label] DRIVE | FILE IMAGE...",
+TAMBEROL_COMMAND("scan", CmdScan,
+                 "FILE --label LABEL [--same-label] [--checksums] DRIVE | FILE [--checksums] IMAGE...",
                  "catalogues the disc in DRIVE (or a folder or disc image) under LABEL into FILE, or each "
                  "IMAGE as a disc labelled from its volume; a LABEL that already names a disc is refused "
-                 "unless --same-label, and labels taken from volumes are made unique: \"CDROM (2)\"")
+                 "unless --same-label, and labels taken from volumes are made unique: \"CDROM (2)\". "
+                 "--checksums reads every file and keeps a checksum of its bytes (XXH3-128) for verify and "
+                 "dupes --content; a file that cannot be read keeps the reason instead")
 TAMBEROL_COMMAND(
     "rename", CmdRename, "FILE OLD NEW [--index N]",
     "gives the disc labelled OLD the label NEW (exact bytes); when OLD names more than one disc, "
@@ -38,6 +41,13 @@ TAMBEROL_COMMAND(
     "was), then the counts; unless --dry-run or nothing differs, puts the new walk in place of the disc's "
     "entries (its location and notes stay) and saves FILE. A source that cannot be read changes nothing; "
     "when LABEL names more than one disc, --index N chooses the one whose first entry is N")
+TAMBEROL_COMMAND(
+    "verify", CmdVerify, "FILE LABEL [--index N] [SOURCE] [--json|--csv]",
+    "reads the disc labelled LABEL again, from SOURCE or else from the source its details keep, and lists "
+    "each file: same, changed content, changed size, changed date, missing, unreadable (with the system's "
+    "reason) or new, then the counts. Contents are compared for a disc scanned with --checksums; without "
+    "them names, sizes and dates are, and the summary says that contents were not compared. Exit 1 when "
+    "anything differs or the source cannot be read; the catalogue is never changed")
 TAMBEROL_COMMAND("delete", CmdDelete, "FILE LABEL [--index N]",
                  "deletes the disc labelled LABEL (its entries are blanked); when LABEL names more than one "
                  "disc, --index N chooses the one whose first entry is N")
@@ -50,6 +60,7 @@ TAMBEROL_COMMAND("find", CmdFind,
                  "or after DATE, --older those modified before it (2019-06-01 is its first second, UTC; or "
                  "2019-06-01T12:00:00Z, or with an offset +02:00); an unknown date never passes; --disc "
                  "keeps the discs labelled LABEL")
-TAMBEROL_COMMAND("dupes", CmdDupes, "FILE [--min-size BYTES] [--json|--csv]",
+TAMBEROL_COMMAND("dupes", CmdDupes, "FILE [--content] [--min-size BYTES] [--json|--csv]",
                  "files on more than one disc (same name, any case, and same size), biggest first, each copy "
-                 "with its disc and folder")
+                 "with its disc and folder; with --content, files with the same contents (same checksum and "
+                 "size, whatever their names) among the discs scanned with --checksums")

@@ -17,6 +17,10 @@ public:
                     const std::function<void(const DirItem&)>& visit) const override {
         return ListFolderBelow(m_strTop, parts, visit);
     }
+    bool ReadFiles(std::span<const FilePath> paths, FileSink& sink,
+                   const std::atomic<bool>* cancel) const override {
+        return ReadFolderFiles(m_strTop, paths, sink, cancel);
+    }
 
 private:
     std::string m_strTop;

@@ -165,6 +165,7 @@ std::shared_ptr<const ImageVolume> ImageVolume::Read(const std::string& path, st
     source.size = end > 0 ? static_cast<std::uint64_t>(end) : 0;
     bool unreadableName = false;
     std::shared_ptr<ImageVolume> volume = ReadTree(source, cancel, progress, problem, unreadableName);
+    if (volume) volume->m_strPath = path;
     if (!unreadableName) return volume;
     // Read again with the names mended; what still cannot be read refuses the image with the reason.
     const JolietMends mends = JolietMends::Find(file.Fd());
@@ -173,8 +174,90 @@ std::shared_ptr<const ImageVolume> ImageVolume::Read(const std::string& path, st
     source.size = end > 0 ? static_cast<std::uint64_t>(end) : 0;
     source.mends = &mends;
     volume = ReadTree(source, cancel, progress, problem, unreadableName);
-    if (volume) volume->m_mendedNames = mends.names;
+    if (volume) {
+        volume->m_mendedNames = mends.names;
+        volume->m_strPath = path;
+    }
     return volume;
+}
+
+bool ImageVolume::ReadFiles(std::span<const FilePath> paths, FileSink& target,
+                            const std::atomic<bool>* cancel) const {
+    // The library hands out its own buffer: the bytes are copied once so that hashing overlaps reading.
+    OverlappedSink sink(target);
+    std::unordered_map<std::string_view, std::size_t> wanted;
+    for (std::size_t i = 0; i < paths.size(); ++i) wanted.emplace(paths[i], i);
+    std::vector<bool> ended(paths.size());
+    const auto end = [&](std::size_t file, FileRead outcome, const std::string& reason) {
+        ended[file] = true;
+        sink.End(file, outcome, reason);
+    };
+    const auto endRest = [&](const std::string& reason) {
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            if (!ended[i]) end(i, FileRead::Unreadable, reason);
+        sink.Finish();
+        return true;
+    };
+    const OpenFile file(::open(m_strPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (file.Fd() < 0 || ::fstat(file.Fd(), &st) != 0) return endRest(std::strerror(errno));
+    if (!S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode)) return endRest("not a regular file");
+    ::fcntl(file.Fd(), F_SETFL, ::fcntl(file.Fd(), F_GETFL) & ~O_NONBLOCK);
+    // The names are read as they were for the listing, mended the same way when they had to be.
+    JolietMends mends;
+    if (m_mendedNames > 0) mends = JolietMends::Find(file.Fd());
+    ImageSource source;
+    source.fd = file.Fd();
+    const off_t size = ::lseek(file.Fd(), 0, SEEK_END);
+    source.size = size > 0 ? static_cast<std::uint64_t>(size) : 0;
+    source.mends = m_mendedNames > 0 ? &mends : nullptr;
+    if (::lseek(file.Fd(), 0, SEEK_SET) != 0) return endRest(std::strerror(errno));
+    const Utf8Names utf8;
+    const std::unique_ptr<archive, int (*)(archive*)> reader(archive_read_new(), archive_read_free);
+    if (!reader) return endRest("out of memory");
+    archive_read_support_format_iso9660(reader.get());
+    archive_read_set_read_callback(reader.get(), ReadBlock);
+    archive_read_set_skip_callback(reader.get(), SkipBytes);
+    archive_read_set_callback_data(reader.get(), &source);
+    const auto why = [&reader](const char* otherwise) {
+        const char* text = archive_error_string(reader.get());
+        return std::string(text ? text : otherwise);
+    };
+    if (archive_read_open1(reader.get()) != ARCHIVE_OK) return endRest(why("not a disc image"));
+    archive_entry* entry = nullptr;
+    for (;;) {
+        if (cancel && cancel->load(std::memory_order_relaxed)) return false;
+        const int status = archive_read_next_header(reader.get(), &entry);
+        if (status == ARCHIVE_EOF) break;
+        if (status != ARCHIVE_OK && status != ARCHIVE_WARN) return endRest(why("the image is damaged"));
+        const char* name = archive_entry_pathname(entry);
+        if (!name) continue;
+        const auto found = wanted.find(Normalised(name));
+        if (found == wanted.end() || ended[found->second]) continue;
+        const std::size_t index = found->second;
+        if (archive_entry_filetype(entry) != AE_IFREG || archive_entry_hardlink(entry)) {
+            end(index, FileRead::NotRead, {});
+            continue;
+        }
+        sink.Begin(index);
+        for (;;) {
+            if (cancel && cancel->load(std::memory_order_relaxed)) return false;
+            const void* block = nullptr;
+            std::size_t length = 0;
+            la_int64_t offset = 0;
+            const int got = archive_read_data_block(reader.get(), &block, &length, &offset);
+            if (got == ARCHIVE_EOF) {
+                end(index, FileRead::Read, {});
+                break;
+            }
+            if (got != ARCHIVE_OK && got != ARCHIVE_WARN) {
+                end(index, FileRead::Unreadable, why("the file's data cannot be read"));
+                break;
+            }
+            if (length > 0) sink.Bytes(static_cast<const char*>(block), length);
+        }
+    }
+    return endRest("not found in the image");
 }
 
 std::shared_ptr<ImageVolume> ImageVolume::ReadTree(ImageSource& from, const std::atomic<bool>* cancel,

@@ -33,6 +33,11 @@ public:
     bool ListFolder(std::span<const std::string> parts,
                     const std::function<void(const DirItem&)>& visit) const override;
 
+    // Reads the files in one pass through the image, in the image's order. A file the image does not hold
+    // ends Unreadable; a second name of a file (a hard link) ends NotRead.
+    bool ReadFiles(std::span<const FilePath> paths, FileSink& sink,
+                   const std::atomic<bool>* cancel) const override;
+
     // How many files and folders the image holds.
     std::size_t ItemCount() const { return m_items.size(); }
     // How many names could not be decoded and were kept with U+FFFD in place of what could not be read.
@@ -72,6 +77,7 @@ private:
     std::vector<std::size_t> m_folderItems;                    // each listing's own item (none for the top)
     std::unordered_map<std::string, std::size_t> m_listingOf;  // a folder's path to its listing
     std::size_t m_mendedNames = 0;
+    std::string m_strPath;  // the image file, read again for the files' bytes
 };
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/DirectoryListing.h"
+#include "platform/FileData.h"
 #include "platform/Location.h"
 
 namespace platform {
@@ -23,6 +24,10 @@ public:
     // there is no such folder or it cannot be read.
     virtual bool ListFolder(std::span<const std::string> parts,
                             const std::function<void(const DirItem&)>& visit) const = 0;
+    // Reads the bytes of the files `paths` (below the volume's top), each handed to `sink` as FileSink
+    // says, in the order the volume reads best. False when `cancel` stopped it.
+    virtual bool ReadFiles(std::span<const FilePath> paths, FileSink& sink,
+                           const std::atomic<bool>* cancel) const = 0;
 };
 
 // What a drive text or path names, opened: the volume and the folder in it to start from.

@@ -70,9 +70,14 @@ std::size_t AppendWalked(CKavrelDoc& doc, const EntryStore& walked, const catalo
             KeepRecord(doc, first, i, record);
             return i;
         }
-        if (!walked.HasDates()) continue;
+        if (!walked.HasDates() && !walked.HasSums()) continue;
         try {
-            doc.EditEntries().SetModified(doc.GetEntryCount() - 1, walked.Modified(i));
+            const std::size_t row = doc.GetEntryCount() - 1;
+            doc.EditEntries().SetModified(row, walked.Modified(i));
+            if (walked.Sum(i).state == EntryStore::SumState::Unreadable)
+                doc.EditEntries().SetUnreadable(row, std::string(walked.ReadError(i)));
+            else
+                doc.EditEntries().SetSum(row, walked.Sum(i));
         } catch (const std::bad_alloc&) {
             // The entries matter more than their dates: without room for the times they go on without.
         }
@@ -94,12 +99,13 @@ void FinishCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& 
 }
 
 Outcome RunCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& label,
-                       const std::string& drive) {
+                       const std::string& drive, bool checksums) {
     if (!IsLabelAccepted(label)) {
         messages.Tell(kBadLabelMessage);
         return Outcome::BadLabel;
     }
     DiscWalker walker(label);
+    walker.SetChecksums(checksums);
     EntryStore walked;
     walker.Walk(drive, walked);
     if (!walker.Refusal().empty()) {

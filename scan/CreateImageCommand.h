@@ -53,8 +53,8 @@ enum class Outcome { BadLabel, Refused, Done };
 // The whole command without a dialog, progress or thread (CLI and tests): label check ("Error:empty or
 // blan" and nothing changed when refused), walk of `drive`, then FinishCreateImage. A path that names an
 // image file the library cannot read, or nothing readable at all, is refused with WalkRefusedMessage and
-// changes nothing.
+// changes nothing. With `checksums`, every file is read and its checksum kept (DiscWalker::SetChecksums).
 Outcome RunCreateImage(CKavrelDoc& doc, IMessages& messages, const std::string& label,
-                       const std::string& drive);
+                       const std::string& drive, bool checksums = false);
 
 }  // namespace scan

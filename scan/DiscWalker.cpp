@@ -4,6 +4,7 @@
 #include <new>
 
 #include "catalogue/CCDContent.h"
+#include "catalogue/FileSum.h"
 #include "catalogue/FormatSize.h"
 #include "platform/DirectoryListing.h"
 #include "platform/Location.h"
@@ -56,8 +57,12 @@ bool DiscWalker::Walk(const platform::VolumeFolder& folder, const std::string& s
     m_strPath.assign(1, '\\');
     for (const std::string& part : m_parts) m_strPath.append(part).push_back('\\');
     m_strShownPrefix = shown;
+    m_sumPaths.clear();
+    m_sumRows.clear();
+    m_sumBytes = 0;
     try {
         WalkLevel(0, out);
+        if (m_bSums && !m_bCancelled) ReadSums(out);
     } catch (const std::bad_alloc&) {
         m_bOutOfMemory = true;
     }
@@ -96,13 +101,68 @@ void DiscWalker::WalkLevel(std::size_t depth, EntryStore& out) {
         const std::size_t row = out.Append(m_strDiscLabel, name, isFolder ? kKindFolder : kKindFile,
                                            m_strPath, catalogue::FormatSize(item.size));
         out.SetModified(row, item.modified);
-        if (!isFolder) continue;
+        if (!isFolder) {
+            if (m_bSums) {
+                std::string& path = m_sumPaths.emplace_back();
+                for (const std::string& part : m_parts) path.append(part).push_back('/');
+                path.append(name);
+                m_sumRows.push_back(row);
+                m_sumBytes += item.size;
+            }
+            continue;
+        }
         m_parts.emplace_back(name);
         m_strPath.append(name).push_back('\\');
         WalkLevel(depth + 1, out);
         m_parts.pop_back();
         m_strPath.resize(pathLength);
     }
+}
+
+namespace {
+
+// Hashes each file as its bytes arrive and records the outcome with its entry.
+class SumRecorder : public platform::FileSink {
+public:
+    SumRecorder(EntryStore& out, const std::vector<std::size_t>& rows, std::uint64_t total,
+                const std::function<void(std::uint64_t, std::uint64_t)>& progress)
+        : m_out(out), m_rows(rows), m_total(total), m_progress(progress) {}
+
+    void Begin(std::size_t) override { m_hasher.Reset(); }
+    void Bytes(const char* data, std::size_t size) override {
+        m_hasher.Update(data, size);
+        m_read += size;
+        // Every few megabytes: a progress window needs no more, and a slow callback costs nothing.
+        if (m_progress && m_read - m_told >= kTellEvery) {
+            m_told = m_read;
+            m_progress(m_read, m_total);
+        }
+    }
+    void End(std::size_t file, platform::FileRead outcome, const std::string& reason) override {
+        const std::size_t row = m_rows[file];
+        if (outcome == platform::FileRead::Read)
+            m_out.SetSum(row, m_hasher.Digest());
+        else if (outcome == platform::FileRead::Unreadable)
+            m_out.SetUnreadable(row, reason);
+    }
+
+private:
+    static constexpr std::uint64_t kTellEvery = std::uint64_t{4} << 20;
+    EntryStore& m_out;
+    const std::vector<std::size_t>& m_rows;
+    std::uint64_t m_total;
+    const std::function<void(std::uint64_t, std::uint64_t)>& m_progress;
+    catalogue::SumHasher m_hasher;
+    std::uint64_t m_read = 0;
+    std::uint64_t m_told = 0;
+};
+
+}  // namespace
+
+void DiscWalker::ReadSums(EntryStore& out) {
+    SumRecorder recorder(out, m_sumRows, m_sumBytes, m_byteProgress);
+    if (!m_pVolume->ReadFiles(m_sumPaths, recorder, m_pCancel)) m_bCancelled = true;
+    if (m_byteProgress && !m_bCancelled) m_byteProgress(m_sumBytes, m_sumBytes);
 }
 
 }  // namespace scan

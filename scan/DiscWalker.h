@@ -29,6 +29,15 @@ public:
         m_progress = std::move(progress);
     }
 
+    // With checksums on, every file is read once the walk has listed it, and its checksum (or the reason
+    // it could not be read) recorded with its entry. Reading never stops for a file that cannot be read.
+    void SetChecksums(bool on) { m_bSums = on; }
+    // Called as files are read for their checksums, on the thread that hashes them (not the walking one),
+    // with the bytes read so far and the sizes of all the files to read.
+    void SetByteProgress(std::function<void(std::uint64_t read, std::uint64_t total)> progress) {
+        m_byteProgress = std::move(progress);
+    }
+
     // Walks `drive` (a drive text such as "E:\" or "E:", or on Linux an absolute path to a folder or a disc
     // image) and appends the entries to `out`. Returns false when cancelled; `out` then holds what was
     // walked so far. A drive with nothing in it gives no entries; an image that cannot be read, or a text
@@ -71,11 +80,18 @@ private:
     };
 
     void WalkLevel(std::size_t depth, EntryStore& out);
+    void ReadSums(EntryStore& out);
     bool Cancelled();
 
     std::string m_strDiscLabel;
     const std::atomic<bool>* m_pCancel = nullptr;
     std::function<void(std::string_view, std::size_t)> m_progress;
+    std::function<void(std::uint64_t, std::uint64_t)> m_byteProgress;
+    bool m_bSums = false;
+    // The files to read for their checksums: their paths in the volume, their rows and their sizes.
+    std::vector<platform::FilePath> m_sumPaths;
+    std::vector<std::size_t> m_sumRows;
+    std::uint64_t m_sumBytes = 0;
     bool m_bCancelled = false;
     bool m_bOutOfMemory = false;
     std::size_t m_nRead = 0;  // the items of the image read before the walk; the counts start there

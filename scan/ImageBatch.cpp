@@ -42,7 +42,7 @@ std::vector<ImageJob> ImageJobs(const EntryStore& store, const std::vector<std::
 }
 
 bool WalkImages(std::vector<ImageJob>& jobs, const std::atomic<bool>* cancel,
-                const std::function<void(std::size_t, std::size_t)>& progress) {
+                const std::function<void(std::size_t, std::size_t)>& progress, bool checksums) {
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         if (cancel && cancel->load()) return false;
         ImageJob& job = jobs[i];
@@ -74,6 +74,7 @@ bool WalkImages(std::vector<ImageJob>& jobs, const std::atomic<bool>* cancel,
         }
         DiscWalker walker(job.label);
         walker.SetCancelFlag(cancel);
+        walker.SetChecksums(checksums);
         if (progress)
             walker.SetProgress(
                 [&](std::string_view, std::size_t entries) { progress(i, std::max(read, entries)); });

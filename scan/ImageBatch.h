@@ -47,8 +47,10 @@ std::vector<ImageJob> ImageJobs(const EntryStore& store, const std::vector<std::
 // `cancel` turns true: the image under way then keeps nothing. `progress` is told the job under way and
 // the entries of that image so far, as its items are read and as it is walked. Returns false when
 // cancelled.
+// With `checksums`, every file of every image is read and its checksum kept (DiscWalker::SetChecksums).
 bool WalkImages(std::vector<ImageJob>& jobs, const std::atomic<bool>* cancel,
-                const std::function<void(std::size_t job, std::size_t entries)>& progress = {});
+                const std::function<void(std::size_t job, std::size_t entries)>& progress = {},
+                bool checksums = false);
 
 // Adds every walked job to the document in order, each as a disc of its own (hint::kDiscAdded each).
 ImageBatchResult AddImageDiscs(CKavrelDoc& doc, const std::vector<ImageJob>& jobs);

@@ -1,6 +1,7 @@
 #include "search/Duplicates.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -112,6 +113,50 @@ Duplicates FindDuplicates(const EntryStore& store, std::uint64_t minBytes) {
             }
         }
         run = runEnd;
+    }
+    return found;
+}
+
+Duplicates FindContentDuplicates(const EntryStore& store, std::uint64_t minBytes) {
+    Duplicates found;
+    if (!store.HasSums()) return found;
+    struct Summed {
+        std::uint64_t bytes;
+        std::array<unsigned char, 16> digest;
+        std::uint32_t row;
+        std::uint32_t disc;
+    };
+    const catalogue::FolderRows folders(store);
+    const std::vector<catalogue::Disc> discs = catalogue::DiscNodes(store);
+    std::vector<Summed> files;
+    for (std::size_t d = 0; d < discs.size(); ++d) {
+        const catalogue::Disc& disc = discs[d];
+        for (std::size_t row = disc.first; row < disc.end; ++row) {
+            const EntryStore::FileSum sum = store.Sum(row);
+            if (sum.state != EntryStore::SumState::Known || !disc.Holds(store, row) || folders.IsFolder(row))
+                continue;
+            const auto bytes = catalogue::ParseSize(store.SizeText(row));
+            if (!bytes || *bytes < minBytes) continue;
+            files.push_back(
+                {*bytes, sum.digest, static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(d)});
+        }
+    }
+    std::sort(files.begin(), files.end(), [](const Summed& a, const Summed& b) {
+        if (a.bytes != b.bytes) return a.bytes > b.bytes;
+        if (a.digest != b.digest) return a.digest < b.digest;
+        return a.row < b.row;
+    });
+    const auto discOf = [](const Summed& file) { return file.disc; };
+    for (auto same = files.begin(); same != files.end();) {
+        const auto sameEnd = std::find_if(same, files.end(), [&](const Summed& file) {
+            return file.bytes != same->bytes || file.digest != same->digest;
+        });
+        if (sameEnd - same >= 2 && OnSeveralDiscs(same, sameEnd, discOf)) {
+            found.groups.push_back(
+                {same->bytes, found.rows.size(), static_cast<std::size_t>(sameEnd - same)});
+            for (auto copy = same; copy != sameEnd; ++copy) found.rows.push_back(copy->row);
+        }
+        same = sameEnd;
     }
     return found;
 }

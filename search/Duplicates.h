@@ -37,4 +37,9 @@ struct Duplicates {
 // whose size text is not a number are never copies. A group holds every copy, two on one disc included.
 Duplicates FindDuplicates(const EntryStore& store, std::uint64_t minBytes);
 
+// The files of at least `minBytes` bytes whose contents lie on two or more discs: the same checksum and size,
+// whatever their names. Only files read for their checksums take part. Groups are ordered biggest first,
+// then by checksum; their copies in catalogue order.
+Duplicates FindContentDuplicates(const EntryStore& store, std::uint64_t minBytes);
+
 }  // namespace search

@@ -11,6 +11,7 @@
 #include "catalogue/CdiBlock.h"
 #include "catalogue/CdiFormat.h"
 #include "catalogue/EntryStore.h"
+#include "catalogue/FileSum.h"
 
 namespace {
 
@@ -205,4 +206,72 @@ TEST(CdiBlock, BytesThatAreNoBlockAreIgnoredAndSectionsOfLaterVersionsSkipped) {
     EXPECT_EQ(r.extension.problem, "");
     EXPECT_EQ(r.extension.discs.All(), s.discs.All());
     EXPECT_EQ(r.store.Modified(1), s.store.Modified(1));
+}
+
+namespace {
+
+// Every third file has a checksum, every tenth could not be read.
+void AddSums(EntryStore& store) {
+    for (std::size_t i = 0; i < store.Size(); ++i) {
+        if (i % 10 == 4)
+            store.SetUnreadable(i, "Input/output error " + std::to_string(i));
+        else if (i % 3 == 0)
+            store.SetSum(i, catalogue::SumOf(std::to_string(i)));
+    }
+}
+
+}  // namespace
+
+TEST(CdiBlock, ChecksumsAndReadErrorsReadBackAndDamageToThemLeavesTheBlockOut) {
+    Sample s;
+    AddSums(s.store);
+    std::string bytes;
+    cdi::Write(s.store, bytes, &s.discs);
+    for (const std::size_t chunk : {0, 3, 4096}) {
+        const Read r = ReadBytes(bytes, chunk);
+        ASSERT_EQ(r.extension.problem, "") << chunk;
+        for (std::size_t i = 0; i < s.store.Size(); ++i) {
+            ASSERT_EQ(r.store.Sum(i), s.store.Sum(i)) << i;
+            ASSERT_EQ(r.store.ReadError(i), s.store.ReadError(i)) << i;
+        }
+        std::string again;
+        cdi::Write(r.store, again, &r.extension.discs);
+        EXPECT_TRUE(again == bytes) << chunk;
+    }
+    // The sums section follows the times; its entries come first, then the reasons.
+    const std::size_t n = s.store.Size();
+    const std::size_t sums = cdi::block::kHeaderBytes + cdi::block::kSectionHeadBytes + 8 * n;
+    const std::size_t sumsEnd = sums + cdi::block::kSectionHeadBytes + cdi::block::kSumBytes * n;
+    const std::size_t entryBytes = bytes.find(cdi::block::kMagic);
+    const Sample withSums = [&] {
+        Sample copy;
+        copy.bytes = bytes;
+        copy.entryBytes = bytes.substr(0, entryBytes);
+        return copy;
+    }();
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"a state not known", Resealed(withSums, sums + cdi::block::kSectionHeadBytes, "\x03")},
+        {"a reason for a row that was read", Resealed(withSums, sumsEnd + 4, Le64(3))},
+        {"a reasons count past the section", Resealed(withSums, sumsEnd, "\xFF\xFF\xFF\x0F")},
+        {"a section shorter than a checksum per entry",
+         Resealed(withSums, sums + 8, Le64(cdi::block::kSumBytes * n - 1))},
+    };
+    for (const auto& c : cases) {
+        const Read r = ReadBytes(c.bytes);
+        EXPECT_NE(r.extension.problem, "") << c.what;
+        EXPECT_FALSE(r.store.HasSums()) << c.what;
+        EXPECT_FALSE(r.store.HasDates()) << c.what;
+    }
+}
+
+TEST(CdiBlock, DeletedChecksumsWriteNoSection) {
+    Sample s;
+    s.store.SetUnreadable(5, "gone");
+    s.store.SetSum(5, {});
+    std::string bytes;
+    cdi::Write(s.store, bytes, &s.discs);
+    EXPECT_TRUE(bytes == s.bytes);
 }

@@ -10,6 +10,7 @@
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Disc.h"
 #include "catalogue/DiscEdits.h"
+#include "catalogue/FileSum.h"
 
 namespace {
 
@@ -19,13 +20,21 @@ using catalogue::DiscRecord;
 struct Catalogue {
     std::vector<Row> rows;
     std::vector<std::int64_t> times;
+    std::vector<std::string> sums;  // the checksum's hex digits, or the read error's reason
     std::map<std::size_t, DiscRecord> records;
 };
 
+std::string SumOfRow(const EntryStore& store, std::size_t i) {
+    return catalogue::SumText(store.Sum(i)) + std::string(store.ReadError(i));
+}
+
 Catalogue Contents(const CKavrelDoc& doc) {
     const EntryStore& store = doc.Entries();
-    Catalogue c{Rows(store), {}, doc.DiscRecords().All()};
-    for (std::size_t i = 0; i < store.Size(); ++i) c.times.push_back(store.Modified(i));
+    Catalogue c{Rows(store), {}, {}, doc.DiscRecords().All()};
+    for (std::size_t i = 0; i < store.Size(); ++i) {
+        c.times.push_back(store.Modified(i));
+        c.sums.push_back(SumOfRow(store, i));
+    }
     return c;
 }
 
@@ -36,11 +45,13 @@ Catalogue SlowReplace(const Catalogue& before, const Disc& disc, const std::stri
     const auto copy = [&](std::size_t row) {
         after.rows.push_back(before.rows[row]);
         after.times.push_back(before.times[row]);
+        after.sums.push_back(before.sums[row]);
     };
     for (std::size_t row = 0; row < disc.first; ++row) copy(row);
     for (std::size_t i = 0; i < walked.Size(); ++i) {
         after.rows.emplace_back(label, walked.Name(i), walked.Kind(i), walked.Path(i), walked.SizeText(i));
         after.times.push_back(walked.Modified(i));
+        after.sums.push_back(SumOfRow(walked, i));
     }
     for (std::size_t row = disc.first; row < disc.end; ++row)
         if (std::get<0>(before.rows[row]).empty() && before.rows[row] != Row{}) copy(row);
@@ -84,6 +95,8 @@ TEST(ReplaceDisc, AgreesWithRewritingTheCatalogue) {
                 if (row > first && pick(8) == 0) store.SetLabel(row, pick(2) ? "" : label);
                 if (row > first && pick(8) == 0) store.Append("", "", "", "", "");
                 if (dated && pick(3)) store.SetModified(row, pick(1000));
+                if (pick(5) == 0) store.SetSum(row, catalogue::SumOf(std::to_string(pick(1000))));
+                if (pick(9) == 0) store.SetUnreadable(row, "R" + std::to_string(row));
             }
             if (pick(2)) {
                 DiscRecord kept;
@@ -99,6 +112,8 @@ TEST(ReplaceDisc, AgreesWithRewritingTheCatalogue) {
             const std::size_t row = walked.Append("WALK", {}, {}, {}, {});
             fill(walked, row);
             if (pick(4)) walked.SetModified(row, pick(1000));
+            if (pick(3) == 0) walked.SetSum(row, catalogue::SumOf(std::to_string(pick(1000))));
+            if (pick(7) == 0) walked.SetUnreadable(row, "W" + std::to_string(row));
         }
         DiscRecord record;
         record.catalogued = 1234;
@@ -112,6 +127,7 @@ TEST(ReplaceDisc, AgreesWithRewritingTheCatalogue) {
         const Catalogue actual = Contents(doc);
         EXPECT_EQ(actual.rows, expected.rows);
         EXPECT_EQ(actual.times, expected.times);
+        EXPECT_EQ(actual.sums, expected.sums);
         EXPECT_EQ(actual.records, expected.records);
         EXPECT_TRUE(doc.IsModified());
         EXPECT_EQ(now.first, disc.first);

@@ -11,6 +11,7 @@
 #include "catalogue/CCDContent.h"
 #include "catalogue/Disc.h"
 #include "catalogue/EntryStore.h"
+#include "catalogue/FileSum.h"
 #include "catalogue/FormatSize.h"
 #include "search/Duplicates.h"
 
@@ -205,3 +206,65 @@ TEST(Duplicates, Seed1515Catalogues400AgreeWithComparingEveryPair) {
 }
 
 }  // namespace
+
+// Generated catalogues with few distinct contents, some files unread or unreadable, some deleted, discs of
+// one label side by side: content groups compared with grouping every file by size and checksum in a map.
+TEST(Duplicates, ByContentAgreeWithGroupingEveryFileInAMap) {
+    std::mt19937 random(2324);
+    const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int round = 0; round < 300; ++round) {
+        EntryStore store;
+        for (int discs = 1 + pick(5); discs > 0; --discs) {
+            const std::string label = "L" + std::to_string(pick(3));
+            for (int files = 1 + pick(12); files > 0; --files) {
+                const int content = pick(6);
+                const std::size_t row =
+                    store.Append(label, "N" + std::to_string(pick(30)), pick(8) ? kKindFile : kKindFolder,
+                                 "\\", catalogue::FormatSize(content % 3 * 100));
+                const int state = pick(6);
+                if (state == 0) store.SetUnreadable(row, "no");
+                if (state > 1) store.SetSum(row, catalogue::SumOf(std::to_string(content)));
+                if (pick(10) == 0) store.Append("", "", "", "", "");
+            }
+        }
+        const std::uint64_t minBytes = pick(2) ? 0 : 100;
+        // The obvious grouping: every file keyed by its size and checksum.
+        const std::vector<catalogue::Disc> discs = catalogue::DiscNodes(store);
+        std::map<std::pair<std::uint64_t, std::string>, std::vector<std::pair<std::size_t, std::size_t>>>
+            byKey;
+        for (std::size_t d = 0; d < discs.size(); ++d) {
+            for (std::size_t row = discs[d].first; row < discs[d].end; ++row) {
+                if (!discs[d].Holds(store, row) || store.Kind(row) != kKindFile ||
+                    store.Sum(row).state != EntryStore::SumState::Known)
+                    continue;
+                const std::uint64_t bytes = *catalogue::ParseSize(store.SizeText(row));
+                if (bytes >= minBytes) byKey[{bytes, catalogue::SumText(store.Sum(row))}].push_back({row, d});
+            }
+        }
+        std::vector<std::pair<std::uint64_t, std::vector<std::size_t>>> expected;
+        for (auto key = byKey.rbegin(); key != byKey.rend(); ++key) {
+            const auto& copies = key->second;
+            if (std::all_of(copies.begin(), copies.end(),
+                            [&](const auto& c) { return c.second == copies[0].second; }))
+                continue;
+            std::vector<std::size_t> rows;
+            for (const auto& copy : copies) rows.push_back(copy.first);
+            expected.push_back({key->first.first, rows});
+        }
+        // Biggest first, then by checksum: the map's reverse order puts checksums backwards within a size.
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const auto& a, const auto& b) { return a.first > b.first; });
+        const search::Duplicates found = search::FindContentDuplicates(store, minBytes);
+        std::vector<std::pair<std::uint64_t, std::vector<std::size_t>>> actual;
+        for (const auto& group : found.groups) {
+            const auto copies = found.Copies(group);
+            actual.push_back({group.bytes, {copies.begin(), copies.end()}});
+        }
+        auto bySum = [](auto list) {
+            std::sort(list.begin(), list.end());
+            return list;
+        };
+        ASSERT_EQ(bySum(actual), bySum(expected)) << "round " << round;
+        for (std::size_t g = 1; g < actual.size(); ++g) ASSERT_GE(actual[g - 1].first, actual[g].first);
+    }
+}

@@ -1,0 +1,142 @@
+// OverlappedSink, kept apart from the reading of files: it is the only part that needs threads.
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+#include "platform/FileData.h"
+
+namespace platform {
+
+struct OverlappedSink::Shared {
+    static constexpr std::size_t kBuffers = 4;
+    struct Event {
+        enum Kind { Begin, Bytes, End, Stop } kind;
+        std::size_t file = 0;  // Begin, End; the buffer for Bytes
+        std::size_t size = 0;
+        FileRead outcome = FileRead::Read;
+        std::string reason;
+    };
+
+    explicit Shared(FileSink& to) : sink(to), buffers(kBuffers * kBufferBytes) {
+        for (std::size_t b = 0; b < kBuffers; ++b) free.push_back(b);
+        worker = std::thread([this] { Run(); });
+    }
+
+    void Push(Event event) {
+        // Only a worker that found nothing to do can be waiting: waking it for every buffer would cost a
+        // system call each.
+        bool wasEmpty = false;
+        {
+            const std::lock_guard lock(mutex);
+            wasEmpty = events.empty();
+            events.push_back(std::move(event));
+        }
+        if (wasEmpty) eventReady.notify_one();
+    }
+
+    void Run() {
+        for (;;) {
+            Event event;
+            {
+                std::unique_lock lock(mutex);
+                eventReady.wait(lock, [this] { return !events.empty(); });
+                event = std::move(events.front());
+                events.pop_front();
+            }
+            if (event.kind == Event::Stop) return;
+            if (failed) {
+                if (event.kind == Event::Bytes) Release(event.file);
+                continue;
+            }
+            try {
+                if (event.kind == Event::Begin) sink.Begin(event.file);
+                if (event.kind == Event::Bytes)
+                    sink.Bytes(buffers.data() + event.file * kBufferBytes, event.size);
+                if (event.kind == Event::End) sink.End(event.file, event.outcome, event.reason);
+            } catch (...) {
+                failed = std::current_exception();
+            }
+            if (event.kind == Event::Bytes) Release(event.file);
+        }
+    }
+
+    void Release(std::size_t buffer) {
+        bool wasEmpty = false;
+        {
+            const std::lock_guard lock(mutex);
+            wasEmpty = free.empty();
+            free.push_back(buffer);
+        }
+        if (wasEmpty) bufferFree.notify_one();
+    }
+
+    void Stop() {
+        if (!worker.joinable()) return;
+        Push({Event::Stop, 0, 0, FileRead::Read, {}});
+        worker.join();
+    }
+
+    FileSink& sink;
+    std::vector<char> buffers;
+    std::mutex mutex;
+    std::condition_variable eventReady;
+    std::condition_variable bufferFree;
+    std::deque<Event> events;
+    std::vector<std::size_t> free;
+    std::size_t acquired = 0;
+    std::exception_ptr failed;
+    std::thread worker;
+};
+
+OverlappedSink::OverlappedSink(FileSink& to) : m_shared(std::make_unique<Shared>(to)) {}
+
+OverlappedSink::~OverlappedSink() {
+    {
+        // What was not yet heard is dropped: only a cancel or a failure leaves anything behind.
+        const std::lock_guard lock(m_shared->mutex);
+        m_shared->events.clear();
+    }
+    m_shared->Stop();
+}
+
+char* OverlappedSink::Acquire() {
+    Shared& shared = *m_shared;
+    std::unique_lock lock(shared.mutex);
+    shared.bufferFree.wait(lock, [&] { return !shared.free.empty(); });
+    shared.acquired = shared.free.back();
+    shared.free.pop_back();
+    return shared.buffers.data() + shared.acquired * kBufferBytes;
+}
+
+void OverlappedSink::Commit(std::size_t size) {
+    m_shared->Push({Shared::Event::Bytes, m_shared->acquired, size, FileRead::Read, {}});
+}
+
+void OverlappedSink::Begin(std::size_t file) {
+    m_shared->Push({Shared::Event::Begin, file, 0, FileRead::Read, {}});
+}
+
+void OverlappedSink::Bytes(const char* data, std::size_t size) {
+    while (size > 0) {
+        const std::size_t step = std::min(size, kBufferBytes);
+        std::memcpy(Acquire(), data, step);
+        Commit(step);
+        data += step;
+        size -= step;
+    }
+}
+
+void OverlappedSink::End(std::size_t file, FileRead outcome, const std::string& reason) {
+    m_shared->Push({Shared::Event::End, file, 0, outcome, reason});
+}
+
+void OverlappedSink::Finish() {
+    m_shared->Stop();
+    if (m_shared->failed) std::rethrow_exception(m_shared->failed);
+}
+
+}  // namespace platform
