@@ -126,6 +126,10 @@ public:
         visit({"OK.TXT", 0, 1});
         return true;
     }
+    bool ReadFiles(std::span<const platform::FilePath>, platform::FileSink&,
+                   const std::atomic<bool>*) const override {
+        return true;
+    }
 };
 
 // Its entries would otherwise count as removed, and an update would drop them from the catalogue.
