@@ -309,6 +309,8 @@ TEST_F(CKavrelDocFiles, TimesAndDiscRecordsFollowTheirDiscsThroughEditsAndASave)
         doc.AppendEntry(label, "F1", kKindFile, "\\", "5");
         doc.AppendEntry(label, "F2", kKindFile, "\\", "6");
         doc.EditEntries().SetModified(first, 1'000 + static_cast<std::int64_t>(first));
+        doc.EditEntries().SetSum(first,
+                                 {EntryStore::SumState::Known, {static_cast<unsigned char>(label[0])}});
         catalogue::DiscRecord record;
         record.location = std::string("Box ") + label;
         doc.EditDiscRecords().Set(first, record);
@@ -327,6 +329,9 @@ TEST_F(CKavrelDocFiles, TimesAndDiscRecordsFollowTheirDiscsThroughEditsAndASave)
     const std::int64_t u = EntryStore::kUnknownTime;
     const std::int64_t times[] = {1000, u, u, u, 1004, u};
     for (std::size_t i = 0; i < std::size(times); ++i) EXPECT_EQ(got.Modified(i), times[i]) << i;
+    for (const std::size_t row : {0, 2, 4})
+        EXPECT_EQ(got.Sum(row).state == EntryStore::SumState::Known, row != 2)
+            << "the deleted disc's checksum";
     const auto location = [&](std::size_t row) {
         const catalogue::DiscRecord* record = reopened.RecordOf(catalogue::DiscAt(got, row));
         return record ? record->location : "<none>";
