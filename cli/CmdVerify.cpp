@@ -17,16 +17,12 @@ int CmdVerify(int argc, char** argv) {
     const cli::CommandLine args(argc, argv, {"--json", "--csv"}, {"--index"});
     if (const auto stop = cli::CheckArguments(args, "verify", 2, 3)) return *stop;
 
-    const std::string& path = args.Positional()[0];
-    const std::string& label = args.Positional()[1];
-    const std::string named = args.Positional().size() > 2 ? args.Positional()[2] : std::string();
     CKavrelDoc doc;
-    if (!cli::OpenCatalogue(path, doc)) return cli::kExitFailed;
-    const std::optional<catalogue::Disc> disc = cli::ChooseDisc(doc.Entries(), args, label, path, true);
+    std::string source;
+    const std::optional<catalogue::Disc> disc = cli::DiscToReadAgain(args, doc, source);
     if (!disc) return cli::kExitFailed;
     std::string refusal;
-    const std::optional<scan::VerifyReport> report =
-        scan::VerifyDisc(doc, *disc, scan::UpdateSource(doc, *disc, named), refusal);
+    const std::optional<scan::VerifyReport> report = scan::VerifyDisc(doc, *disc, source, refusal);
     if (!report) return cli::Fail(cli::Shown(refusal));
 
     const cli::Form form = cli::FormOf(args);

@@ -5,9 +5,11 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/CKavrelDoc.h"
 #include "catalogue/EntryStore.h"
 #include "cli/CliSupport.h"
 #include "cli/CommandLine.h"
+#include "scan/UpdateDisc.h"
 
 namespace cli {
 
@@ -44,6 +46,17 @@ std::optional<catalogue::Disc> ChooseDisc(const EntryStore& entries, const Comma
         return std::nullopt;
     }
     return discs.front();
+}
+
+std::optional<catalogue::Disc> DiscToReadAgain(const CommandLine& args, CKavrelDoc& doc,
+                                               std::string& source) {
+    const std::string& path = args.Positional()[0];
+    if (!OpenCatalogue(path, doc)) return std::nullopt;
+    const std::optional<catalogue::Disc> disc =
+        ChooseDisc(doc.Entries(), args, args.Positional()[1], path, true);
+    if (disc)
+        source = scan::UpdateSource(doc, *disc, args.Positional().size() > 2 ? args.Positional()[2] : "");
+    return disc;
 }
 
 }  // namespace cli

@@ -5,6 +5,7 @@
 
 #include "catalogue/Disc.h"
 
+class CKavrelDoc;
 class EntryStore;
 
 namespace cli {
@@ -18,5 +19,10 @@ class CommandLine;
 // On failure prints why (naming `file`) and returns nullopt.
 std::optional<catalogue::Disc> ChooseDisc(const EntryStore& entries, const CommandLine& args,
                                           const std::string& label, const std::string& file, bool single);
+
+// FILE LABEL [SOURCE] of a command that reads a catalogued disc again: opens FILE into `doc`, chooses the
+// one disc LABEL (or --index) names, and sets `source` to SOURCE or else to the one the disc's details keep.
+// On failure prints why and returns nullopt.
+std::optional<catalogue::Disc> DiscToReadAgain(const CommandLine& args, CKavrelDoc& doc, std::string& source);
 
 }  // namespace cli
