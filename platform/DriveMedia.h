@@ -1,0 +1,60 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Drives.h"
+
+namespace platform {
+
+// What an optical drive holds now, as the watch for arriving discs sees it.
+struct DriveMedium {
+    std::string root;    // "E:\"
+    std::string device;  // "/dev/sr0"; empty for a mapped drive
+    // What the disc is read from: the mapped folder or image, the folder the desktop mounted the disc on, or
+    // (Linux) the device itself, read as an image, when nobody mounted it. Empty while the drive holds no
+    // disc or cannot be read.
+    std::string source;
+    // Tells one disc from the next in the same drive: it changes when a disc is taken out and another put
+    // in, even when nobody saw the drive empty in between. Empty while there is no disc.
+    std::string identity;
+    // Why the drive cannot be looked at or read (the system's reason: no permission on the device); empty
+    // otherwise. A drive with a problem has no source.
+    std::string problem;
+    bool mounted = false;  // the desktop mounted the disc: `source` is its mount point
+
+    bool HasDisc() const { return !source.empty(); }
+};
+
+// Every optical drive of the machine (OpticalDrives, in its order), each looked at now.
+std::vector<DriveMedium> LookAtDrives();
+// One drive looked at now: a mapped drive holds a disc while its folder or image exists; a drive of the
+// machine while the device reports a disc in it.
+DriveMedium LookAtDrive(const OpticalDrive& drive);
+
+// Opens the tray of `drive`, which must be let go of first when the desktop mounted it. Empty when done, else
+// the reason. A mapped drive has no tray: nothing happens and it is done.
+std::string EjectDisc(const DriveMedium& drive);
+
+// Wakes a watcher when a drive's medium may have changed, so that it looks again at once instead of at its
+// next round. Linux: the kernel's media-change events of optical drives (libudev) and changes of the mount
+// table. A watcher still looks at the drives now and then: notices can be missed, and mapped drives send
+// none.
+class MediaNotices {
+public:
+    virtual ~MediaNotices() = default;
+    // A descriptor that becomes readable when something may have changed; for poll() or a QSocketNotifier.
+    virtual int Fd() const = 0;
+    // Reads what made Fd() readable, so that it waits again.
+    virtual void Drain() = 0;
+};
+// The system's notices; null where none can be had (no udev, Windows, where WM_DEVICECHANGE serves).
+std::unique_ptr<MediaNotices> CreateMediaNotices();
+
+// The device side, separate so that each system has its own: what a drive of the machine (not a mapped one)
+// holds now, and its tray.
+DriveMedium LookAtDevice(const OpticalDrive& drive);
+std::string EjectDevice(const DriveMedium& drive);
+
+}  // namespace platform
