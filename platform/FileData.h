@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -40,7 +42,7 @@ public:
     OverlappedSink(const OverlappedSink&) = delete;
     OverlappedSink& operator=(const OverlappedSink&) = delete;
 
-    static constexpr std::size_t kBufferBytes = std::size_t{64} << 10;
+    static constexpr std::size_t kBufferBytes = std::size_t{256} << 10;
     // A free buffer of kBufferBytes, waiting for one when all are in use.
     char* Acquire();
     // Passes on the first `size` bytes of the buffer last acquired.
@@ -51,6 +53,34 @@ public:
     void End(std::size_t file, FileRead outcome, const std::string& reason) override;
     // Waits until the other sink has heard everything; rethrows what it threw.
     void Finish();
+
+private:
+    struct Shared;
+    std::unique_ptr<Shared> m_shared;
+};
+
+// Reads a file from `start` to its end on a thread of its own, a few blocks ahead of the one who uses them,
+// so that what is done with the bytes (an image's parsing, hashing) overlaps reading the next ones. The
+// blocks are read in order; `mend`, when given, may change a block's bytes on the reading thread before it
+// is handed out. Unix systems only (it reads with pread).
+class ReadAhead {
+public:
+    using Mend = std::function<void(char* block, std::uint64_t position, std::size_t size)>;
+    ReadAhead(int fd, std::uint64_t start, Mend mend = {});
+    // Stops the thread; the blocks not yet taken are dropped.
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    static constexpr std::size_t kBlockBytes = std::size_t{256} << 10;
+    struct Block {
+        const char* data = nullptr;
+        std::size_t size = 0;  // 0 at the end of the file, or when reading failed
+        int error = 0;         // the errno of the read that failed
+    };
+    // The next block, waiting for it when it is not read yet. Its bytes stay as they are until the next
+    // call: the block handed out before is given back to the reading thread then.
+    Block Next();
 
 private:
     struct Shared;

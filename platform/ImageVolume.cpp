@@ -31,6 +31,8 @@ struct ImageSource {
     std::uint64_t position = 0;
     std::vector<char> block = std::vector<char>(kReadBlock);
     const JolietMends* mends = nullptr;
+    // When reading files' bytes: the image read through to its end by a thread of its own, never skipped.
+    ReadAhead* ahead = nullptr;
 };
 
 namespace {
@@ -97,8 +99,27 @@ private:
     int m_fd;
 };
 
+// Puts back the bytes of the names JolietMends mended into [block, block + size), read from `position`.
+void ApplyMends(const JolietMends& mends, char* block, std::uint64_t position, std::size_t size) {
+    const auto& bytes = mends.bytes;
+    const std::uint64_t end = position + size;
+    auto it = std::lower_bound(bytes.begin(), bytes.end(), std::make_pair(position, '\0'),
+                               [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (; it != bytes.end() && it->first < end; ++it) block[it->first - position] = it->second;
+}
+
 la_ssize_t ReadBlock(archive* reader, void* data, const void** out) {
     ImageSource& source = *static_cast<ImageSource*>(data);
+    if (source.ahead) {
+        const ReadAhead::Block block = source.ahead->Next();
+        if (block.error != 0) {
+            archive_set_error(reader, block.error, "%s", std::strerror(block.error));
+            return -1;
+        }
+        source.position += block.size;
+        *out = block.data;
+        return static_cast<la_ssize_t>(block.size);
+    }
     ssize_t got = 0;
     do {
         got = ::read(source.fd, source.block.data(), source.block.size());
@@ -107,14 +128,8 @@ la_ssize_t ReadBlock(archive* reader, void* data, const void** out) {
         archive_set_error(reader, errno, "%s", std::strerror(errno));
         return -1;
     }
-    if (source.mends) {
-        const auto& bytes = source.mends->bytes;
-        const std::uint64_t end = source.position + static_cast<std::uint64_t>(got);
-        auto it = std::lower_bound(bytes.begin(), bytes.end(), std::make_pair(source.position, '\0'),
-                                   [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (; it != bytes.end() && it->first < end; ++it)
-            source.block[it->first - source.position] = it->second;
-    }
+    if (source.mends)
+        ApplyMends(*source.mends, source.block.data(), source.position, static_cast<std::size_t>(got));
     source.position += static_cast<std::uint64_t>(got);
     *out = source.block.data();
     return got;
@@ -122,6 +137,8 @@ la_ssize_t ReadBlock(archive* reader, void* data, const void** out) {
 
 la_int64_t SkipBytes(archive*, void* data, la_int64_t request) {
     ImageSource& source = *static_cast<ImageSource*>(data);
+    // Read through rather than skipped: the thread reading ahead has the next blocks under way already.
+    if (source.ahead) return 0;
     // Never past the end: libarchive reads what it could not skip and so finds a cut image.
     const std::uint64_t left = source.size > source.position ? source.size - source.position : 0;
     const std::uint64_t step = std::min(static_cast<std::uint64_t>(std::max<la_int64_t>(request, 0)), left);
@@ -183,8 +200,9 @@ std::shared_ptr<const ImageVolume> ImageVolume::Read(const std::string& path, st
 
 bool ImageVolume::ReadFiles(std::span<const FilePath> paths, FileSink& target,
                             const std::atomic<bool>* cancel) const {
-    // The library hands out its own buffer: the bytes are copied once so that hashing overlaps reading.
-    OverlappedSink sink(target);
+    // The image is read ahead on a thread of its own and the library hands out the blocks as they were read:
+    // parsing and hashing the bytes overlap reading the next ones, and no byte is copied again.
+    FileSink& sink = target;
     std::unordered_map<std::string_view, std::size_t> wanted;
     for (std::size_t i = 0; i < paths.size(); ++i) wanted.emplace(paths[i], i);
     std::vector<bool> ended(paths.size());
@@ -195,7 +213,6 @@ bool ImageVolume::ReadFiles(std::span<const FilePath> paths, FileSink& target,
     const auto endRest = [&](const std::string& reason) {
         for (std::size_t i = 0; i < paths.size(); ++i)
             if (!ended[i]) end(i, FileRead::Unreadable, reason);
-        sink.Finish();
         return true;
     };
     const OpenFile file(::open(m_strPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -212,6 +229,10 @@ bool ImageVolume::ReadFiles(std::span<const FilePath> paths, FileSink& target,
     source.size = size > 0 ? static_cast<std::uint64_t>(size) : 0;
     source.mends = m_mendedNames > 0 ? &mends : nullptr;
     if (::lseek(file.Fd(), 0, SEEK_SET) != 0) return endRest(std::strerror(errno));
+    ReadAhead ahead(file.Fd(), 0, [&source](char* block, std::uint64_t position, std::size_t size) {
+        if (source.mends) ApplyMends(*source.mends, block, position, size);
+    });
+    source.ahead = &ahead;
     const Utf8Names utf8;
     const std::unique_ptr<archive, int (*)(archive*)> reader(archive_read_new(), archive_read_free);
     if (!reader) return endRest("out of memory");

@@ -1,11 +1,17 @@
-// OverlappedSink, kept apart from the reading of files: it is the only part that needs threads.
+// OverlappedSink and ReadAhead, kept apart from the reading of files: they are the only parts that need
+// threads.
 #include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <thread>
+
+#ifdef __unix__
+#include <unistd.h>
+#endif
 
 #include "platform/FileData.h"
 
@@ -138,5 +144,99 @@ void OverlappedSink::Finish() {
     m_shared->Stop();
     if (m_shared->failed) std::rethrow_exception(m_shared->failed);
 }
+
+#ifdef __unix__
+
+struct ReadAhead::Shared {
+    // Four blocks: one handed out, one being read, two waiting. More would only fill the processor's cache.
+    static constexpr std::size_t kBlocks = 4;
+    struct Filled {
+        std::size_t block = 0;
+        std::size_t size = 0;
+        int error = 0;
+    };
+
+    Shared(int from, std::uint64_t start, Mend how)
+        : fd(from), position(start), mend(std::move(how)), bytes(kBlocks * kBlockBytes) {
+        for (std::size_t b = 0; b < kBlocks; ++b) free.push_back(b);
+        worker = std::thread([this] { Run(); });
+    }
+
+    void Run() {
+        for (;;) {
+            std::size_t block = 0;
+            {
+                std::unique_lock lock(mutex);
+                blockFree.wait(lock, [this] { return stop || !free.empty(); });
+                if (stop) return;
+                block = free.back();
+                free.pop_back();
+            }
+            char* into = bytes.data() + block * kBlockBytes;
+            ssize_t got = 0;
+            do {
+                got = ::pread(fd, into, kBlockBytes, static_cast<off_t>(position));
+            } while (got < 0 && errno == EINTR);
+            Filled filled{block, got > 0 ? static_cast<std::size_t>(got) : 0, got < 0 ? errno : 0};
+            if (filled.size > 0 && mend) mend(into, position, filled.size);
+            position += filled.size;
+            {
+                const std::lock_guard lock(mutex);
+                filledBlocks.push_back(filled);
+            }
+            blockFilled.notify_one();
+            // The end of the file or a failure is the last thing told.
+            if (filled.size == 0) return;
+        }
+    }
+
+    int fd;
+    std::uint64_t position;
+    Mend mend;
+    std::vector<char> bytes;
+    std::mutex mutex;
+    std::condition_variable blockFree;
+    std::condition_variable blockFilled;
+    std::vector<std::size_t> free;
+    std::deque<Filled> filledBlocks;
+    std::optional<std::size_t> handedOut;
+    bool finished = false;
+    bool stop = false;
+    std::thread worker;
+};
+
+ReadAhead::ReadAhead(int fd, std::uint64_t start, Mend mend)
+    : m_shared(std::make_unique<Shared>(fd, start, std::move(mend))) {}
+
+ReadAhead::~ReadAhead() {
+    {
+        const std::lock_guard lock(m_shared->mutex);
+        m_shared->stop = true;
+    }
+    m_shared->blockFree.notify_one();
+    m_shared->worker.join();
+}
+
+ReadAhead::Block ReadAhead::Next() {
+    Shared& shared = *m_shared;
+    std::unique_lock lock(shared.mutex);
+    if (shared.handedOut) {
+        shared.free.push_back(*shared.handedOut);
+        shared.handedOut.reset();
+        shared.blockFree.notify_one();
+    }
+    if (shared.finished) return {};
+    shared.blockFilled.wait(lock, [&] { return !shared.filledBlocks.empty(); });
+    const Shared::Filled filled = shared.filledBlocks.front();
+    shared.filledBlocks.pop_front();
+    if (filled.size == 0) {
+        shared.finished = true;
+        return {nullptr, 0, filled.error};
+    }
+    shared.handedOut = filled.block;
+    return {shared.bytes.data() + filled.block * kBlockBytes, filled.size, 0};
+}
+
+#endif
 
 }  // namespace platform

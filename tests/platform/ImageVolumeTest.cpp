@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include "DriveEnv.h"
 #include "IsoImage.h"
 #include "TempFolder.h"
+#include "platform/FileData.h"
 #include "platform/FolderVolume.h"
 #include "platform/ImageVolume.h"
 #include "platform/Volume.h"
@@ -362,4 +364,42 @@ TEST(OpenVolumeTest, WhatIsNoFileIsRefusedAtOnceNamingWhatItIs) {
         EXPECT_EQ(platform::ImageVolume::Read(path, why), nullptr);
         EXPECT_EQ(why, "not a regular file") << path;
     }
+}
+
+// Reading ahead on a thread must hand out exactly the file's bytes from where it starts, in order, with the
+// mends applied, whatever the file's size is against the block size; the slow twin is reading it whole.
+TEST(ReadAheadTest, HandsOutTheFilesBytesAsAPlainReadGivesThem) {
+    constexpr std::size_t kBlock = platform::ReadAhead::kBlockBytes;
+    std::mt19937 random(20261207);
+    const std::string path = ::testing::TempDir() + "read_ahead.bin";
+    for (const std::size_t size :
+         {std::size_t{0}, std::size_t{1}, kBlock - 1, kBlock, kBlock + 1, 5 * kBlock + 7, 9 * kBlock}) {
+        std::string bytes(size, '\0');
+        for (char& c : bytes) c = static_cast<char>(random());
+        std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<long>(size));
+        const std::uint64_t start = size / 3;
+        // Every 1000th byte from the start of the file is mended to 'M'.
+        std::string expected = bytes.substr(start);
+        for (std::size_t at = (start + 999) / 1000 * 1000; at < size; at += 1000) expected[at - start] = 'M';
+
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        std::string got;
+        {
+            platform::ReadAhead ahead(fd, start, [](char* block, std::uint64_t position, std::size_t n) {
+                for (std::uint64_t at = (position + 999) / 1000 * 1000; at < position + n; at += 1000)
+                    block[at - position] = 'M';
+            });
+            for (platform::ReadAhead::Block block = ahead.Next(); block.size > 0; block = ahead.Next()) {
+                EXPECT_EQ(block.error, 0);
+                got.append(block.data, block.size);
+            }
+            EXPECT_EQ(ahead.Next().size, 0u) << "the end is told again, never a block past it";
+        }
+        ::close(fd);
+        EXPECT_EQ(got, expected) << "a file of " << size << " bytes from " << start;
+    }
+    // A descriptor that cannot be read tells the system's reason at once.
+    platform::ReadAhead broken(-1, 0);
+    EXPECT_EQ(broken.Next().error, EBADF);
 }
