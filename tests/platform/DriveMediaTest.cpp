@@ -1,8 +1,14 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -11,6 +17,7 @@
 #include "platform/DriveMedia.h"
 
 using platform::DriveMedium;
+using platform::OpticalDrive;
 
 namespace {
 
@@ -77,4 +84,55 @@ TEST(MappedDriveTest, ImagesAndFoldersArriveLeaveAndAreReplaced) {
         // A mapped drive has no tray to open.
         EXPECT_EQ(platform::EjectDisc(medium), "");
     }
+}
+
+TEST(DeviceTest, WhatIsNoOpticalDriveGivesTheSystemsReasonAndNoDisc) {
+    TempFolder temp;
+    temp.File("plain", 100);
+    temp.Folder("folder");
+    const std::string cases[] = {"/dev/sr99", "/dev/null", temp.At("plain"), temp.At("folder")};
+    for (const std::string& device : cases) {
+        SCOPED_TRACE(device);
+        for (const std::string& mountPoint : {std::string{}, temp.At("folder")}) {
+            const DriveMedium medium = platform::LookAtDrive(OpticalDrive{"D:\\", mountPoint, device});
+            EXPECT_FALSE(medium.HasDisc());
+            EXPECT_FALSE(medium.mounted);
+            EXPECT_EQ(medium.identity, "");
+            EXPECT_NE(medium.problem, "");
+        }
+        EXPECT_EQ(platform::LookAtDevice(OpticalDrive{"D:\\", {}, device}).problem,
+                  std::strerror(device == "/dev/sr99" ? ENOENT : ENOTTY));
+        EXPECT_NE(platform::EjectDisc(DriveMedium{"D:\\", device, {}, {}, {}, false}), "");
+    }
+}
+
+// A device the user may not open: its disc is still read through the desktop's mount, and refused without
+// one. Root opens anything, so root looks as nobody, in a child.
+TEST(DeviceTest, ADeviceThatMayNotBeOpenedIsReadThroughItsMountOrRefused) {
+    TempFolder temp;
+    temp.File("sr0", 100);
+    chmod(temp.At("sr0").c_str(), 0);
+    const std::string device = temp.At("sr0");
+    const auto look = [&](const std::string& mountPoint) {
+        if (geteuid() == 0 && seteuid(65534) != 0) std::_Exit(3);
+        const DriveMedium medium = platform::LookAtDevice(OpticalDrive{"D:\\", mountPoint, device});
+        const bool mounted = medium.mounted && medium.source == mountPoint && !medium.identity.empty() &&
+                             medium.problem.empty();
+        const bool refused = !medium.HasDisc() && medium.problem == std::strerror(EACCES);
+        std::_Exit(mounted ? 1 : refused ? 2 : 0);
+    };
+    EXPECT_EXIT(look("/"), testing::ExitedWithCode(1), "");
+    EXPECT_EXIT(look(""), testing::ExitedWithCode(2), "");
+}
+
+TEST(MediaNoticesTest, GivesAWaitableDescriptorOrNoneAndDrainingNeverWaits) {
+    const std::unique_ptr<platform::MediaNotices> notices = platform::CreateMediaNotices();
+    if (!notices) GTEST_SKIP() << "neither udev nor the mount table can be watched here";
+    ASSERT_GE(notices->Fd(), 0);
+    EXPECT_NE(fcntl(notices->Fd(), F_GETFD), -1);
+    auto drained = std::async(std::launch::async, [&] {
+        notices->Drain();
+        notices->Drain();
+    });
+    EXPECT_EQ(drained.wait_for(std::chrono::seconds(10)), std::future_status::ready);
 }
