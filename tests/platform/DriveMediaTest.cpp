@@ -1,6 +1,10 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -135,4 +139,29 @@ TEST(MediaNoticesTest, GivesAWaitableDescriptorOrNoneAndDrainingNeverWaits) {
         notices->Drain();
     });
     EXPECT_EQ(drained.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+}
+
+// A mount in a namespace of the test's own (no privilege needed where user namespaces are allowed) wakes the
+// descriptor, and draining makes it wait again: were it left readable, a watcher would spin.
+TEST(MediaNoticesTest, AMountWakesTheDescriptorAndDrainingQuietsIt) {
+    TempFolder temp;
+    temp.Folder("mnt");
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            std::_Exit(77);
+        const std::unique_ptr<platform::MediaNotices> notices = platform::CreateMediaNotices();
+        if (!notices || mount("none", temp.At("mnt").c_str(), "tmpfs", 0, nullptr) != 0) std::_Exit(77);
+        pollfd waiting{notices->Fd(), POLLIN, 0};
+        if (poll(&waiting, 1, 10'000) != 1) std::_Exit(1);
+        notices->Drain();
+        std::_Exit(poll(&waiting, 1, 0) == 0 ? 0 : 2);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no mount namespace of our own here";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the mount woke nothing; 2: still readable after draining";
 }
