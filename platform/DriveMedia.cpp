@@ -1,16 +1,43 @@
 #include "platform/DriveMedia.h"
 
+#ifndef _WIN32
 #include <sys/stat.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <functional>
+#include <string_view>
+#endif
 
 namespace platform {
 
 namespace {
 
+#ifndef _WIN32
+
+std::string StampOf(const timespec& time) {
+    return std::to_string(static_cast<long long>(time.tv_sec)) + '.' + std::to_string(time.tv_nsec);
+}
+
+// What an image's volume descriptors say of it (label, size, when it was made), boiled down: a script that
+// copies images of one size over the mapped path rewrites the same inode, within the clock's tick of the last
+// copy, and only the bytes then tell the discs apart.
+std::string DescriptorsOf(const std::string& image) {
+    constexpr std::streamoff kFirstDescriptor = 16 * 2048;
+    std::array<char, 2 * 2048> bytes{};
+    std::ifstream in(image, std::ios::binary);
+    in.seekg(kFirstDescriptor);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const auto read = static_cast<std::size_t>(in.gcount());
+    return std::to_string(std::hash<std::string_view>{}(std::string_view(bytes.data(), read)));
+}
+
 // A mapped drive holds a disc while its folder or image exists; the disc is another one when the path was
-// replaced (another file or folder) or the image was rewritten.
+// replaced (another file or folder) or the image was rewritten. Seconds are too coarse for that, and the
+// change time also tells a file from a later one that reuses the inode of a deleted one, even when whoever
+// wrote it set its modification time back.
 DriveMedium LookAtMapped(const OpticalDrive& drive) {
     DriveMedium medium{drive.root, {}, {}, {}, {}, false};
     struct stat st {};
@@ -22,15 +49,23 @@ DriveMedium LookAtMapped(const OpticalDrive& drive) {
     }
     medium.source = drive.folder;
     medium.identity = std::to_string(st.st_dev) + ':' + std::to_string(st.st_ino) + ':' +
-                      std::to_string(static_cast<long long>(st.st_mtime)) + ':' +
+                      StampOf(st.st_mtim) + ':' + StampOf(st.st_ctim) + ':' +
                       std::to_string(static_cast<long long>(st.st_size));
+    if (S_ISREG(st.st_mode)) medium.identity += ':' + DescriptorsOf(drive.folder);
     return medium;
 }
 
+#endif
+
 }  // namespace
 
+// Windows maps no drives: every drive is one of the machine's, named by its root.
 DriveMedium LookAtDrive(const OpticalDrive& drive) {
+#ifdef _WIN32
+    return LookAtDevice(drive);
+#else
     return drive.device.empty() ? LookAtMapped(drive) : LookAtDevice(drive);
+#endif
 }
 
 std::vector<DriveMedium> LookAtDrives() {
@@ -40,7 +75,11 @@ std::vector<DriveMedium> LookAtDrives() {
 }
 
 std::string EjectDisc(const DriveMedium& drive) {
+#ifdef _WIN32
+    return EjectDevice(drive);
+#else
     return drive.device.empty() ? std::string{} : EjectDevice(drive);
+#endif
 }
 
 }  // namespace platform

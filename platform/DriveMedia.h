@@ -35,6 +35,9 @@ DriveMedium LookAtDrive(const OpticalDrive& drive);
 
 // Opens the tray of `drive`, which must be let go of first when the desktop mounted it. Empty when done, else
 // the reason. A mapped drive has no tray: nothing happens and it is done.
+// Linux: a disc the desktop mounted is let go of through the desktop's disk service (UDisks2 on the system
+// bus). Those calls wait for their replies, so no event loop need run and no QCoreApplication need exist: a
+// command-line program can eject without making one.
 std::string EjectDisc(const DriveMedium& drive);
 
 // Wakes a watcher when a drive's medium may have changed, so that it looks again at once instead of at its
@@ -54,6 +57,9 @@ std::unique_ptr<MediaNotices> CreateMediaNotices();
 
 // The device side, separate so that each system has its own: what a drive of the machine (not a mapped one)
 // holds now, and its tray.
+// Linux: a device the user may not open is a problem (on Debian the `cdrom` group gives access), unless the
+// desktop mounted its disc, which is then read through the mount point. Windows: a drive holds a disc while
+// the system reads a volume on it; there is no device path.
 DriveMedium LookAtDevice(const OpticalDrive& drive);
 std::string EjectDevice(const DriveMedium& drive);
 

@@ -4,7 +4,7 @@
 #   scripts/install-deps.sh [--tests] [more packages...]
 set -euo pipefail
 packages=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins libmount-dev
-          libarchive-dev libblkid-dev libxxhash-dev
+          libarchive-dev libblkid-dev libxxhash-dev libudev-dev
           ccache fonts-dejavu-core)
 if [ "${1:-}" = "--tests" ]; then
   shift
@@ -16,6 +16,8 @@ if [ "${1:-}" = "--tests" ]; then
   packages+=(libarchive-tools)
   # Qt's window-system interface, through which the window tests send what a window manager sends.
   packages+=(qt6-base-private-dev)
+  # A private message bus on which a stand-in for the desktop's disk service answers the eject test.
+  packages+=(dbus-daemon)
 fi
 packages+=("$@")
 missing=()
