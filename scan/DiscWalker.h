@@ -15,6 +15,13 @@
 
 namespace scan {
 
+// What whoever runs a walk watches it with; any of it may be left out.
+struct WalkWatch {
+    const std::atomic<bool>* cancel = nullptr;                                  // DiscWalker::SetCancelFlag
+    std::function<void(std::string_view folder, std::size_t entries)> entries;  // DiscWalker::SetProgress
+    std::function<void(std::uint64_t read, std::uint64_t total)> bytes;         // DiscWalker::SetByteProgress
+};
+
 // Walks a disc depth-first in pre-order and appends one entry per file and folder: a folder's entry comes
 // right before the entries of its contents. Runs without a display, on any thread.
 class DiscWalker {
@@ -36,6 +43,12 @@ public:
     // with the bytes read so far and the sizes of all the files to read.
     void SetByteProgress(std::function<void(std::uint64_t read, std::uint64_t total)> progress) {
         m_byteProgress = std::move(progress);
+    }
+    // Sets the cancel flag and both progress callbacks at once.
+    void Watch(const WalkWatch& watch) {
+        m_pCancel = watch.cancel;
+        m_progress = watch.entries;
+        m_byteProgress = watch.bytes;
     }
 
     // Walks `drive` (a drive text such as "E:\" or "E:", or on Linux an absolute path to a folder or a disc

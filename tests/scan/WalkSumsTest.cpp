@@ -95,7 +95,9 @@ TEST(VerifyDisc, ACancelledVerifyReportsOnlyWhatItCheckedAndChangesNothing) {
     const catalogue::Disc disc = catalogue::DiscNodes(doc.Entries()).front();
     std::string refusal;
     const std::atomic<bool> cancel{true};
-    const auto cancelled = scan::VerifyDisc(doc, disc, files.Root(), refusal, &cancel);
+    scan::WalkWatch watch;
+    watch.cancel = &cancel;
+    const auto cancelled = scan::VerifyDisc(doc, disc, files.Root(), refusal, watch);
     ASSERT_TRUE(cancelled) << refusal;
     EXPECT_TRUE(cancelled->cancelled);
     EXPECT_TRUE(cancelled->items.empty());
