@@ -47,7 +47,12 @@ public:
     // `disc`'s entries (scan::ApplyUpdate). A source that cannot be read is refused and asked for again;
     // nothing differing is said, and changes nothing. The disc as it now stands when it was updated, else
     // none.
+    // A disc with checksums has them read again, so that the update keeps them.
     catalogue::Disc OnUpdateDisc(const catalogue::Disc& disc);
+    // "Verify Disc...": asks for the source as OnUpdateDisc does, reads `disc` again (its files' bytes too
+    // when it has checksums) with the progress window, then lists every file that is not the same and the
+    // counts (scan::VerifyDisc); a cancelled verify lists what it had checked. Never changes the catalogue.
+    void OnVerifyDisc(const catalogue::Disc& disc);
     // Stops the running walk; nothing of it reaches the catalogue.
     void Cancel();
     // Asked when the window is to close (the window manager's close button reaches the window during a walk
@@ -71,6 +76,11 @@ protected:
 private:
     // OnUpdateDisc without its guard against running out of memory.
     catalogue::Disc UpdateDisc(const catalogue::Disc& disc);
+    // Asks for the source to read `disc` again from, proposing `source` (the dialog's ForVerify form when
+    // `verify`, else ForUpdate), until one is named; false when the person cancelled.
+    bool AskSource(const catalogue::Disc& disc, bool verify, std::string& source);
+    // OnVerifyDisc once the source is named: false when it was refused (and said why), so it is asked again.
+    bool VerifyFrom(const catalogue::Disc& disc, const std::string& source);
     // What a walk on the worker thread reports to the progress window.
     struct Progress;
     bool Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked, const QString& title);
@@ -89,5 +99,6 @@ private:
     bool m_bCloseWaiting = false;  // a close the user confirmed during a walk runs once the walk has ended
     std::atomic<bool> m_cancel{false};
     std::chrono::milliseconds m_progressDelay{500};
+    bool m_bChecksums = false;  // "Record checksums" as last accepted, offered again for the session
     std::function<void(std::string_view, std::size_t)> m_walkListener;
 };
