@@ -31,7 +31,8 @@ public:
 
     // Checked between items; when it becomes true the walk stops and Walk returns false.
     void SetCancelFlag(const std::atomic<bool>* cancel) { m_pCancel = cancel; }
-    // Called (on the walking thread) as each folder is entered, with its drive text and the count so far.
+    // Called (on the walking thread) as each folder is entered, with its drive text and the count so far;
+    // with checksums on, once more with the top folder and the whole count before the files are read.
     void SetProgress(std::function<void(std::string_view folder, std::size_t entries)> progress) {
         m_progress = std::move(progress);
     }

@@ -198,8 +198,7 @@ void WalkRunner::OnCatalogueImages(const std::vector<std::string>& images) {
                     }
                     if (m_walkListener) m_walkListener(jobs[job].path, entries);
                 },
-                m_bChecksums,
-                [&](std::uint64_t read, std::uint64_t total) { progress.SetBytes(read, total); });
+                m_bChecksums, ByteCounter(progress));
         });
     scan::ImageBatchResult result = scan::AddImageDiscs(m_doc, jobs);
     result.cancelled = !completed;
@@ -295,10 +294,7 @@ bool WalkRunner::VerifyFrom(const catalogue::Disc& disc, const std::string& sour
                 progress.Set(folder, entries);
                 if (m_walkListener) m_walkListener(folder, entries);
             };
-            if (sums)
-                watch.bytes = [&](std::uint64_t read, std::uint64_t total) {
-                    progress.SetBytes(read, total);
-                };
+            if (sums) watch.bytes = ByteCounter(progress);
             report = scan::VerifyDisc(m_doc, now, source, refusal, watch);
             return report.has_value();
         });
@@ -318,6 +314,13 @@ bool WalkRunner::VerifyFrom(const catalogue::Disc& disc, const std::string& sour
     return true;
 }
 
+std::function<void(std::uint64_t, std::uint64_t)> WalkRunner::ByteCounter(Progress& progress) {
+    return [this, &progress](std::uint64_t read, std::uint64_t total) {
+        progress.SetBytes(read, total);
+        if (m_byteListener) m_byteListener(read, total);
+    };
+}
+
 bool WalkRunner::Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked,
                       const QString& title) {
     return RunWithProgress(title, drive, 0, [&](Progress& progress) {
@@ -326,8 +329,7 @@ bool WalkRunner::Walk(scan::DiscWalker& walker, const std::string& drive, EntryS
             progress.Set(folder, entries);
             if (m_walkListener) m_walkListener(folder, entries);
         });
-        walker.SetByteProgress(
-            [&](std::uint64_t read, std::uint64_t total) { progress.SetBytes(read, total); });
+        walker.SetByteProgress(ByteCounter(progress));
         return walker.Walk(drive, walked);
     });
 }

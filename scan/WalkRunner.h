@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -65,6 +66,10 @@ public:
     void SetWalkListener(std::function<void(std::string_view folder, std::size_t entries)> listener) {
         m_walkListener = std::move(listener);
     }
+    // Told, on the thread that reads them, of the bytes read for checksums so far and all there are to read.
+    void SetByteListener(std::function<void(std::uint64_t read, std::uint64_t total)> listener) {
+        m_byteListener = std::move(listener);
+    }
     // How long a walk runs before its progress window shows; half a second unless a test says otherwise.
     void SetProgressDelay(std::chrono::milliseconds delay) { m_progressDelay = delay; }
 
@@ -83,6 +88,8 @@ private:
     bool VerifyFrom(const catalogue::Disc& disc, const std::string& source);
     // What a walk on the worker thread reports to the progress window.
     struct Progress;
+    // What the walk's reading of checksums tells: the progress window and the byte listener.
+    std::function<void(std::uint64_t, std::uint64_t)> ByteCounter(Progress& progress);
     bool Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked, const QString& title);
     // Runs `work` on a worker thread while a progress window titled `title` shows what `work` reports and
     // offers Cancel; with `images` above 0 its bar counts the images done. False when `work` did or the
@@ -101,4 +108,5 @@ private:
     std::chrono::milliseconds m_progressDelay{500};
     bool m_bChecksums = false;  // "Record checksums" as last accepted, offered again for the session
     std::function<void(std::string_view, std::size_t)> m_walkListener;
+    std::function<void(std::uint64_t, std::uint64_t)> m_byteListener;
 };
