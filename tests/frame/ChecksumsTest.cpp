@@ -162,45 +162,70 @@ TEST_F(ChecksumsTest, RecordChecksumsIsTickedByAltRAndOfferedAgainForTheSession)
     }
 }
 
-// While checksums are read, the progress window counts the bytes and its bar follows them.
+// While checksums are read, for a new disc and for a verify of one that has them, the progress window
+// counts the bytes and its bar follows them.
 TEST_F(ChecksumsTest, TheProgressWindowCountsTheBytesRead) {
     disc.File("BIG.BIN", 9'000'000);
     const QLocale before;
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    // The reading waits at its first count of bytes until the window has shown it.
-    std::binary_semaphore gate{0};
-    std::atomic<std::uint64_t> held{0};
-    std::uint64_t total = 0;
-    frame->Walks().SetByteListener([&](std::uint64_t read, std::uint64_t all) {
-        total = all;
-        std::uint64_t none = 0;
-        if (read < all && held.compare_exchange_strong(none, read)) gate.acquire();
-    });
-    QString shown;
-    int value = -1;
-    int maximum = -1;
-    WhenProgressShows([&](QProgressDialog* progress) {
-        for (int i = 0; i < 300 && !(held && progress->labelText().endsWith(" read")); ++i) QTest::qWait(10);
-        shown = progress->labelText().section('\n', 1);
-        value = progress->value();
-        maximum = progress->maximum();
-        gate.release();
-    });
-    WhenModalOpens<CCreateImageDlg>([](CCreateImageDlg* dlg) {
-        dlg->m_editLabel->setText("Big");
-        dlg->m_cbDrives->setEditText("E:\\");
-        dlg->SetChecksums(true);
-        QTest::mouseClick(Button(dlg, "Create"), Qt::LeftButton);
-    });
-    QTest::keyClick(frame.get(), Qt::Key_B, Qt::ControlModifier);
+    const struct {
+        const char* why;
+        std::function<void()> run;
+        std::string said;
+    } cases[] = {
+        {"Create Image file",
+         [&] {
+             WhenModalOpens<CCreateImageDlg>([](CCreateImageDlg* dlg) {
+                 dlg->m_editLabel->setText("Backup");
+                 dlg->m_cbDrives->setEditText("E:\\");
+                 dlg->SetChecksums(true);
+                 QTest::mouseClick(Button(dlg, "Create"), Qt::LeftButton);
+             });
+             QTest::keyClick(frame.get(), Qt::Key_B, Qt::ControlModifier);
+         },
+         "Search finished!!!"},
+        {"Verify Disc",
+         [&] {
+             Tree()->setCurrentItem(Tree()->m_hImageRoot->child(0));
+             AnswerSource("Verify");
+             frame->Action(cmd::kVerifyDisc)->trigger();
+         },
+         "Nothing differs: the disc reads as it was catalogued."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        messages.shown.clear();
+        // The reading waits at its first count of bytes until the window has shown it.
+        std::binary_semaphore gate{0};
+        std::atomic<std::uint64_t> held{0};
+        std::uint64_t total = 0;
+        frame->Walks().SetByteListener([&](std::uint64_t read, std::uint64_t all) {
+            total = all;
+            std::uint64_t none = 0;
+            if (read < all && held.compare_exchange_strong(none, read)) gate.acquire();
+        });
+        QString shown;
+        int value = -1;
+        int maximum = -1;
+        WhenProgressShows([&](QProgressDialog* progress) {
+            for (int i = 0; i < 300 && !(held && progress->labelText().endsWith(" read")); ++i)
+                QTest::qWait(10);
+            shown = progress->labelText().section('\n', 1);
+            value = progress->value();
+            maximum = progress->maximum();
+            gate.release();
+        });
+        c.run();
+        EXPECT_TRUE(QRegularExpression(R"(^7 entries\n\d\.\d MB of 9\.0 MB read$)").match(shown).hasMatch())
+            << shown.toStdString();
+        EXPECT_EQ(maximum, 1000);
+        ASSERT_GT(total, 0u);
+        EXPECT_EQ(value, static_cast<int>(held * 1000 / total));
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text.substr(0, c.said.size()), c.said);
+        frame->Walks().SetByteListener({});
+    }
     QLocale::setDefault(before);
-
-    EXPECT_TRUE(QRegularExpression(R"(^7 entries\n\d\.\d MB of 9\.0 MB read$)").match(shown).hasMatch())
-        << shown.toStdString();
-    EXPECT_EQ(maximum, 1000);
-    ASSERT_GT(total, 0u);
-    EXPECT_EQ(value, static_cast<int>(held * 1000 / total));
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Search finished!!!"});
 }
 
 TEST_F(ChecksumsTest, CtrlShiftVListsEveryFileThatNoLongerReadsAsCatalogued) {
