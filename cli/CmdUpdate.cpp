@@ -35,7 +35,7 @@ void ListDifferences(cli::Listing& listing, const EntryStore& old, const EntrySt
 
 // Walks a catalogued disc again and puts what it holds now in place of its entries, where the disc stands.
 int CmdUpdate(int argc, char** argv) {
-    const cli::CommandLine args(argc, argv, {"--dry-run", "--json", "--csv"}, {"--index"});
+    const cli::CommandLine args(argc, argv, {"--dry-run", "--checksums", "--json", "--csv"}, {"--index"});
     if (const auto stop = cli::CheckArguments(args, "update", 2, 3)) return *stop;
 
     const std::string& path = args.Positional()[0];
@@ -44,7 +44,8 @@ int CmdUpdate(int argc, char** argv) {
     const std::optional<catalogue::Disc> disc = cli::DiscToReadAgain(args, doc, source);
     if (!disc) return cli::kExitFailed;
     std::string refusal;
-    const std::optional<scan::UpdatePlan> plan = scan::PlanUpdate(doc, *disc, source, refusal);
+    const std::optional<scan::UpdatePlan> plan =
+        scan::PlanUpdate(doc, *disc, source, refusal, args.Has("--checksums"));
     if (!plan) return cli::Fail(cli::Shown(refusal));
 
     const cli::Form form = cli::FormOf(args);
@@ -60,9 +61,8 @@ int CmdUpdate(int argc, char** argv) {
                                     {"old_modified"}});
         ListDifferences(listing, doc.Entries(), plan->walked, plan->diff);
     }
-    const scan::DiscDiff& diff = plan->diff;
-    std::string summary = scan::DiffCounts(diff);
-    if (diff.Empty()) {
+    std::string summary = scan::PlanCounts(*plan);
+    if (!plan->Changes()) {
         summary = scan::kNothingDiffersMessage;
     } else if (args.Has("--dry-run")) {
         summary += "; nothing changed (--dry-run)";

@@ -34,13 +34,15 @@ TAMBEROL_COMMAND(
     "gives the disc labelled OLD the label NEW (exact bytes); when OLD names more than one disc, "
     "--index N chooses the one whose first entry is N")
 TAMBEROL_COMMAND(
-    "update", CmdUpdate, "FILE LABEL [--index N] [SOURCE] [--dry-run] [--json|--csv]",
+    "update", CmdUpdate, "FILE LABEL [--index N] [SOURCE] [--checksums] [--dry-run] [--json|--csv]",
     "walks the disc labelled LABEL again, from SOURCE (a drive, folder or image) or else from the source its "
     "details keep, and lists how it differs, a row each: added, removed, changed (size or time) and moved (a "
     "file gone from one folder and found in another with the same name, size and time; old_path is where it "
     "was), then the counts; unless --dry-run or nothing differs, puts the new walk in place of the disc's "
-    "entries (its location and notes stay) and saves FILE. A source that cannot be read changes nothing; "
-    "when LABEL names more than one disc, --index N chooses the one whose first entry is N")
+    "entries (its location and notes stay) and saves FILE. A disc scanned with --checksums keeps them: every "
+    "file is read again and its checksum recorded anew; --checksums records them for a disc that had none. "
+    "A source that cannot be read changes nothing; when LABEL names more than one disc, --index N chooses "
+    "the one whose first entry is N")
 TAMBEROL_COMMAND(
     "verify", CmdVerify, "FILE LABEL [--index N] [SOURCE] [--json|--csv]",
     "reads the disc labelled LABEL again, from SOURCE or else from the source its details keep, and lists "

@@ -54,8 +54,9 @@ CMainFrame::CMainFrame(CKavrelDoc* doc, IMessages* messages, QWidget* parent)
         // A hit's location may be the one just typed.
         if (m_pTreeView->OnDiscProperties()) m_pResultsView->viewport()->update();
     });
-    m_pTreeView->TrackUpdateAction(Action(cmd::kUpdateDisc));
+    m_pTreeView->TrackDiscActions(Action(cmd::kUpdateDisc), Action(cmd::kVerifyDisc));
     BindCommand(cmd::kUpdateDisc, [this] { OnUpdateDisc(); });
+    BindCommand(cmd::kVerifyDisc, [this] { OnVerifyDisc(); });
     // Printing is the tree's command too: Ctrl+P prints the selected disc only while the tree is active.
     connect(Action(cmd::kDeleteItem), &QAction::enabledChanged, Action(cmd::kFilePrint),
             &QAction::setEnabled);
@@ -107,6 +108,8 @@ void CMainFrame::CreateActions() {
     AddAction(cmd::kDeleteItem, tr("&Delete Item"), QKeySequence(Qt::CTRL | Qt::Key_D));
     AddAction(cmd::kItemRename, tr("Item &Rename"), QKeySequence(Qt::CTRL | Qt::Key_R));
     AddAction(cmd::kUpdateDisc, tr("&Update Disc..."), QKeySequence(Qt::CTRL | Qt::Key_U));
+    // Ctrl+V pastes: the menu's V and Ctrl+Shift+V reach it.
+    AddAction(cmd::kVerifyDisc, tr("&Verify Disc..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
     AddAction(cmd::kDiscProperties, tr("Disc &Properties..."))
         ->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)});
 
@@ -162,6 +165,7 @@ void CMainFrame::CreateMenus() {
     edit->addAction(Action(cmd::kItemRename));
     edit->addSeparator();
     edit->addAction(Action(cmd::kUpdateDisc));
+    edit->addAction(Action(cmd::kVerifyDisc));
     edit->addAction(Action(cmd::kDiscProperties));
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
@@ -250,6 +254,11 @@ void CMainFrame::OnUpdateDisc() {
     m_pDoc->m_strPickName.clear();
     m_pDoc->m_strPickPath.clear();
     m_pDoc->UpdateAllViews(nullptr, hint::kPickDisc);
+}
+
+void CMainFrame::OnVerifyDisc() {
+    QTreeWidgetItem* node = m_pTreeView->currentItem();
+    if (m_pTreeView->IsDiscNode(node)) m_pWalks->OnVerifyDisc(m_pTreeView->DiscOfNode(node));
 }
 
 void CMainFrame::OnInitialUpdate() {

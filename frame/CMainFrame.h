@@ -67,6 +67,9 @@ public:
     // "Update Disc..." on the tree's current disc node (WalkRunner::OnUpdateDisc); once the disc is
     // replaced, the views are built again and show it.
     void OnUpdateDisc();
+    // "Verify Disc..." on the tree's current disc node (WalkRunner::OnVerifyDisc); the catalogue stays as it
+    // is.
+    void OnVerifyDisc();
     // The frame acts on no hint.
     void OnUpdate(CView* sender, int hint) override;
 

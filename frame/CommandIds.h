@@ -26,4 +26,5 @@ inline constexpr int kCatalogueImages = 32797;
 inline constexpr int kExportList = 32799;
 inline constexpr int kDiscProperties = 32800;
 inline constexpr int kUpdateDisc = 32801;
+inline constexpr int kVerifyDisc = 32802;
 }  // namespace cmd

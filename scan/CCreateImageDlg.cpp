@@ -1,5 +1,6 @@
 #include "scan/CCreateImageDlg.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLabel>
@@ -23,7 +24,7 @@ CCreateImageDlg::CCreateImageDlg(QWidget* parent, const EntryStore* catalogue)
     setFont(QFont(QStringLiteral("Verdana"), 9));
     DialogUnitLayout layout(font());
 
-    // Created in the order the focus moves through them: label, Create, Cancel, drive.
+    // Created in the order the focus moves through them: label, Create, Cancel, drive, checksums.
     m_editLabel = new QLineEdit(this);
     layout.Add(m_editLabel, {106, 31, 107, 12}, false);
 
@@ -57,6 +58,10 @@ CCreateImageDlg::CCreateImageDlg(QWidget* parent, const EntryStore* catalogue)
     m_cbDrives->setMaxVisibleItems(10);
     layout.Add(m_cbDrives, {106, 56, 40, 0}, false);
 
+    // Reading every file takes as long as copying the disc, so it is asked for, never assumed.
+    m_checkSums = new QCheckBox(QStringLiteral("&Record checksums"), this);
+    layout.Add(m_checkSums, {106, 71, 107, 10}, true);
+
     auto* intro =
         new QLabel(QStringLiteral("Scan all files and create a image file directory at here."), this);
     layout.Add(intro, {36, 7, 177, 9}, true);
@@ -67,6 +72,7 @@ CCreateImageDlg::CCreateImageDlg(QWidget* parent, const EntryStore* catalogue)
     setTabOrder(m_editLabel, create);
     setTabOrder(create, cancel);
     setTabOrder(cancel, m_cbDrives);
+    setTabOrder(m_cbDrives, m_checkSums);
 
     skin::ApplySkin(this);
     layout.Apply(this, 220, 106);
@@ -89,8 +95,23 @@ void CCreateImageDlg::ProposeLabel() {
 }
 
 void CCreateImageDlg::ForUpdate(const std::string& label, const std::string& source) {
-    setWindowTitle(QStringLiteral("Update Disc"));
-    m_pCreate->setText(QStringLiteral("Update"));
+    ForReadAgain(label, source, QStringLiteral("Update Disc"), QStringLiteral("Update"));
+}
+
+void CCreateImageDlg::ForVerify(const std::string& label, const std::string& source) {
+    ForReadAgain(label, source, QStringLiteral("Verify Disc"), QStringLiteral("Verify"));
+}
+
+void CCreateImageDlg::SetChecksums(bool on) {
+    m_checkSums->setChecked(on);
+}
+
+void CCreateImageDlg::ForReadAgain(const std::string& label, const std::string& source, const QString& title,
+                                   const QString& button) {
+    setWindowTitle(title);
+    m_pCreate->setText(button);
+    // Whether checksums are read follows the disc: it is read again as it was catalogued.
+    m_checkSums->hide();
     // The label box stops proposing volume labels: the disc keeps the label it has.
     m_strProposed = QStringLiteral("\n");
     if (!source.empty()) m_cbDrives->setEditText(ToQString(source));
@@ -128,6 +149,7 @@ void CCreateImageDlg::FillDriveCombo() {
 
 void CCreateImageDlg::accept() {
     m_strLabel = FromQString(m_editLabel->text());
+    m_bChecksums = !m_checkSums->isHidden() && m_checkSums->isChecked();
     const QString typed = m_cbDrives->currentText();
     m_strDrive = !m_strKeptSource.empty() && typed == m_strKeptShown ? m_strKeptSource : FromQString(typed);
     QDialog::accept();

@@ -6,6 +6,7 @@
 #include <string>
 
 class EntryStore;
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
@@ -19,7 +20,8 @@ public:
 
     // True when the drive scan found at least one optical drive.
     bool HasDrives() const { return m_nDrives > 0; }
-    // Runs the dialog; QDialog::Accepted after "Create" (m_strLabel and m_strDrive then hold the input).
+    // Runs the dialog; QDialog::Accepted after "Create" (m_strLabel, m_strDrive and m_bChecksums then hold
+    // the input).
     int DoModal() { return exec(); }
 
     // Fills m_strDrives/m_nDrives; returns the first drive's root or "NULL" when there is none.
@@ -34,21 +36,31 @@ public:
     // edited, `source` (the one its details keep, or the last one typed) in the drive box, "Update" in place
     // of "Create".
     void ForUpdate(const std::string& label, const std::string& source);
+    // As ForUpdate, for a verify of the disc: "Verify Disc", "Verify" in place of "Create".
+    void ForVerify(const std::string& label, const std::string& source);
+    // Ticks "Record checksums" or not; it starts as the caller last saw it accepted.
+    void SetChecksums(bool on);
     // Shows the dialog again as the person left it: `drive` in the drive box, `label` in the label box.
     void KeepTexts(const std::string& label, const std::string& drive);
 
     std::array<std::string, 10> m_strDrives;
     int m_nDrives = 0;
-    std::string m_strLabel;  // what was typed as the disc label (UTF-8)
-    std::string m_strDrive;  // the drive root or folder chosen or typed
+    std::string m_strLabel;     // what was typed as the disc label (UTF-8)
+    std::string m_strDrive;     // the drive root or folder chosen or typed
+    bool m_bChecksums = false;  // "Record checksums" was ticked: every file is read for its checksum
 
     QLineEdit* m_editLabel = nullptr;
     QComboBox* m_cbDrives = nullptr;
+    QCheckBox* m_checkSums = nullptr;
 
 protected:
     void accept() override;
 
 private:
+    // ForUpdate and ForVerify: the dialog asks for the source to read the disc again from.
+    void ForReadAgain(const std::string& label, const std::string& source, const QString& title,
+                      const QString& button);
+
     const EntryStore* m_pCatalogue;
     class QPushButton* m_pCreate = nullptr;
     QString m_strProposed;  // the label the drive box proposed last

@@ -1,6 +1,7 @@
 #include "scan/CImageLabelsDlg.h"
 
 #include <QAbstractItemDelegate>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -45,6 +46,8 @@ CImageLabelsDlg::CImageLabelsDlg(const std::vector<std::string>& images,
     m_listImages->setMinimumWidth(480);
     intro->setBuddy(m_listImages);
     layout->addWidget(m_listImages);
+    m_checkSums = new QCheckBox(tr("&Record checksums"), this);
+    layout->addWidget(m_checkSums);
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* catalogue = buttons->addButton(tr("Catalogue"), QDialogButtonBox::AcceptRole);
@@ -66,6 +69,14 @@ std::vector<std::string> CImageLabelsDlg::Labels() const {
         labels.push_back(item ? FromQString(item->text()) : std::string{});
     }
     return labels;
+}
+
+bool CImageLabelsDlg::Checksums() const {
+    return m_checkSums->isChecked();
+}
+
+void CImageLabelsDlg::SetChecksums(bool on) {
+    m_checkSums->setChecked(on);
 }
 
 void CImageLabelsDlg::accept() {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QTableWidget;
 
 // The modal list of the disc images about to be catalogued, one row each, where the person confirms or
@@ -22,8 +23,12 @@ public:
     int DoModal() { return exec(); }
     // The labels as they stand now, in the order of the images.
     std::vector<std::string> Labels() const;
+    // "Record checksums": ticked when every file of every image is to be read for its checksum.
+    bool Checksums() const;
+    void SetChecksums(bool on);
 
     QTableWidget* m_listImages = nullptr;
+    QCheckBox* m_checkSums = nullptr;
 
 protected:
     void accept() override;

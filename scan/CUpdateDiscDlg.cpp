@@ -14,7 +14,7 @@ CUpdateDiscDlg::CUpdateDiscDlg(const EntryStore& store, const scan::UpdatePlan& 
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Update Disc"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(ToQString(scan::DiffCounts(plan.diff)), this));
+    layout->addWidget(new QLabel(ToQString(scan::PlanCounts(plan)), this));
     m_pLists = new QTabWidget(this);
     const auto timeText = [](std::int64_t seconds) { return FromQString(DateTimeText(seconds)); };
     for (const scan::DiffList& list : scan::DescribeDiff(store, plan, timeText)) {

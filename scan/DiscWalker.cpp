@@ -62,7 +62,11 @@ bool DiscWalker::Walk(const platform::VolumeFolder& folder, const std::string& s
     m_sumBytes = 0;
     try {
         WalkLevel(0, out);
-        if (m_bSums && !m_bCancelled) ReadSums(out);
+        if (m_bSums && !m_bCancelled) {
+            // The last count told was that of the last folder entered; the reading shows the whole disc's.
+            if (m_progress) m_progress(m_strShownPrefix + m_strPath, std::max(m_nRead, out.Size()));
+            ReadSums(out);
+        }
     } catch (const std::bad_alloc&) {
         m_bOutOfMemory = true;
     }

@@ -15,6 +15,13 @@
 
 namespace scan {
 
+// What whoever runs a walk watches it with; any of it may be left out.
+struct WalkWatch {
+    const std::atomic<bool>* cancel = nullptr;                                  // DiscWalker::SetCancelFlag
+    std::function<void(std::string_view folder, std::size_t entries)> entries;  // DiscWalker::SetProgress
+    std::function<void(std::uint64_t read, std::uint64_t total)> bytes;         // DiscWalker::SetByteProgress
+};
+
 // Walks a disc depth-first in pre-order and appends one entry per file and folder: a folder's entry comes
 // right before the entries of its contents. Runs without a display, on any thread.
 class DiscWalker {
@@ -24,7 +31,8 @@ public:
 
     // Checked between items; when it becomes true the walk stops and Walk returns false.
     void SetCancelFlag(const std::atomic<bool>* cancel) { m_pCancel = cancel; }
-    // Called (on the walking thread) as each folder is entered, with its drive text and the count so far.
+    // Called (on the walking thread) as each folder is entered, with its drive text and the count so far;
+    // with checksums on, once more with the top folder and the whole count before the files are read.
     void SetProgress(std::function<void(std::string_view folder, std::size_t entries)> progress) {
         m_progress = std::move(progress);
     }
@@ -36,6 +44,12 @@ public:
     // with the bytes read so far and the sizes of all the files to read.
     void SetByteProgress(std::function<void(std::uint64_t read, std::uint64_t total)> progress) {
         m_byteProgress = std::move(progress);
+    }
+    // Sets the cancel flag and both progress callbacks at once.
+    void Watch(const WalkWatch& watch) {
+        m_pCancel = watch.cancel;
+        m_progress = watch.entries;
+        m_byteProgress = watch.bytes;
     }
 
     // Walks `drive` (a drive text such as "E:\" or "E:", or on Linux an absolute path to a folder or a disc

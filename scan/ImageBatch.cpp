@@ -42,7 +42,8 @@ std::vector<ImageJob> ImageJobs(const EntryStore& store, const std::vector<std::
 }
 
 bool WalkImages(std::vector<ImageJob>& jobs, const std::atomic<bool>* cancel,
-                const std::function<void(std::size_t, std::size_t)>& progress, bool checksums) {
+                const std::function<void(std::size_t, std::size_t)>& progress, bool checksums,
+                const std::function<void(std::uint64_t, std::uint64_t)>& bytes) {
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         if (cancel && cancel->load()) return false;
         ImageJob& job = jobs[i];
@@ -75,6 +76,7 @@ bool WalkImages(std::vector<ImageJob>& jobs, const std::atomic<bool>* cancel,
         DiscWalker walker(job.label);
         walker.SetCancelFlag(cancel);
         walker.SetChecksums(checksums);
+        if (bytes) walker.SetByteProgress(bytes);
         if (progress)
             walker.SetProgress(
                 [&](std::string_view, std::size_t entries) { progress(i, std::max(read, entries)); });

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -47,10 +48,13 @@ std::vector<ImageJob> ImageJobs(const EntryStore& store, const std::vector<std::
 // `cancel` turns true: the image under way then keeps nothing. `progress` is told the job under way and
 // the entries of that image so far, as its items are read and as it is walked. Returns false when
 // cancelled.
-// With `checksums`, every file of every image is read and its checksum kept (DiscWalker::SetChecksums).
+// With `checksums`, every file of every image is read and its checksum kept (DiscWalker::SetChecksums);
+// `bytes` is then told the bytes of the image under way read so far and their total, on the thread that
+// reads them.
 bool WalkImages(std::vector<ImageJob>& jobs, const std::atomic<bool>* cancel,
                 const std::function<void(std::size_t job, std::size_t entries)>& progress = {},
-                bool checksums = false);
+                bool checksums = false,
+                const std::function<void(std::uint64_t read, std::uint64_t total)>& bytes = {});
 
 // Adds every walked job to the document in order, each as a disc of its own (hint::kDiscAdded each).
 ImageBatchResult AddImageDiscs(CKavrelDoc& doc, const std::vector<ImageJob>& jobs);

@@ -1,5 +1,8 @@
 #include "scan/UpdateDisc.h"
 
+#include <unordered_map>
+
+#include "catalogue/CCDContent.h"
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/DiscEdits.h"
 #include "platform/Location.h"
@@ -25,20 +28,57 @@ std::string UpdateRefusal(const DiscWalker& walker, const std::string& source, c
     return {};
 }
 
+bool HasChecksums(const EntryStore& store, const catalogue::Disc& disc) {
+    if (!store.HasSums()) return false;
+    for (std::size_t row = disc.first; row < disc.end; ++row)
+        if (disc.Holds(store, row) && store.Sum(row).state != EntryStore::SumState::None) return true;
+    return false;
+}
+
+namespace {
+
+std::string Where(const EntryStore& store, std::size_t row) {
+    return std::string(store.Path(row)).append(store.Name(row));
+}
+
+// The files of the disc that the walk found unchanged but with another checksum or read error.
+std::size_t SumsChanged(const EntryStore& store, const catalogue::Disc& disc, const EntryStore& walked) {
+    if (!walked.HasSums()) return 0;
+    std::unordered_map<std::string, std::size_t> found;
+    for (std::size_t i = 0; i < walked.Size(); ++i)
+        if (walked.Kind(i) == kKindFile) found.emplace(Where(walked, i), i);
+    std::size_t changed = 0;
+    for (std::size_t row = disc.first; row < disc.end; ++row) {
+        if (!disc.Holds(store, row) || store.Kind(row) != kKindFile) continue;
+        const auto at = found.find(Where(store, row));
+        if (at == found.end()) continue;
+        const std::size_t i = at->second;
+        if (SizesDiffer(store.SizeText(row), walked.SizeText(i)) ||
+            TimesDiffer(store.Modified(row), walked.Modified(i)))
+            continue;
+        if (store.Sum(row) != walked.Sum(i) || store.ReadError(row) != walked.ReadError(i)) ++changed;
+    }
+    return changed;
+}
+
+}  // namespace
+
 UpdatePlan MakePlan(const CKavrelDoc& doc, const catalogue::Disc& disc, std::string source, EntryStore walked,
                     catalogue::DiscRecord record) {
     UpdatePlan plan{disc, std::move(source), std::move(walked), std::move(record), {}};
     plan.diff = DiffDisc(doc.Entries(), disc, plan.walked);
+    plan.sumsChanged = SumsChanged(doc.Entries(), disc, plan.walked);
     return plan;
 }
 
 std::optional<UpdatePlan> PlanUpdate(const CKavrelDoc& doc, const catalogue::Disc& disc,
-                                     const std::string& source, std::string& refusal) {
+                                     const std::string& source, std::string& refusal, bool checksums) {
     if (source.empty()) {
         refusal = kNoSourceMessage;
         return std::nullopt;
     }
     DiscWalker walker{std::string(doc.Entries().Text(disc.label))};
+    walker.SetChecksums(checksums || HasChecksums(doc.Entries(), disc));
     EntryStore walked;
     walker.Walk(source, walked);
     refusal = UpdateRefusal(walker, source, walked);
@@ -52,11 +92,15 @@ std::string DiffCounts(const DiscDiff& diff) {
            std::to_string(diff.moved.size()) + " moved";
 }
 
-namespace {
-
-std::string Where(const EntryStore& store, std::size_t row) {
-    return std::string(store.Path(row)).append(store.Name(row));
+std::string PlanCounts(const UpdatePlan& plan) {
+    std::string counts = DiffCounts(plan.diff);
+    if (plan.sumsChanged > 0)
+        counts += "; " + std::to_string(plan.sumsChanged) + " new or changed checksum" +
+                  (plan.sumsChanged == 1 ? "" : "s");
+    return counts;
 }
+
+namespace {
 
 std::string Titled(const char* what, std::size_t count) {
     return std::string(what) + " (" + std::to_string(count) + ")";
@@ -96,7 +140,7 @@ std::array<DiffList, 4> DescribeDiff(const EntryStore& store, const UpdatePlan& 
 }
 
 catalogue::Disc ApplyUpdate(CKavrelDoc& doc, const UpdatePlan& plan) {
-    if (plan.diff.Empty()) return plan.disc;
+    if (!plan.Changes()) return plan.disc;
     return catalogue::ReplaceDisc(doc, plan.disc, plan.walked, plan.record);
 }
 

@@ -30,7 +30,17 @@ struct UpdatePlan {
     EntryStore walked;
     catalogue::DiscRecord record;  // the walk's
     DiscDiff diff;
+    // Files in the same place, of the same size and time, whose checksum or read error the walk found
+    // other than the catalogue has it (a first checksum included): replacing the disc keeps the new ones.
+    std::size_t sumsChanged = 0;
+
+    // True when applying the plan would change the catalogue.
+    bool Changes() const { return !diff.Empty() || sumsChanged > 0; }
 };
+
+// True when any file of `disc` has a checksum or a read error kept: its update reads them all again, or
+// the update would drop them.
+bool HasChecksums(const EntryStore& store, const catalogue::Disc& disc);
 
 // What an update of `disc` walks: `named` when given (a relative path made absolute), else the source its
 // record keeps; empty when neither.
@@ -41,17 +51,21 @@ std::string UpdateSource(const CKavrelDoc& doc, const catalogue::Disc& disc, con
 // was read at all (the disc would be emptied).
 std::string UpdateRefusal(const DiscWalker& walker, const std::string& source, const EntryStore& walked);
 
-// The walk's entries compared with the disc's: the plan to show before anything changes.
+// The walk's entries compared with the disc's: the plan to show before anything changes. Checksums are
+// compared only when the walk recorded them.
 UpdatePlan MakePlan(const CKavrelDoc& doc, const catalogue::Disc& disc, std::string source, EntryStore walked,
                     catalogue::DiscRecord record);
 
 // Walks `source` under the disc's label and compares, without progress or thread (CLI and tests). Nothing
-// when the walk cannot update the disc; `refusal` then says why.
+// when the walk cannot update the disc; `refusal` then says why. Checksums are read when `checksums` asks
+// for them or the disc has them (HasChecksums).
 std::optional<UpdatePlan> PlanUpdate(const CKavrelDoc& doc, const catalogue::Disc& disc,
-                                     const std::string& source, std::string& refusal);
+                                     const std::string& source, std::string& refusal, bool checksums = false);
 
 // The counts of a comparison, "2 added, 0 removed, 1 changed, 1 moved".
 std::string DiffCounts(const DiscDiff& diff);
+// The counts of a plan: DiffCounts, then "; 3 new or changed checksums" when there are any.
+std::string PlanCounts(const UpdatePlan& plan);
 
 // One of the four lists the update dialog shows: its title with its count ("Added (2)") and a line per
 // entry as bytes: the path and name, for a changed entry what differs ("  size 2 -> 20", "  modified ..."),
@@ -63,8 +77,9 @@ struct DiffList {
 std::array<DiffList, 4> DescribeDiff(const EntryStore& store, const UpdatePlan& plan,
                                      const std::function<std::string(std::int64_t)>& timeText);
 
-// Puts the plan's walk in place of the disc (catalogue::ReplaceDisc) when anything differs; the document
-// stays unmodified when nothing does. Returns the disc as it now stands; no entries when memory ran out.
+// Puts the plan's walk in place of the disc (catalogue::ReplaceDisc) when it Changes() anything; the
+// document stays unmodified when it does not. Returns the disc as it now stands; no entries when memory ran
+// out.
 catalogue::Disc ApplyUpdate(CKavrelDoc& doc, const UpdatePlan& plan);
 
 }  // namespace scan

@@ -6,7 +6,6 @@
 #include "catalogue/CCDContent.h"
 #include "catalogue/CKavrelDoc.h"
 #include "scan/DiscDiff.h"
-#include "scan/DiscWalker.h"
 #include "scan/UpdateDisc.h"
 
 namespace scan {
@@ -58,9 +57,26 @@ std::string VerifyReport::Summary() const {
     return text;
 }
 
+std::vector<VerifyLine> DifferingLines(const EntryStore& store, const VerifyReport& report) {
+    std::vector<VerifyLine> lines;
+    for (const VerifyItem& item : report.items) {
+        if (item.finding == Finding::Same) continue;
+        const EntryStore& from = item.finding == Finding::New ? report.walked : store;
+        lines.push_back({FindingText(item.finding), Key(from, item.row), item.reason});
+    }
+    return lines;
+}
+
+std::string NothingDiffersText(const VerifyReport& report) {
+    const char* said = report.cancelled
+                           ? "Nothing differs among the files checked before the verify was cancelled."
+                           : "Nothing differs: the disc reads as it was catalogued.";
+    return std::string(said) + "\n\n" + report.Summary();
+}
+
 std::optional<VerifyReport> VerifyDisc(const CKavrelDoc& doc, const catalogue::Disc& disc,
                                        const std::string& source, std::string& refusal,
-                                       const std::atomic<bool>* cancel) {
+                                       const WalkWatch& watch) {
     refusal.clear();
     if (source.empty()) {
         refusal = kNoSourceMessage;
@@ -70,7 +86,7 @@ std::optional<VerifyReport> VerifyDisc(const CKavrelDoc& doc, const catalogue::D
     VerifyReport report;
     report.contentsCompared = HasKnownSum(store, disc);
     DiscWalker walker{std::string(store.Text(disc.label))};
-    walker.SetCancelFlag(cancel);
+    walker.Watch(watch);
     walker.SetChecksums(report.contentsCompared);
     report.cancelled = !walker.Walk(source, report.walked);
     const EntryStore& now = report.walked;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -8,6 +7,7 @@
 
 #include "catalogue/Disc.h"
 #include "catalogue/EntryStore.h"
+#include "scan/DiscWalker.h"
 
 class CKavrelDoc;
 
@@ -52,10 +52,24 @@ struct VerifyReport {
     std::string Summary() const;
 };
 
+// One file that is not the same, as the window lists it: the finding's word, the file's folder and name as
+// the catalogue has it (as the disc has it, for a new one) and the system's reason when it was unreadable.
+struct VerifyLine {
+    std::string finding;
+    std::string file;
+    std::string reason;
+};
+// The report's files that are not the same, in its order; `store` is the catalogue it was made against.
+std::vector<VerifyLine> DifferingLines(const EntryStore& store, const VerifyReport& report);
+// What is said when no file differs: plainly so, the files checked when it was cancelled, then Summary().
+std::string NothingDiffersText(const VerifyReport& report);
+
 // Reads `source` again (the disc's files' bytes too when it has checksums) and compares it with `disc`.
-// Nothing when the source cannot be read; `refusal` then says why. The catalogue is never changed.
+// Nothing when the source cannot be read; `refusal` then says why. The catalogue is never changed, so the
+// window may run this on a worker thread while the document only paints. `watch` is told of the walk and
+// of the bytes read, on the threads DiscWalker tells them on, and may cancel it.
 std::optional<VerifyReport> VerifyDisc(const CKavrelDoc& doc, const catalogue::Disc& disc,
                                        const std::string& source, std::string& refusal,
-                                       const std::atomic<bool>* cancel = nullptr);
+                                       const WalkWatch& watch = {});
 
 }  // namespace scan

@@ -7,8 +7,10 @@
 #include <QProgressDialog>
 #include <QTimer>
 #include <algorithm>
+#include <iterator>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <thread>
 
 #include "catalogue/CKavrelDoc.h"
@@ -20,16 +22,26 @@
 #include "scan/CCreateImageDlg.h"
 #include "scan/CImageLabelsDlg.h"
 #include "scan/CUpdateDiscDlg.h"
+#include "scan/CVerifyReportDlg.h"
 #include "scan/CreateImageCommand.h"
 #include "scan/DiscWalker.h"
 #include "scan/ImageBatch.h"
 #include "scan/UpdateDisc.h"
+#include "scan/VerifyDisc.h"
 
 struct WalkRunner::Progress {
     std::mutex lock;
     std::string subject;                  // the folder or image being read
     std::size_t image = 0;                // the image under way, from 0, while many images are read
     std::atomic<std::size_t> entries{0};  // told far more often than the rest, so without the lock
+    // While checksums are read: the bytes read so far and all there are to read (of the image under way).
+    std::atomic<std::uint64_t> bytesRead{0};
+    std::atomic<std::uint64_t> bytesTotal{0};
+
+    void SetBytes(std::uint64_t read, std::uint64_t total) {
+        bytesTotal = total;
+        bytesRead = read;
+    }
 
     void Set(std::string_view now, std::size_t count) {
         entries = count;
@@ -42,10 +54,25 @@ namespace {
 constexpr const char* kStopWalkQuestion = "Stop cataloguing the disc?";
 constexpr int kProgressPollMs = tuning::kProgressPollMs;
 constexpr int kProgressTextWidth = 480;
+constexpr int kBytesBar = 1000;  // the bar's steps while bytes are read
 
 // A count as people read it where they are: "615,378" or "615.378".
 QString Grouped(std::size_t count) {
     return QLocale().toString(static_cast<qlonglong>(count));
+}
+
+// Bytes as people read them at a glance: "412 MB", "2.1 GB" (powers of 1000, as discs are sold).
+QString ByteText(std::uint64_t bytes) {
+    static constexpr const char* kUnits[] = {"bytes", "KB", "MB", "GB", "TB"};
+    if (bytes < 1000) return QStringLiteral("%1 bytes").arg(Grouped(bytes));
+    double value = static_cast<double>(bytes);
+    std::size_t unit = 0;
+    while (value >= 999.95 && unit + 1 < std::size(kUnits)) {
+        value /= 1000;
+        ++unit;
+    }
+    return QStringLiteral("%1 %2").arg(QLocale().toString(value, 'f', value < 9.95 ? 1 : 0),
+                                       QLatin1String(kUnits[unit]));
 }
 
 // The input a person gives a window; a close request, a paint or a drop (which waits at the gate) is none.
@@ -105,9 +132,11 @@ void WalkRunner::OnCreateImage() {
             return;
         }
         if (again) dlg.KeepTexts(label, drive);
+        dlg.SetChecksums(m_bChecksums);
         if (dlg.DoModal() != QDialog::Accepted) return;
         label = dlg.m_strLabel;
         drive = dlg.m_strDrive;
+        m_bChecksums = dlg.m_bChecksums;
         if (!scan::IsLabelAccepted(label)) {
             m_messages.Tell(scan::kBadLabelMessage);
             return;
@@ -118,6 +147,7 @@ void WalkRunner::OnCreateImage() {
         // and hint::kDiscAdded would give its tree a node it has no entries for.
         const DocumentGate::Holder hold(m_gate);
         scan::DiscWalker walker(m_strDiscLabel);
+        walker.SetChecksums(m_bChecksums);
         EntryStore walked;
         if (!Walk(walker, drive, walked, tr("Create Image file"))) return;
         if (!walker.Refusal().empty()) {
@@ -140,8 +170,10 @@ void WalkRunner::OnCatalogueImages(const std::vector<std::string>& images) {
     // The list stays with the labels as typed until every one of them is accepted, or the person cancels.
     for (;;) {
         CImageLabelsDlg dlg(images, labels, m_pWindow);
+        dlg.SetChecksums(m_bChecksums);
         if (dlg.DoModal() != QDialog::Accepted) return;
         labels = dlg.Labels();
+        m_bChecksums = dlg.Checksums();
         if (!std::all_of(labels.begin(), labels.end(), scan::IsLabelAccepted)) {
             m_messages.Tell(scan::kBadLabelMessage);
             continue;
@@ -154,15 +186,19 @@ void WalkRunner::OnCatalogueImages(const std::vector<std::string>& images) {
     const DocumentGate::Holder hold(m_gate);
     const bool completed =
         RunWithProgress(tr("Catalogue Disc Images"), images.front(), jobs.size(), [&](Progress& progress) {
-            return scan::WalkImages(jobs, &m_cancel, [&](std::size_t job, std::size_t entries) {
-                progress.entries = entries;
-                if (job != progress.image || entries == 0) {
-                    const std::lock_guard guard(progress.lock);
-                    progress.image = job;
-                    progress.subject = jobs[job].path;
-                }
-                if (m_walkListener) m_walkListener(jobs[job].path, entries);
-            });
+            return scan::WalkImages(
+                jobs, &m_cancel,
+                [&](std::size_t job, std::size_t entries) {
+                    progress.entries = entries;
+                    if (job != progress.image || entries == 0) {
+                        progress.SetBytes(0, 0);
+                        const std::lock_guard guard(progress.lock);
+                        progress.image = job;
+                        progress.subject = jobs[job].path;
+                    }
+                    if (m_walkListener) m_walkListener(jobs[job].path, entries);
+                },
+                m_bChecksums, ByteCounter(progress));
         });
     scan::ImageBatchResult result = scan::AddImageDiscs(m_doc, jobs);
     result.cancelled = !completed;
@@ -183,25 +219,35 @@ catalogue::Disc WalkRunner::OnUpdateDisc(const catalogue::Disc& disc) {
     }
 }
 
+bool WalkRunner::AskSource(const catalogue::Disc& disc, bool verify, std::string& source) {
+    const std::string label(m_doc.Entries().Text(disc.label));
+    for (;;) {
+        CCreateImageDlg dlg(m_pWindow);
+        if (verify)
+            dlg.ForVerify(label, source);
+        else
+            dlg.ForUpdate(label, source);
+        if (dlg.DoModal() != QDialog::Accepted) return false;
+        source = scan::UpdateSource(m_doc, disc, dlg.m_strDrive);
+        if (!dlg.m_strDrive.empty()) return true;
+        m_messages.Tell(scan::kNoSourceMessage);
+    }
+}
+
 catalogue::Disc WalkRunner::UpdateDisc(const catalogue::Disc& disc) {
     if (disc.entries == 0) return {};
     const std::string label(m_doc.Entries().Text(disc.label));
     std::string source = scan::UpdateSource(m_doc, disc, {});
     for (;;) {
-        CCreateImageDlg dlg(m_pWindow);
-        dlg.ForUpdate(label, source);
-        if (dlg.DoModal() != QDialog::Accepted) return {};
-        source = scan::UpdateSource(m_doc, disc, dlg.m_strDrive);
-        if (dlg.m_strDrive.empty()) {
-            m_messages.Tell(scan::kNoSourceMessage);
-            continue;
-        }
+        if (!AskSource(disc, false, source)) return {};
         // Held until the disc is replaced: nothing else may change the catalogue under the walk.
         const DocumentGate::Holder hold(m_gate);
         // The dialogs are modal, but a disc's rows are only trusted as they stand now.
         const catalogue::Disc now = catalogue::DiscAt(m_doc.Entries(), disc.first);
         if (now.label != disc.label || now.first != disc.first) return {};
         scan::DiscWalker walker(label);
+        // The walk's entries replace the disc's, checksums and read errors with them: read them again.
+        walker.SetChecksums(scan::HasChecksums(m_doc.Entries(), now));
         EntryStore walked;
         if (!Walk(walker, source, walked, tr("Update Disc"))) return {};
         if (const std::string refusal = scan::UpdateRefusal(walker, source, walked); !refusal.empty()) {
@@ -209,7 +255,7 @@ catalogue::Disc WalkRunner::UpdateDisc(const catalogue::Disc& disc) {
             continue;
         }
         const scan::UpdatePlan plan = scan::MakePlan(m_doc, now, source, std::move(walked), walker.Record());
-        if (plan.diff.Empty()) {
+        if (!plan.Changes()) {
             m_messages.Tell(scan::kNothingDiffersMessage);
             return {};
         }
@@ -221,6 +267,60 @@ catalogue::Disc WalkRunner::UpdateDisc(const catalogue::Disc& disc) {
     }
 }
 
+void WalkRunner::OnVerifyDisc(const catalogue::Disc& disc) {
+    if (disc.entries == 0) return;
+    std::string source = scan::UpdateSource(m_doc, disc, {});
+    try {
+        while (AskSource(disc, true, source))
+            if (VerifyFrom(disc, source)) return;
+    } catch (const std::bad_alloc&) {
+        m_messages.Tell("Out of memory", msg::Icon::Stop);
+    }
+}
+
+bool WalkRunner::VerifyFrom(const catalogue::Disc& disc, const std::string& source) {
+    std::optional<scan::VerifyReport> report;
+    std::string refusal;
+    {
+        // Held while the worker reads the catalogue's rows: nothing may change them under it.
+        const DocumentGate::Holder hold(m_gate);
+        const catalogue::Disc now = catalogue::DiscAt(m_doc.Entries(), disc.first);
+        if (now.label != disc.label || now.first != disc.first) return true;
+        const bool sums = scan::HasChecksums(m_doc.Entries(), now);
+        RunWithProgress(tr("Verify Disc"), source, 0, [&](Progress& progress) {
+            scan::WalkWatch watch;
+            watch.cancel = &m_cancel;
+            watch.entries = [&](std::string_view folder, std::size_t entries) {
+                progress.Set(folder, entries);
+                if (m_walkListener) m_walkListener(folder, entries);
+            };
+            if (sums) watch.bytes = ByteCounter(progress);
+            report = scan::VerifyDisc(m_doc, now, source, refusal, watch);
+            return report.has_value();
+        });
+        // Stopped for a close the person confirmed: the window goes once the gate is free, without a report.
+        if (m_bCloseWaiting) return true;
+    }
+    if (!report) {
+        m_messages.Tell(refusal, msg::Icon::Stop);
+        return false;
+    }
+    if (!report->Differs()) {
+        m_messages.Tell(scan::NothingDiffersText(*report));
+        return true;
+    }
+    CVerifyReportDlg dlg(m_doc.Entries(), *report, std::string(m_doc.Entries().Text(disc.label)), m_pWindow);
+    dlg.exec();
+    return true;
+}
+
+std::function<void(std::uint64_t, std::uint64_t)> WalkRunner::ByteCounter(Progress& progress) {
+    return [this, &progress](std::uint64_t read, std::uint64_t total) {
+        progress.SetBytes(read, total);
+        if (m_byteListener) m_byteListener(read, total);
+    };
+}
+
 bool WalkRunner::Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked,
                       const QString& title) {
     return RunWithProgress(title, drive, 0, [&](Progress& progress) {
@@ -229,6 +329,7 @@ bool WalkRunner::Walk(scan::DiscWalker& walker, const std::string& drive, EntryS
             progress.Set(folder, entries);
             if (m_walkListener) m_walkListener(folder, entries);
         });
+        walker.SetByteProgress(ByteCounter(progress));
         return walker.Walk(drive, walked);
     });
 }
@@ -261,17 +362,31 @@ bool WalkRunner::RunWithProgress(const QString& title, const std::string& subjec
     connect(&poll, &QTimer::timeout, &dialog, [&] {
         if (dialog.wasCanceled()) m_cancel = true;
         const QString count = Grouped(progress.entries);
+        const std::uint64_t total = progress.bytesTotal;
+        const std::uint64_t read = std::min<std::uint64_t>(progress.bytesRead, total);
+        // Told only once the walk has listed every file, so the entries counted are all there are.
+        const QString bytes =
+            total > 0 ? tr("\n%1 of %2 read").arg(ByteText(read), ByteText(total)) : QString();
         const std::lock_guard guard(progress.lock);
-        // Deep folders would stretch the window past the screen; the middle of the path goes first.
+        // Deep folders would stretch the window past the screen; the middle of the path goes first. While
+        // bytes are read the walk is done: what is read is the whole source, not its last folder.
         const QString shown =
-            dialog.fontMetrics().elidedText(ToQString(progress.subject), Qt::ElideMiddle, kProgressTextWidth);
+            dialog.fontMetrics().elidedText(ToQString(total > 0 && images == 0 ? subject : progress.subject),
+                                            Qt::ElideMiddle, kProgressTextWidth);
         if (images == 0) {
+            if (total > 0) {
+                // How much is left is known now: the bar follows the bytes.
+                dialog.setMaximum(kBytesBar);
+                dialog.setValue(static_cast<int>(read * kBytesBar / total));
+                dialog.setLabelText(tr("Reading %1\n%2 entries%3").arg(shown, count, bytes));
+                return;
+            }
             dialog.setLabelText(tr("Reading %1\n%2 entries so far").arg(shown, count));
             return;
         }
         dialog.setValue(static_cast<int>(progress.image));
-        dialog.setLabelText(tr("Reading %1\nImage %2 of %3, %4 entries so far")
-                                .arg(shown, Grouped(progress.image + 1), Grouped(images), count));
+        dialog.setLabelText(tr("Reading %1\nImage %2 of %3, %4 entries so far%5")
+                                .arg(shown, Grouped(progress.image + 1), Grouped(images), count, bytes));
     });
     poll.start();
 

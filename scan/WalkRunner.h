@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -47,7 +48,12 @@ public:
     // `disc`'s entries (scan::ApplyUpdate). A source that cannot be read is refused and asked for again;
     // nothing differing is said, and changes nothing. The disc as it now stands when it was updated, else
     // none.
+    // A disc with checksums has them read again, so that the update keeps them.
     catalogue::Disc OnUpdateDisc(const catalogue::Disc& disc);
+    // "Verify Disc...": asks for the source as OnUpdateDisc does, reads `disc` again (its files' bytes too
+    // when it has checksums) with the progress window, then lists every file that is not the same and the
+    // counts (scan::VerifyDisc); a cancelled verify lists what it had checked. Never changes the catalogue.
+    void OnVerifyDisc(const catalogue::Disc& disc);
     // Stops the running walk; nothing of it reaches the catalogue.
     void Cancel();
     // Asked when the window is to close (the window manager's close button reaches the window during a walk
@@ -60,6 +66,10 @@ public:
     void SetWalkListener(std::function<void(std::string_view folder, std::size_t entries)> listener) {
         m_walkListener = std::move(listener);
     }
+    // Told, on the thread that reads them, of the bytes read for checksums so far and all there are to read.
+    void SetByteListener(std::function<void(std::uint64_t read, std::uint64_t total)> listener) {
+        m_byteListener = std::move(listener);
+    }
     // How long a walk runs before its progress window shows; half a second unless a test says otherwise.
     void SetProgressDelay(std::chrono::milliseconds delay) { m_progressDelay = delay; }
 
@@ -71,8 +81,15 @@ protected:
 private:
     // OnUpdateDisc without its guard against running out of memory.
     catalogue::Disc UpdateDisc(const catalogue::Disc& disc);
+    // Asks for the source to read `disc` again from, proposing `source` (the dialog's ForVerify form when
+    // `verify`, else ForUpdate), until one is named; false when the person cancelled.
+    bool AskSource(const catalogue::Disc& disc, bool verify, std::string& source);
+    // OnVerifyDisc once the source is named: false when it was refused (and said why), so it is asked again.
+    bool VerifyFrom(const catalogue::Disc& disc, const std::string& source);
     // What a walk on the worker thread reports to the progress window.
     struct Progress;
+    // What the walk's reading of checksums tells: the progress window and the byte listener.
+    std::function<void(std::uint64_t, std::uint64_t)> ByteCounter(Progress& progress);
     bool Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked, const QString& title);
     // Runs `work` on a worker thread while a progress window titled `title` shows what `work` reports and
     // offers Cancel; with `images` above 0 its bar counts the images done. False when `work` did or the
@@ -89,5 +106,7 @@ private:
     bool m_bCloseWaiting = false;  // a close the user confirmed during a walk runs once the walk has ended
     std::atomic<bool> m_cancel{false};
     std::chrono::milliseconds m_progressDelay{500};
+    bool m_bChecksums = false;  // "Record checksums" as last accepted, offered again for the session
     std::function<void(std::string_view, std::size_t)> m_walkListener;
+    std::function<void(std::uint64_t, std::uint64_t)> m_byteListener;
 };

@@ -105,9 +105,9 @@ public:
     // Shows the current disc node's details and keeps the location and notes typed; true when they changed
     // (the catalogue is then modified).
     bool OnDiscProperties();
-    // "Update Disc..." (the frame's action, also offered by the context menu): enabled, as Disc Properties,
-    // while the current node is a disc node with entries.
-    void TrackUpdateAction(QAction* update);
+    // "Update Disc..." and "Verify Disc..." (the frame's actions, also offered by the context menu):
+    // enabled, as Disc Properties, while the current node is a disc node with entries.
+    void TrackDiscActions(QAction* update, QAction* verify);
     // True for a disc node that stands for entries of the catalogue.
     bool IsDiscNode(const QTreeWidgetItem* node) const;
 
@@ -124,6 +124,7 @@ private:
     QPersistentModelIndex m_editedNode;  // the node Rename is editing
     QAction* m_pPropertiesAction = nullptr;
     QAction* m_pUpdateAction = nullptr;
+    QAction* m_pVerifyAction = nullptr;
     void UpdatePropertiesAction();
 
 public:

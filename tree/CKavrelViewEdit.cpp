@@ -57,6 +57,7 @@ QMenu* CKavrelView::ItemMenu() {
         m_pItemMenu->addAction(QStringLiteral("Item Rename"), this, &CKavrelView::OnRenameItem);
         if (m_pPropertiesAction || m_pUpdateAction) m_pItemMenu->addSeparator();
         if (m_pUpdateAction) m_pItemMenu->addAction(m_pUpdateAction);
+        if (m_pVerifyAction) m_pItemMenu->addAction(m_pVerifyAction);
         if (m_pPropertiesAction) m_pItemMenu->addAction(m_pPropertiesAction);
     }
     return m_pItemMenu;
@@ -152,8 +153,9 @@ void CKavrelView::TrackPropertiesAction(QAction* properties) {
     UpdatePropertiesAction();
 }
 
-void CKavrelView::TrackUpdateAction(QAction* update) {
+void CKavrelView::TrackDiscActions(QAction* update, QAction* verify) {
     m_pUpdateAction = update;
+    m_pVerifyAction = verify;
     connect(this, &QTreeWidget::currentItemChanged, this, &CKavrelView::UpdatePropertiesAction);
     UpdatePropertiesAction();
 }
@@ -162,6 +164,7 @@ void CKavrelView::UpdatePropertiesAction() {
     const bool disc = IsDiscNode(currentItem());
     if (m_pPropertiesAction) m_pPropertiesAction->setEnabled(disc);
     if (m_pUpdateAction) m_pUpdateAction->setEnabled(disc);
+    if (m_pVerifyAction) m_pVerifyAction->setEnabled(disc);
 }
 
 bool CKavrelView::OnDiscProperties() {

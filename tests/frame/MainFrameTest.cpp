@@ -70,8 +70,9 @@ TEST_F(FrameTest, MenusShowTheirItemsInOrder) {
         MenuItems(TopMenu(*frame, 0)),
         (QStringList{"&New", "&Open...", "&Save", "Save &As...", "&Export List...", "-", "&Create Image file",
                      "Catalogue Disc &Images...", "-", "Recent File", "-", "E&xit"}));
-    EXPECT_EQ(MenuItems(TopMenu(*frame, 1)), (QStringList{"&Find", "&Delete Item", "Item &Rename", "-",
-                                                          "&Update Disc...", "Disc &Properties..."}));
+    EXPECT_EQ(MenuItems(TopMenu(*frame, 1)),
+              (QStringList{"&Find", "&Delete Item", "Item &Rename", "-", "&Update Disc...", "&Verify Disc...",
+                           "Disc &Properties..."}));
     EXPECT_EQ(MenuItems(TopMenu(*frame, 2)), (QStringList{"&Toolbar"}));
     EXPECT_EQ(MenuItems(TopMenu(*frame, 3)), (QStringList{"&Help Topics", "-", "&About Kavrel..."}));
     EXPECT_EQ(frame->FileMenu(), TopMenu(*frame, 0));

@@ -169,3 +169,20 @@ TEST_F(CliVerify, DupesByContentFindTheSameBytesWhateverTheirNames) {
     EXPECT_NE(run.out.find(",RENAMED.BIN,"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("SAME.TXT"), std::string::npos) << run.out;
 }
+
+TEST_F(CliVerify, UpdateWithChecksumsGivesADiscItsFirstChecksums) {
+    Scan(m_disc.Root(), "PLAIN", false);
+    const CliRun update = RunCli({"update", m_catalogue, "PLAIN", "--checksums"});
+    EXPECT_EQ(update.exitCode, 0) << update.err;
+    EXPECT_NE(
+        update.out.find("0 added, 0 removed, 0 changed, 0 moved; 5 new or changed checksums; the disc is "
+                        "updated"),
+        std::string::npos)
+        << update.out;
+    const CliRun verify = RunCli({"verify", m_catalogue, "PLAIN"});
+    EXPECT_EQ(verify.exitCode, 0) << verify.err;
+    EXPECT_EQ(verify.out.find("contents were not compared"), std::string::npos) << verify.out;
+    // Asked again, nothing differs, and the catalogue is left alone.
+    const CliRun again = RunCli({"update", m_catalogue, "PLAIN", "--checksums"});
+    EXPECT_NE(again.out.find("Nothing differs"), std::string::npos) << again.out;
+}

@@ -1,5 +1,7 @@
 // Checksums recorded by the walk, from a folder and from an image, against each file's bytes read whole.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <fstream>
@@ -17,6 +19,7 @@
 #include "catalogue/FileSum.h"
 #include "scan/CreateImageCommand.h"
 #include "scan/DiscWalker.h"
+#include "scan/UpdateDisc.h"
 #include "scan/VerifyDisc.h"
 
 namespace {
@@ -95,7 +98,9 @@ TEST(VerifyDisc, ACancelledVerifyReportsOnlyWhatItCheckedAndChangesNothing) {
     const catalogue::Disc disc = catalogue::DiscNodes(doc.Entries()).front();
     std::string refusal;
     const std::atomic<bool> cancel{true};
-    const auto cancelled = scan::VerifyDisc(doc, disc, files.Root(), refusal, &cancel);
+    scan::WalkWatch watch;
+    watch.cancel = &cancel;
+    const auto cancelled = scan::VerifyDisc(doc, disc, files.Root(), refusal, watch);
     ASSERT_TRUE(cancelled) << refusal;
     EXPECT_TRUE(cancelled->cancelled);
     EXPECT_TRUE(cancelled->items.empty());
@@ -105,4 +110,59 @@ TEST(VerifyDisc, ACancelledVerifyReportsOnlyWhatItCheckedAndChangesNothing) {
     EXPECT_FALSE(whole->Differs());
     EXPECT_EQ(whole->Counts()[0], 24u);
     EXPECT_FALSE(doc.IsModified());
+}
+
+// An update replaces the disc's entries: the checksums it had are read again (the changed file's is its new
+// one), --checksums gives a disc its first ones, and a disc without them stays without.
+TEST(UpdateDisc, KeepsTheChecksumsADiscHasAndRecordsThemWhenAsked) {
+    const struct {
+        const char* why;
+        bool scannedWithSums, asked, changeF0;
+        std::size_t sumsChanged;  // besides F0's, whose size may change with it
+        bool sumsAfter;
+    } cases[] = {
+        {"a disc with sums, F0 changed", true, false, true, 0, true},
+        {"a disc with sums, nothing changed", true, false, false, 0, true},
+        {"a disc without sums", false, false, true, 0, false},
+        {"a disc without sums, --checksums", false, true, false, 24, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        const TempFolder files;
+        Sums expected = MakeTree(files);
+        CKavrelDoc doc;
+        ScriptedMessages messages;
+        ASSERT_EQ(scan::RunCreateImage(doc, messages, "L", files.Root(), c.scannedWithSums),
+                  scan::Outcome::Done);
+        if (c.changeF0) {
+            // Same size and time, other bytes: only its checksum can tell.
+            struct stat before {};
+            ASSERT_EQ(stat(files.At("F0").c_str(), &before), 0);
+            std::string bytes(static_cast<std::size_t>(before.st_size), '\x5a');
+            std::ofstream(files.At("F0"), std::ios::binary | std::ios::trunc) << bytes;
+            const timespec times[2] = {before.st_mtim, before.st_mtim};
+            ASSERT_EQ(utimensat(AT_FDCWD, files.At("F0").c_str(), times, 0), 0);
+            expected["\\F0"] = catalogue::SumText(catalogue::SumOf(bytes));
+        }
+        doc.SetModifiedFlag(false);
+        std::string refusal;
+        const auto plan = scan::PlanUpdate(doc, catalogue::DiscNodes(doc.Entries()).front(), files.Root(),
+                                           refusal, c.asked);
+        ASSERT_TRUE(plan) << refusal;
+        EXPECT_TRUE(plan->diff.Empty());
+        const std::size_t sumsChanged = c.sumsChanged + (c.changeF0 && c.scannedWithSums ? 1 : 0);
+        EXPECT_EQ(plan->sumsChanged, sumsChanged);
+        EXPECT_EQ(plan->Changes(), sumsChanged > 0);
+        scan::ApplyUpdate(doc, *plan);
+        EXPECT_EQ(doc.IsModified(), sumsChanged > 0);
+        Sums after;
+        for (std::size_t i = 0; i < doc.GetEntryCount(); ++i)
+            if (doc.Entries().Kind(i) == kKindFile)
+                after[std::string(doc.Entries().Path(i)) + std::string(doc.Entries().Name(i))] =
+                    catalogue::SumText(doc.Entries().Sum(i));
+        if (c.sumsAfter)
+            EXPECT_EQ(after, expected);
+        else
+            EXPECT_FALSE(doc.Entries().HasSums());
+    }
 }

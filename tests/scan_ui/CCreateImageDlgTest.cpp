@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -56,7 +57,7 @@ TEST_F(CreateImageDlgTest, OneDriveIsShownAndListed) {
     EXPECT_TRUE(Button(dlg, "Create")->isDefault());
 }
 
-TEST_F(CreateImageDlgTest, FocusStartsAtTheLabelAndTabsThroughCreateCancelAndTheDrive) {
+TEST_F(CreateImageDlgTest, FocusStartsAtTheLabelAndTabsThroughCreateCancelTheDriveAndTheChecksums) {
     const DriveEnv map("E=/media/cdrom");
     CCreateImageDlg dlg;
     dlg.show();
@@ -64,14 +65,14 @@ TEST_F(CreateImageDlgTest, FocusStartsAtTheLabelAndTabsThroughCreateCancelAndThe
     EXPECT_EQ(dlg.focusWidget(), dlg.m_editLabel);
     std::vector<QWidget*> order;
     QWidget* widget = dlg.m_editLabel;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         order.push_back(widget);
         do widget = widget->nextInFocusChain();
         while (widget->focusPolicy() == Qt::NoFocus || !widget->isVisible() ||
                widget == dlg.m_cbDrives->lineEdit());
     }
     EXPECT_EQ(order, (std::vector<QWidget*>{dlg.m_editLabel, Button(dlg, "Create"), Button(dlg, "Cancel"),
-                                            dlg.m_cbDrives}));
+                                            dlg.m_cbDrives, dlg.m_checkSums}));
     EXPECT_EQ(widget, dlg.m_editLabel);
 }
 
