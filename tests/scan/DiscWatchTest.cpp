@@ -171,11 +171,13 @@ TEST_F(DiscWatchTest, AKnownDiscIsSkippedOrUpdatedAndTheTrayOpensWhenAsked) {
         record.location = "Box 12";
         return record;
     }());
-    // The same disc again, and then with a file more but the same serial: the image's dates are its UUID.
+    // The same disc again; then with a file more but the same serial (an image's dates are its UUID); then
+    // another disc with that serial but another label.
     m_disc.File("NEW.TXT", 4);
     const std::string changed = Image(m_disc, "changed.iso", "HOLIDAY");
-    {
-        std::fstream out(changed, std::ios::binary | std::ios::in | std::ios::out);
+    const std::string other = Image(m_disc, "other.iso", "OTHER");
+    for (const std::string& image : {changed, other}) {
+        std::fstream out(image, std::ios::binary | std::ios::in | std::ios::out);
         std::ifstream in(first, std::ios::binary);
         std::string dates(34, '\0');
         in.seekg(16 * 2048 + 813);
@@ -197,6 +199,8 @@ TEST_F(DiscWatchTest, AKnownDiscIsSkippedOrUpdatedAndTheTrayOpensWhenAsked) {
          "0 "
          "changed, 0 moved, not ejected: busy",
          "updated (1 added, 0 removed, 0 changed, 0 moved, not ejected: busy)"},
+        {false, other, "E:\\: \"OTHER\" 4 entries added, not ejected: busy",
+         "done (4 entries, not ejected: busy)"},
     };
     for (const auto& arrival : arrivals) {
         m_drives.media = {Holding("E:\\", arrival.source, arrival.source)};
@@ -207,10 +211,10 @@ TEST_F(DiscWatchTest, AKnownDiscIsSkippedOrUpdatedAndTheTrayOpensWhenAsked) {
         EXPECT_EQ(scan::StatusText(watch.Drives()[0]), arrival.status);
         m_drives.ejectAnswer = "busy";
     }
-    EXPECT_EQ(Labels(m_doc), std::vector<std::string>{"HOLIDAY"});
+    EXPECT_EQ(Labels(m_doc), (std::vector<std::string>{"HOLIDAY", "OTHER"}));
     EXPECT_EQ(catalogue::DiscNodes(m_doc.Entries())[0].entries, 4u);
     EXPECT_EQ(m_doc.DiscRecords().Find(0)->location, "Box 12");
-    EXPECT_EQ(m_drives.ejected.size(), 3u);
+    EXPECT_EQ(m_drives.ejected.size(), 4u);
 }
 
 TEST_F(DiscWatchTest, WhatCannotBeReadAddsNothingAndSaysWhy) {
