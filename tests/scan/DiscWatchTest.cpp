@@ -10,6 +10,7 @@
 #include "WalkHold.h"
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Disc.h"
+#include "scan/DiscDetails.h"
 #include "scan/DiscWatch.h"
 
 namespace {
@@ -215,6 +216,27 @@ TEST_F(DiscWatchTest, AKnownDiscIsSkippedOrUpdatedAndTheTrayOpensWhenAsked) {
     EXPECT_EQ(catalogue::DiscNodes(m_doc.Entries())[0].entries, 4u);
     EXPECT_EQ(m_doc.DiscRecords().Find(0)->location, "Box 12");
     EXPECT_EQ(m_drives.ejected.size(), 4u);
+}
+
+// Without a serial, a label alone would take every disc called "CDROM" for one another.
+TEST_F(DiscWatchTest, DiscsWithoutASerialAreNeverTakenForOneAnother) {
+    TempFolder second;
+    second.File("C.TXT", 1);
+    for (const auto& [folder, name] : {std::pair{&m_disc, "one.iso"}, std::pair{&second, "two.iso"}}) {
+        const std::string image = Image(*folder, name, "CDROM");
+        std::fstream out(image, std::ios::binary | std::ios::in | std::ios::out);
+        out.seekp(16 * 2048 + 813);
+        out.write(
+            "0000000000000000\0"
+            "0000000000000000\0",
+            34);
+        out.close();
+        ASSERT_EQ(scan::ReadDiscRecord(image).serial, "");
+        m_drives.media = {Holding("E:\\", image, name)};
+        scan::DiscWatch watch(m_drives, {});
+        EXPECT_EQ(Handle(watch, m_doc)[0].outcome, Outcome::Added);
+    }
+    EXPECT_EQ(Labels(m_doc), (std::vector<std::string>{"CDROM", "CDROM (2)"}));
 }
 
 TEST_F(DiscWatchTest, WhatCannotBeReadAddsNothingAndSaysWhy) {
