@@ -154,9 +154,13 @@ TEST_F(DiscWatchTest, ADiscThatArrivesIsAddedUnderItsLabelAndKeptAsReadFromItsDr
         EXPECT_EQ(Labels(doc), std::vector<std::string>{label});
         EXPECT_EQ(doc.RecordOf(catalogue::DiscNodes(doc.Entries())[0])->source, drive.source);
         EXPECT_EQ(scan::StatusText(watch.Drives()[0]), "done (3 entries)");
-        // The disc stays handled while it stays in the drive.
+        // The disc stays handled while it stays in the drive; once stopped, the watch takes no other.
         EXPECT_TRUE(watch.Step(doc).empty());
         EXPECT_TRUE(fake.ejected.empty());
+        watch.StopLooking();
+        fake.Set({Holding("E:\\", m_disc.Root(), "2")});
+        EXPECT_TRUE(watch.Step(doc).empty());
+        EXPECT_FALSE(watch.Busy());
     }
 }
 
