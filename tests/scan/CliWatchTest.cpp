@@ -50,7 +50,6 @@ public:
         if (!m_process.waitForFinished(30000) || m_process.exitStatus() != QProcess::NormalExit) return -1;
         return m_process.exitCode();
     }
-    std::string Rest() { return m_process.readAllStandardOutput().toStdString(); }
     std::string Errors() { return m_process.readAllStandardError().toStdString(); }
     void Signal(int signal) { ::kill(static_cast<pid_t>(m_process.processId()), signal); }
     // Bytes the process has read so far, as the system counts them.
@@ -126,15 +125,7 @@ TEST_F(CliWatch, DiscsArriveOneAfterAnotherAreAddedRecognisedAndUpdated) {
     // The same disc with a file more: its serial (the image's dates) and label stay.
     m_disc.File("NEW.TXT", 4);
     const std::string changed = Image(m_disc, "changed.iso", "HOLIDAY");
-    {
-        std::ifstream in(holiday, std::ios::binary);
-        std::string dates(34, '\0');
-        in.seekg(16 * 2048 + 813);
-        in.read(dates.data(), 34);
-        std::fstream out(changed, std::ios::binary | std::ios::in | std::ios::out);
-        out.seekp(16 * 2048 + 813);
-        out.write(dates.data(), 34);
-    }
+    iso::SetVolumeDates(changed, iso::VolumeDates(holiday));
     Arrive(changed, drive);
     Watch watch({m_catalogue, "--known", "update", "--count", "1"}, "E=" + drive);
     EXPECT_EQ(watch.Line(),

@@ -181,15 +181,7 @@ TEST_F(DiscWatchTest, AKnownDiscIsSkippedOrUpdatedAndTheTrayOpensWhenAsked) {
     m_disc.File("NEW.TXT", 4);
     const std::string changed = Image(m_disc, "changed.iso", "HOLIDAY");
     const std::string other = Image(m_disc, "other.iso", "OTHER");
-    for (const std::string& image : {changed, other}) {
-        std::fstream out(image, std::ios::binary | std::ios::in | std::ios::out);
-        std::ifstream in(first, std::ios::binary);
-        std::string dates(34, '\0');
-        in.seekg(16 * 2048 + 813);
-        in.read(dates.data(), 34);
-        out.seekp(16 * 2048 + 813);
-        out.write(dates.data(), 34);
-    }
+    for (const std::string& image : {changed, other}) iso::SetVolumeDates(image, iso::VolumeDates(first));
     const struct {
         bool update;
         std::string source;
@@ -228,13 +220,8 @@ TEST_F(DiscWatchTest, DiscsWithoutASerialAreNeverTakenForOneAnother) {
     second.File("C.TXT", 1);
     for (const auto& [folder, name] : {std::pair{&m_disc, "one.iso"}, std::pair{&second, "two.iso"}}) {
         const std::string image = Image(*folder, name, "CDROM");
-        std::fstream out(image, std::ios::binary | std::ios::in | std::ios::out);
-        out.seekp(16 * 2048 + 813);
-        out.write(
-            "0000000000000000\0"
-            "0000000000000000\0",
-            34);
-        out.close();
+        iso::SetVolumeDates(image,
+                            std::string("0000000000000000\0", 17) + std::string("0000000000000000\0", 17));
         ASSERT_EQ(scan::ReadDiscRecord(image).serial, "");
         m_drives.media = {Holding("E:\\", image, name)};
         scan::DiscWatch watch(m_drives, {});
