@@ -30,6 +30,16 @@ TAMBEROL_COMMAND("scan", CmdScan,
                  "--checksums reads every file and keeps a checksum of its bytes (XXH3-128) for verify and "
                  "dupes --content; a file that cannot be read keeps the reason instead")
 TAMBEROL_COMMAND(
+    "watch", CmdWatch, "FILE [--eject] [--checksums] [--known skip|update] [--count N] [--json]",
+    "catalogues each disc as it arrives in any optical drive (or mapped drive: TAMBEROL_DRIVES) into FILE, "
+    "made when missing, under its volume label made unique, and saves FILE after each disc; a disc already "
+    "in a drive when it starts is catalogued too. A disc whose serial (UUID) and volume label a catalogued "
+    "disc has is known: skipped, or walked again and updated with --known update. One line per disc (one "
+    "JSON object with --json): added, skipped, updated with the counts, refused and why, cancelled. --eject "
+    "opens the tray once a disc is done; --count N stops after N discs; Ctrl+C or SIGTERM stops at once, "
+    "the disc under way adding nothing (exit 0). A mapped drive holds a disc while its folder or image "
+    "exists, and another once the file is replaced")
+TAMBEROL_COMMAND(
     "rename", CmdRename, "FILE OLD NEW [--index N]",
     "gives the disc labelled OLD the label NEW (exact bytes); when OLD names more than one disc, "
     "--index N chooses the one whose first entry is N")

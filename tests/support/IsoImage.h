@@ -162,6 +162,22 @@ inline void ClearVolumeLabel(const std::string& image) {
     SetVolumeLabel(image, "");
 }
 
+// The creation and modification times of an image's volume, of which libblkid makes its UUID.
+inline std::string VolumeDates(const std::string& image) {
+    std::ifstream in(image, std::ios::binary);
+    in.seekg(16 * 2048 + 813);
+    std::string dates(34, '\0');
+    in.read(dates.data(), 34);
+    return dates;
+}
+
+// Puts `dates` (as VolumeDates reads them) in an image; "0000000000000000\0" twice leaves it without a UUID.
+inline void SetVolumeDates(const std::string& image, const std::string& dates) {
+    std::fstream file(image, std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(16 * 2048 + 813);
+    file.write(dates.data(), std::streamsize(dates.size()));
+}
+
 // Writes the first `bytes` bytes of `image` to `cut`.
 inline void Truncated(const std::string& image, const std::string& cut, std::size_t bytes) {
     std::ifstream in(image, std::ios::binary);
