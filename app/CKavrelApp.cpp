@@ -189,6 +189,11 @@ void CKavrelApp::ConnectCommands() {
     frame->BindCommand(cmd::kFileSave, [files] { files->FileSave(); });
     frame->BindCommand(cmd::kFileSaveAs, [files] { files->FileSaveAs(); });
     frame->BindCommand(cmd::kCatalogueImages, [this] { OnCatalogueImages(); });
+    // Each disc is saved as soon as it is done, so a catalogue without a file gets one first.
+    frame->BindCommand(cmd::kWatchDiscs, [frame, files, this] {
+        if (m_doc.GetPathName().empty() && !files->FileSaveAs()) return;
+        frame->WatchDiscs([files] { return files->FileSave(); });
+    });
     // Exit is closing the window, which has its own question during a walk; the rest leave the catalogue be.
     const auto bind = [frame, this](int command, auto handler) {
         if (QAction* action = frame->Action(command)) connect(action, &QAction::triggered, this, handler);

@@ -22,6 +22,9 @@
 #include "platform/DeviceNotices.h"
 #include "res/Skin.h"
 #include "res/Texts.h"
+#include "scan/CWatchDlg.h"
+#include "scan/CreateImageCommand.h"
+#include "scan/DiscWatch.h"
 #include "scan/LiveListing.h"
 #include "scan/WalkRunner.h"
 #include "search/CFindDlg.h"
@@ -98,6 +101,8 @@ void CMainFrame::CreateActions() {
     AddAction(cmd::kCreateImage, tr("&Create Image file"), QKeySequence(Qt::CTRL | Qt::Key_B))
         ->setIcon(look->standardIcon(QStyle::SP_DriveCDIcon));
     AddAction(cmd::kCatalogueImages, tr("Catalogue Disc &Images..."));
+    AddAction(cmd::kWatchDiscs, tr("Catalogue Discs As They A&rrive..."),
+              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B));
     QAction* recent = AddAction(cmd::kRecentFile, tr("Recent File"));
     recent->setEnabled(false);
     AddAction(cmd::kAppExit, tr("E&xit"));
@@ -154,6 +159,7 @@ void CMainFrame::CreateMenus() {
     m_pFileMenu->addSeparator();
     m_pFileMenu->addAction(Action(cmd::kCreateImage));
     m_pFileMenu->addAction(Action(cmd::kCatalogueImages));
+    m_pFileMenu->addAction(Action(cmd::kWatchDiscs));
     m_pFileMenu->addSeparator();
     m_pFileMenu->addAction(Action(cmd::kRecentFile));
     m_pRecentAnchor = m_pFileMenu->addSeparator();
@@ -256,6 +262,24 @@ void CMainFrame::OnUpdateDisc() {
     m_pDoc->UpdateAllViews(nullptr, hint::kPickDisc);
 }
 
+void CMainFrame::WatchDiscs(std::function<bool()> save) {
+    std::unique_ptr<scan::WatchedDrives> drives = scan::MachineDrives();
+    if (drives->Look().empty()) {
+        m_pMessages->Tell(scan::kNoDriveMessage);
+        return;
+    }
+    CWatchDlg dlg(*m_pDoc, *m_pMessages, std::move(drives), std::move(save), this);
+    // An updated disc moves the rows after it: every view is built again, as after Update Disc.
+    dlg.SetOnUpdated([this] {
+        m_pDoc->SendInitialUpdate();
+        m_pDoc->m_bResultRow = 0;
+        m_pDoc->UpdateAllViews(nullptr, hint::kResultRow);
+    });
+    m_pWatch = &dlg;
+    dlg.exec();
+    m_pWatch = nullptr;
+}
+
 void CMainFrame::OnVerifyDisc() {
     QTreeWidgetItem* node = m_pTreeView->currentItem();
     if (m_pTreeView->IsDiscNode(node)) m_pWalks->OnVerifyDisc(m_pTreeView->DiscOfNode(node));
@@ -325,6 +349,13 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // While discs are catalogued as they arrive, the close goes to that window first (which asks when a disc
+    // is under way); this one closes after it, once the watch has ended.
+    if (m_pWatch) {
+        event->ignore();
+        if (m_pWatch->CloseForWindow()) m_gate.Run([this] { close(); });
+        return;
+    }
     if (m_pWalks->HoldsClose([this] { close(); }) || (m_closeGuard && !m_closeGuard())) {
         event->ignore();
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QSet>
 #include <functional>
 #include <map>
@@ -15,6 +16,7 @@ class CKavrelView;
 class CRowSplitter;
 class CSecView;
 class CThirdView;
+class CWatchDlg;
 class IMessages;
 class QAction;
 class QMenu;
@@ -70,6 +72,10 @@ public:
     // "Verify Disc..." on the tree's current disc node (WalkRunner::OnVerifyDisc); the catalogue stays as it
     // is.
     void OnVerifyDisc();
+    // File > "Catalogue Discs As They Arrive...": the watch window over the machine's drives (CWatchDlg),
+    // modal while it runs; `save` writes the catalogue to its file after each disc. The catalogue must have
+    // a file already.
+    void WatchDiscs(std::function<bool()> save);
     // The frame acts on no hint.
     void OnUpdate(CView* sender, int hint) override;
 
@@ -126,6 +132,7 @@ private:
 
     CKavrelDoc* m_pDoc;
     IMessages* m_pMessages;
+    QPointer<CWatchDlg> m_pWatch;  // the watch window while it runs
     DocumentGate m_gate;
     WalkRunner* m_pWalks;
     int m_bResultsHidden = 0;

@@ -27,4 +27,5 @@ inline constexpr int kExportList = 32799;
 inline constexpr int kDiscProperties = 32800;
 inline constexpr int kUpdateDisc = 32801;
 inline constexpr int kVerifyDisc = 32802;
+inline constexpr int kWatchDiscs = 32803;
 }  // namespace cmd

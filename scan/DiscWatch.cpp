@@ -335,7 +335,15 @@ DriveStatus* DiscWatch::StatusOf(const std::string& root) {
 
 void DiscWatch::Identified(CKavrelDoc& doc, Job& job, std::vector<HandledDisc>& handled) {
     job.arrival = PrepareArrival(doc, job.medium, std::move(job.record), LabelsUnderWay());
-    if (job.arrival.known && !m_options.updateKnown) {
+    const bool update =
+        job.arrival.known && (m_options.askKnown ? m_options.askKnown(job.arrival) : m_options.updateKnown);
+    // Cancelled or stopped while the person was asked: the disc is left as it is.
+    if (job.arrival.known && update && (job.cancel.load() || m_stopped)) {
+        handled.push_back(
+            Handled(HandledDisc::Outcome::Cancelled, job.medium, job.arrival.knownLabel, job.arrival.record));
+        return;
+    }
+    if (job.arrival.known && !update) {
         HandledDisc skipped =
             Handled(HandledDisc::Outcome::Skipped, job.medium, job.arrival.knownLabel, job.arrival.record);
         skipped.knownLocation = job.arrival.knownLocation;
@@ -349,8 +357,8 @@ void DiscWatch::Identified(CKavrelDoc& doc, Job& job, std::vector<HandledDisc>& 
         job.label = job.arrival.label;
     job.phase = Job::Phase::Walking;
     // The thread gets its own copies: the window may change the label while it walks.
-    Start(job, [this, label = job.label, update = job.update](Job& walking) {
-        walking.walked = WalkArrival(walking.medium, label, update, m_options.checksums, &walking.cancel,
+    Start(job, [this, label = job.label, update = job.update, sums = m_options.checksums](Job& walking) {
+        walking.walked = WalkArrival(walking.medium, label, update, sums, &walking.cancel,
                                      [this, &walking](std::size_t entries) {
                                          walking.entries.store(entries);
                                          if (m_listener) m_listener(walking.medium.root, entries);

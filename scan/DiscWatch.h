@@ -160,6 +160,9 @@ struct WatchOptions {
     bool checksums = false;    // read every file for its checksum
     bool updateKnown = false;  // a known disc is walked again and updated; else it is skipped
     bool eject = false;        // open the tray once a disc is handled
+    // Asked, on the catalogue's thread, whether a known disc is updated (true) or skipped; when not given,
+    // `updateKnown` decides. A window asks the person here.
+    std::function<bool(const Arrival& arrival)> askKnown;
 };
 
 // The watch over every drive: two discs in two drives are read at once. Call everything on one thread (the
@@ -201,6 +204,9 @@ public:
     void CancelAll();
     // Takes no more discs: Step only ends the discs under way (the mode ends between discs).
     void StopLooking() { m_stopped = true; }
+    // The window's boxes: they apply to the discs that arrive from now on (and the tray to every disc done).
+    void SetEject(bool on) { m_options.eject = on; }
+    void SetChecksums(bool on) { m_options.checksums = on; }
     // True while a disc is under way.
     bool Busy() const { return !m_jobs.empty(); }
 

@@ -168,7 +168,7 @@ TEST_F(DiscWatchTest, AKnownDiscIsSkippedOrUpdatedAndTheTrayOpensWhenAsked) {
     const std::string first = Image(m_disc, "first.iso", "HOLIDAY");
     m_drives.media = {Holding("E:\\", first, "1")};
     {
-        scan::DiscWatch watch(m_drives, {false, false, true});
+        scan::DiscWatch watch(m_drives, {false, false, true, {}});
         ASSERT_EQ(Handle(watch, m_doc)[0].outcome, Outcome::Added);
     }
     m_doc.EditDiscRecords().Set(0, [&] {
@@ -201,7 +201,7 @@ TEST_F(DiscWatchTest, AKnownDiscIsSkippedOrUpdatedAndTheTrayOpensWhenAsked) {
     };
     for (const auto& arrival : arrivals) {
         m_drives.media = {Holding("E:\\", arrival.source, arrival.source)};
-        scan::DiscWatch watch(m_drives, {false, arrival.update, true});
+        scan::DiscWatch watch(m_drives, {false, arrival.update, true, {}});
         const auto handled = Handle(watch, m_doc);
         ASSERT_EQ(handled.size(), 1u);
         EXPECT_EQ(scan::LogLine(handled[0]), arrival.line);
@@ -249,7 +249,7 @@ TEST_F(DiscWatchTest, WhatCannotBeReadAddsNothingAndSaysWhy) {
     };
     for (const auto& refusal : refusals) {
         m_drives.media = {refusal.medium};
-        scan::DiscWatch watch(m_drives, {false, false, true});
+        scan::DiscWatch watch(m_drives, {false, false, true, {}});
         const auto handled = Handle(watch, m_doc);
         ASSERT_EQ(handled.size(), 1u);
         EXPECT_FALSE(handled[0].changed);
