@@ -48,8 +48,11 @@ CWatchDlg::CWatchDlg(CKavrelDoc& doc, IMessages& messages, std::unique_ptr<scan:
     m_pDrives->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                                QAbstractItemView::AnyKeyPressed);
     m_pDrives->setTabKeyNavigation(false);
+    m_pDrives->setWordWrap(false);
+    m_pDrives->horizontalHeader()->setSectionResizeMode(kDriveColumn, QHeaderView::ResizeToContents);
+    m_pDrives->horizontalHeader()->setSectionResizeMode(kStateColumn, QHeaderView::ResizeToContents);
     m_pDrives->horizontalHeader()->setStretchLastSection(true);
-    m_pDrives->setMinimumWidth(520);
+    m_pDrives->setMinimumWidth(640);
     intro->setBuddy(m_pDrives);
     layout->addWidget(m_pDrives);
     connect(m_pDrives, &QTableWidget::itemChanged, this, &CWatchDlg::LabelEdited);
@@ -163,7 +166,6 @@ void CWatchDlg::ShowDrives() {
             if (!typing && item->text() != texts[column]) item->setText(texts[column]);
         }
     }
-    m_pDrives->resizeColumnToContents(kDriveColumn);
     m_bShowing = false;
 }
 
