@@ -228,6 +228,15 @@ bool AtomicFile::Commit() {
     if (::rename(m_native->temporary.c_str(), m_native->target.c_str()) != 0)
         return Fail(kReplacing, SystemReason(errno));
     m_native->temporary.clear();
+    // The new name is written to disk with its folder: until then a power cut may bring the old file back,
+    // after the save was said to be done. A file system that cannot flush a folder keeps its own order.
+    const std::size_t slash = m_native->target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : m_native->target.substr(0, slash + 1);
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
     return true;
 }
 

@@ -131,7 +131,8 @@ int CmdWatch(int argc, char** argv) {
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    // A second Ctrl+C ends the program at once, should a disc be slow to stop: every disc done is saved.
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 

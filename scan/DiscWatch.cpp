@@ -1,5 +1,9 @@
 #include "scan/DiscWatch.h"
 
+#ifdef __unix__
+#include <sys/stat.h>
+#endif
+
 #include <algorithm>
 #include <exception>
 #include <new>
@@ -122,6 +126,10 @@ std::vector<DriveTracker::Event> DriveTracker::Look(const std::vector<platform::
     return events;
 }
 
+void DriveTracker::Forget(const std::string& root) {
+    m_seen.erase(root);
+}
+
 catalogue::DiscRecord ReadArrivalRecord(const platform::DriveMedium& medium) {
     catalogue::DiscRecord record = ReadDiscRecord(medium.source);
     KeepAsCatalogued(record, medium);
@@ -138,10 +146,26 @@ std::optional<catalogue::Disc> KnownDisc(const CKavrelDoc& doc, const catalogue:
     return std::nullopt;
 }
 
+bool NamesWholeVolume(const std::string& source) {
+#ifdef __unix__
+    struct stat self {};
+    struct stat above {};
+    if (::stat(source.c_str(), &self) != 0) return false;
+    if (!S_ISDIR(self.st_mode)) return true;
+    if (::stat((source + "/..").c_str(), &above) != 0) return false;
+    return self.st_dev != above.st_dev || self.st_ino == above.st_ino;
+#else
+    (void)source;
+    return true;
+#endif
+}
+
 Arrival PrepareArrival(const CKavrelDoc& doc, const platform::DriveMedium& medium,
                        catalogue::DiscRecord record, const std::vector<std::string>& taken) {
     Arrival arrival{medium, std::move(record), {}, {}, {}, {}};
-    arrival.known = KnownDisc(doc, arrival.record);
+    // A folder inside a file system carries that file system's serial and label, which every other folder
+    // on it shares: it would be taken for any of them.
+    if (NamesWholeVolume(medium.source)) arrival.known = KnownDisc(doc, arrival.record);
     if (arrival.known) {
         arrival.knownLabel = std::string(doc.Entries().Text(arrival.known->label));
         arrival.knownLocation = doc.RecordOf(*arrival.known)->location;
@@ -218,8 +242,12 @@ HandledDisc UpdateArrival(CKavrelDoc& doc, const Arrival& arrival, WalkedDisc wa
     const std::string source = walked.record.source;
     const UpdatePlan plan = MakePlan(doc, *known, source, std::move(entries), std::move(walked.record));
     disc.changes = DiffCounts(plan.diff);
+    if (plan.sumsChanged > 0)
+        disc.changes +=
+            "; " + Counted(plan.sumsChanged, "new or changed checksum", "new or changed checksums");
     if (ApplyUpdate(doc, plan).entries == 0) return Refused(std::move(disc), "Out of memory");
-    disc.changed = !plan.diff.Empty();
+    // New checksums alone change the catalogue too, and must be saved with it.
+    disc.changed = plan.Changes();
     return disc;
 }
 
@@ -382,6 +410,26 @@ HandledDisc DiscWatch::Walked(CKavrelDoc& doc, Job& job) {
 
 std::vector<HandledDisc> DiscWatch::Step(CKavrelDoc& doc) {
     std::vector<HandledDisc> handled;
+    const auto jobOf = [this](const std::string& root) {
+        const auto found =
+            std::ranges::find_if(m_jobs, [&root](const auto& job) { return job->medium.root == root; });
+        return found == m_jobs.end() ? nullptr : found->get();
+    };
+    // The drives are looked at before any walk that ended is applied: a disc taken out, or changed for
+    // another, while it was read adds nothing, even when its walk ended just before this look.
+    std::vector<platform::DriveMedium> media;
+    if (!m_stopped) {
+        media = m_drives.Look();
+        m_interval = LookInterval(media);
+        for (const platform::DriveMedium& medium : media) {
+            Job* job = jobOf(medium.root);
+            if (!job || job->takenOut || DiscKey(job->medium) == DiscKey(medium)) continue;
+            job->takenOut = true;
+            job->cancel.store(true);
+            // Whatever is in the drive next is a new arrival, even the same disc put back.
+            m_tracker.Forget(medium.root);
+        }
+    }
     for (auto it = m_jobs.begin(); it != m_jobs.end();) {
         Job& job = **it;
         if (!job.ended.load(std::memory_order_acquire)) {
@@ -403,22 +451,10 @@ std::vector<HandledDisc> DiscWatch::Step(CKavrelDoc& doc) {
     }
     if (m_stopped) return handled;
 
-    const std::vector<platform::DriveMedium> media = m_drives.Look();
-    m_interval = LookInterval(media);
-    const auto jobOf = [this](const std::string& root) {
-        const auto found =
-            std::ranges::find_if(m_jobs, [&root](const auto& job) { return job->medium.root == root; });
-        return found == m_jobs.end() ? nullptr : found->get();
-    };
     std::vector<DriveStatus> status;
     for (const platform::DriveMedium& medium : media) {
         const DriveStatus* old = StatusOf(medium.root);
         status.push_back(old ? *old : WaitingIn(medium.root));
-        // A disc taken out, or changed for another, while it was read adds nothing.
-        if (Job* job = jobOf(medium.root); job && DiscKey(job->medium) != DiscKey(medium)) {
-            job->takenOut = true;
-            job->cancel.store(true);
-        }
     }
     m_status = std::move(status);
     for (const DriveTracker::Event& event : m_tracker.Look(media, jobOf)) {

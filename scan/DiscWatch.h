@@ -59,6 +59,8 @@ public:
     // them is told at a later look, once they are not busy.
     std::vector<Event> Look(const std::vector<platform::DriveMedium>& media,
                             const std::function<bool(const std::string& root)>& busy = {});
+    // Forgets what drive `root` held: whatever it holds at the next look arrives, even the disc seen last.
+    void Forget(const std::string& root);
 
 private:
     struct Seen {
@@ -81,6 +83,10 @@ struct Arrival {
 // The disc's record as read from `medium` before the walk, kept as it will be catalogued: for a drive of the
 // machine its source is the drive's root, so that a later update reads the drive again.
 catalogue::DiscRecord ReadArrivalRecord(const platform::DriveMedium& medium);
+
+// True when `source` is a disc of its own (an image file, a device, the top of a mounted file system) rather
+// than a folder inside a file system, whose serial and label say nothing of which disc it is.
+bool NamesWholeVolume(const std::string& source);
 
 // The first catalogued disc whose details carry the same non-empty serial and the same volume label as
 // `record`; none when there is no such disc.

@@ -264,11 +264,26 @@ TEST_F(DiscWatchTest, WhatCannotBeReadAddsNothingAndSaysWhy) {
 // While a walk is held: the disc is changed for another, cancelled, or given another label.
 TEST_F(DiscWatchTest, WhatHappensWhileADiscIsReadDecidesWhatIsAdded) {
     const std::string other = Image(m_disc, "other.iso", "OTHER");
+    const DriveMedium same = Holding("E:\\", m_disc.Root(), "1");
+    const std::string takenOut =
+        "E:\\: \"NAME\" refused: the disc was taken out before it was read to its end";
     const struct {
         const char* what;
         std::function<void(scan::DiscWatch&)> act;
         std::vector<std::string> lines;
+        bool lookWhileHeld = true;  // false: the walk ends before the watch looks at the drive again
     } cases[] = {
+        {"taken out just as its walk ends",
+         [&](scan::DiscWatch&) { m_drives.Set({Empty("E:\\")}); },
+         {takenOut},
+         false},
+        {"taken out and put back",
+         [&](scan::DiscWatch& watch) {
+             m_drives.Set({Empty("E:\\")});
+             EXPECT_TRUE(watch.Step(m_doc).empty());
+             m_drives.Set({same});
+         },
+         {takenOut, "E:\\: \"NAME\" 3 entries added"}},
         {"another disc put in",
          [&](scan::DiscWatch&) { m_drives.Set({Holding("E:\\", other, "2")}); },
          {"E:\\: \"NAME\" refused: the disc was taken out before it was read to its end",
@@ -291,15 +306,20 @@ TEST_F(DiscWatchTest, WhatHappensWhileADiscIsReadDecidesWhatIsAdded) {
         scan::DiscWatch watch(m_drives, {});
         WalkHold hold;
         watch.SetWalkListener(hold.Listener());
-        while (!hold.Reached()) {
+        for (int wait = 0; !hold.Reached() && wait < 5000; ++wait) {
             EXPECT_TRUE(watch.Step(doc).empty());
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
+        ASSERT_TRUE(hold.Reached()) << c.what;
         const std::string name = std::filesystem::path(m_disc.Root()).filename().string();
         EXPECT_EQ(scan::StatusText(watch.Drives()[0]), "reading \"" + name + "\" (0 entries)") << c.what;
         c.act(watch);
-        EXPECT_TRUE(watch.Step(doc).empty());
+        if (c.lookWhileHeld) {
+            EXPECT_TRUE(watch.Step(doc).empty());
+        }
         hold.Open();
+        // Three entries are walked in far less than this once let go.
+        if (!c.lookWhileHeld) std::this_thread::sleep_for(std::chrono::milliseconds(300));
         std::vector<std::string> lines;
         for (const auto& disc : Handle(watch, doc, c.lines.size())) lines.push_back(scan::LogLine(disc));
         for (std::string& line : lines)
@@ -308,6 +328,27 @@ TEST_F(DiscWatchTest, WhatHappensWhileADiscIsReadDecidesWhatIsAdded) {
         EXPECT_EQ(lines, c.lines) << c.what;
         EXPECT_EQ(doc.GetEntryCount(), 1 + (c.lines.back().find("added") != std::string::npos ? 3u : 0u));
     }
+}
+
+TEST_F(DiscWatchTest, AnUpdateThatRecordsOnlyChecksumsIsSavedAsAChange) {
+    m_drives.media = {Holding("E:\\", Image(m_disc, "first.iso", "HOLIDAY"), "1")};
+    {
+        scan::DiscWatch watch(m_drives, {});
+        Handle(watch, m_doc);
+    }
+    scan::DiscWatch watch(m_drives, {true, true, false, {}});
+    const auto handled = Handle(watch, m_doc);
+    ASSERT_EQ(handled.size(), 1u);
+    EXPECT_TRUE(handled[0].changed);
+    EXPECT_NE(scan::LogLine(handled[0]).find("; 2 new or changed checksums"), std::string::npos);
+}
+
+// A folder inside a file system shares that file system's serial and label with every other folder on it.
+TEST_F(DiscWatchTest, OnlyADiscOfItsOwnCanBeTakenForACataloguedOne) {
+    EXPECT_TRUE(scan::NamesWholeVolume(Image(m_disc, "disc.iso", "X")));
+    EXPECT_TRUE(scan::NamesWholeVolume("/"));
+    EXPECT_FALSE(scan::NamesWholeVolume(m_disc.Root()));
+    EXPECT_FALSE(scan::NamesWholeVolume(m_files.At("gone")));
 }
 
 TEST_F(DiscWatchTest, TwoDrivesWithDiscsOfOneLabelAreReadAtOnceUnderTwoLabels) {
