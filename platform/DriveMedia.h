@@ -51,6 +51,9 @@ public:
     virtual int Fd() const = 0;
     // Reads what made Fd() readable, so that it waits again.
     virtual void Drain() = 0;
+    // After Drain: whether what it read may concern an optical drive. Other disks and other mounts wake the
+    // descriptor too; a watcher may then skip its look.
+    virtual bool Relevant() const { return true; }
 };
 // The system's notices; null where none can be had (no udev, Windows, where WM_DEVICECHANGE serves).
 std::unique_ptr<MediaNotices> CreateMediaNotices();
