@@ -17,6 +17,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DriveEnv.h"
@@ -27,12 +28,23 @@ using platform::DiscNames;
 using platform::DiscToc;
 using platform::DriveMedium;
 using platform::OpticalDrive;
+using namespace std::chrono_literals;
 
 namespace {
+
+// As if written a while ago: a path changed just now may still be being copied in.
+void Settle(const std::string& path, std::chrono::seconds ago = 1s) {
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - ago);
+}
 
 // Bytes enough to reach past the volume descriptors, where images of one size differ.
 void WriteImage(const std::string& path, char fill) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << std::string(40'000, fill);
+}
+
+void WriteSettledImage(const std::string& path, char fill) {
+    WriteImage(path, fill);
+    Settle(path);
 }
 
 }  // namespace
@@ -51,21 +63,28 @@ TEST(MappedDriveTest, ImagesAndFoldersArriveLeaveAndAreReplaced) {
     };
     const Step steps[] = {
         {"no image yet", [] {}, &image, false, false},
-        {"an image appears", [&] { WriteImage(image, 'a'); }, &image, true, true},
+        {"an image appears", [&] { WriteSettledImage(image, 'a'); }, &image, true, true},
         {"nothing changed", [] {}, &image, true, false},
-        {"another image of one size copied over it", [&] { WriteImage(image, 'b'); }, &image, true, true},
+        {"another image of one size copied over it", [&] { WriteSettledImage(image, 'b'); }, &image, true,
+         true},
         {"another renamed over it",
          [&] {
-             WriteImage(aside, 'c');
+             WriteSettledImage(aside, 'c');
              std::filesystem::rename(aside, image);
          },
          &image, true, true},
         {"the image is taken away", [&] { std::filesystem::remove(image); }, &image, false, false},
-        {"a folder appears", [&] { temp.Folder("drive"); }, &folder, true, true},
+        {"a folder appears",
+         [&] {
+             temp.Folder("drive");
+             Settle(folder);
+         },
+         &folder, true, true},
         {"nothing changed", [] {}, &folder, true, false},
         {"another renamed over it",
          [&] {
              temp.Folder("aside/docs");
+             Settle(aside);
              std::filesystem::remove_all(folder);
              std::filesystem::rename(aside, folder);
          },
@@ -114,6 +133,51 @@ TEST(DeviceTest, WhatIsNoOpticalDriveGivesTheSystemsReasonAndNoDisc) {
         // Nobody mounted it: the drive's own request, refused at once by what is no drive.
         EXPECT_EQ(platform::EjectDisc(DriveMedium{"D:\\", device, {}, {}, {}, true}),
                   std::strerror(device == "/dev/sr99" ? ENOENT : ENOTTY));
+    }
+}
+
+// A copy under way must not be taken for a disc: the watch would catalogue half an image.
+TEST(MappedDriveTest, AnImageIsADiscOnceItHasBeenStillForAMoment) {
+    TempFolder temp;
+    const std::string image = temp.At("drive.iso");
+    const std::string aside = temp.At("aside.iso");
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        bool atOnce;
+    };
+    const Case cases[] = {
+        {"written just now", [&] { WriteImage(image, 'a'); }, false},
+        {"written earlier and renamed in",
+         [&] {
+             WriteSettledImage(aside, 'b');
+             std::filesystem::rename(aside, image);
+         },
+         true},
+        {"dated far ahead of the clock",
+         [&] {
+             WriteImage(image, 'c');
+             Settle(image, -1h);
+         },
+         true},
+    };
+    const DriveEnv env("E=" + image);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(image);
+        const auto made = std::chrono::steady_clock::now();
+        c.make();
+        const DriveMedium first = platform::LookAtDrive(platform::OpticalDrives().at(0));
+        EXPECT_EQ(first.problem, "");
+        // A test held up longer than the moment cannot see the copy under way.
+        if (c.atOnce || std::chrono::steady_clock::now() - made < 250ms) {
+            EXPECT_EQ(first.HasDisc(), c.atOnce);
+            EXPECT_EQ(first.identity.empty(), !c.atOnce);
+        }
+        std::this_thread::sleep_until(made + 400ms);
+        const DriveMedium later = platform::LookAtDrive(platform::OpticalDrives().at(0));
+        EXPECT_EQ(later.source, image);
+        EXPECT_NE(later.identity, "");
     }
 }
 
