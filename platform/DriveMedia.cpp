@@ -2,9 +2,11 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <time.h>
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -34,6 +36,19 @@ std::string DescriptorsOf(const std::string& image) {
     return std::to_string(std::hash<std::string_view>{}(std::string_view(bytes.data(), read)));
 }
 
+// A path whose content changed this recently may still be being copied in. A modification time far ahead of
+// the clock was set, not written: waiting for it would keep the disc out for good.
+constexpr std::chrono::nanoseconds kSettle = std::chrono::milliseconds(300);
+constexpr std::chrono::nanoseconds kAhead = std::chrono::minutes(1);
+
+bool StillChanging(const timespec& modified) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const auto age = std::chrono::seconds(now.tv_sec - modified.tv_sec) +
+                     std::chrono::nanoseconds(now.tv_nsec - modified.tv_nsec);
+    return age < kSettle && age > -kAhead;
+}
+
 // A mapped drive holds a disc while its folder or image exists; the disc is another one when the path was
 // replaced (another file or folder) or the image was rewritten. Seconds are too coarse for that, and the
 // change time also tells a file from a later one that reuses the inode of a deleted one, even when whoever
@@ -47,6 +62,9 @@ DriveMedium LookAtMapped(const OpticalDrive& drive) {
             medium.problem = std::strerror(errno);
         return medium;
     }
+    // Only the modification time tells of a copy under way: an image written elsewhere and renamed into
+    // place keeps it, and arrives at once.
+    if (StillChanging(st.st_mtim)) return medium;
     medium.source = drive.folder;
     medium.identity = std::to_string(st.st_dev) + ':' + std::to_string(st.st_ino) + ':' +
                       StampOf(st.st_mtim) + ':' + StampOf(st.st_ctim) + ':' +

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,16 +30,24 @@ struct DriveMedium {
 };
 
 // Every optical drive of the machine (OpticalDrives, in its order), each looked at now.
+// A look at a drive of the machine asks the drive, not the disc: whether it holds one and its table of
+// contents, which the drive answers from its own memory. The disc itself is read once, when a new one is
+// first seen. Such a look usually takes well under a millisecond, but a drive that is spinning a disc up, or
+// one that hangs, can hold it for seconds (up to the kernel's command timeout): whoever must never stall
+// looks from a thread of its own.
 std::vector<DriveMedium> LookAtDrives();
-// One drive looked at now: a mapped drive holds a disc while its folder or image exists; a drive of the
-// machine while the device reports a disc in it.
+// One drive looked at now: a mapped drive holds a disc while its folder or image exists and has not changed
+// for a moment (one still being copied in is not yet a disc); a drive of the machine while the device
+// reports a disc in it whose table of contents can be read (a disc still spinning up is not yet a disc).
 DriveMedium LookAtDrive(const OpticalDrive& drive);
 
 // Opens the tray of `drive`, which must be let go of first when the desktop mounted it. Empty when done, else
 // the reason. A mapped drive has no tray: nothing happens and it is done.
-// Linux: a disc the desktop mounted is let go of through the desktop's disk service (UDisks2 on the system
-// bus). Those calls wait for their replies, so no event loop need run and no QCoreApplication need exist: a
-// command-line program can eject without making one.
+// Linux: whether the disc is mounted is read from the mount table now, not taken from the look. A disc the
+// desktop mounted is let go of through the desktop's disk service (UDisks2 on the system bus), which is
+// given a deadline and never asks anyone for a password; those calls wait for their replies, so no event
+// loop need run and no QCoreApplication need exist. A tray that some program holds is asked again for about
+// two seconds. An eject can thus take seconds.
 std::string EjectDisc(const DriveMedium& drive);
 
 // Wakes a watcher when a drive's medium may have changed, so that it looks again at once instead of at its
@@ -51,6 +61,9 @@ public:
     virtual int Fd() const = 0;
     // Reads what made Fd() readable, so that it waits again.
     virtual void Drain() = 0;
+    // After Drain: whether what it read may concern an optical drive. Other disks and other mounts wake the
+    // descriptor too; a watcher may then skip its look.
+    virtual bool Relevant() const { return true; }
 };
 // The system's notices; null where none can be had (no udev, Windows, where WM_DEVICECHANGE serves).
 std::unique_ptr<MediaNotices> CreateMediaNotices();
@@ -62,5 +75,32 @@ std::unique_ptr<MediaNotices> CreateMediaNotices();
 // the system reads a volume on it; there is no device path.
 DriveMedium LookAtDevice(const OpticalDrive& drive);
 std::string EjectDevice(const DriveMedium& drive);
+
+#ifndef _WIN32
+// What a drive reports of the disc in it: its table of contents.
+struct DiscToc {
+    int firstTrack = 0;
+    int lastTrack = 0;
+    bool dataFirst = false;  // the first track holds data, not music
+    long leadOut = 0;        // the block where the last track ends
+    long lastSession = 0;    // the block where the last session starts: 0 on a disc of one session
+
+    bool operator==(const DiscToc&) const = default;
+};
+// A disc's file system as libblkid names it; empty where none was found.
+struct DiscNames {
+    std::string uuid;
+    std::string label;
+};
+// The look at `drive` made from what the drive reports: `toc` is none while it holds no disc or cannot read
+// its table of contents yet. `probe` reads the disc's names; it is called only for a disc that starts with
+// data and is new to the device (another table of contents, or the drive was seen without one since), so
+// that looking again and again does not read the disc. Separate from LookAtDevice so that it can be
+// checked without a drive.
+DriveMedium MediumOfToc(const OpticalDrive& drive, const std::optional<DiscToc>& toc,
+                        const std::function<DiscNames()>& probe);
+// Whether the block device `device` is mounted according to the mountinfo file at `mountInfo`.
+bool DeviceMounted(const std::string& device, const std::string& mountInfo);
+#endif
 
 }  // namespace platform

@@ -3,7 +3,13 @@
 #include <sys/epoll.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
 #include "platform/DriveMedia.h"
+#include "platform/MountTable.h"
 
 namespace platform {
 
@@ -11,7 +17,7 @@ namespace {
 
 // The kernel's media-change events (through udev, once its rules have run, so that the device is ready) and
 // changes of the mount table, behind one descriptor. The kernel's filter knows subsystems, not device names:
-// events of other disks wake the watcher too, which then looks at its drives for nothing, cheaply.
+// events of other disks wake the watcher too, and Drain tells them apart.
 class UdevNotices final : public MediaNotices {
 public:
     UdevNotices() {
@@ -31,6 +37,7 @@ public:
             mnt_unref_monitor(m_mounts);
             m_mounts = nullptr;
         }
+        if (m_mounts) m_opticalMounts = OpticalMounts();
     }
     ~UdevNotices() override {
         if (m_devices) udev_monitor_unref(m_devices);
@@ -46,13 +53,37 @@ public:
     void Drain() override {
         // Both sources are non-blocking: udev's socket is opened so, and libmount's cleanup reads only what
         // its own descriptor holds.
+        m_relevant = false;
         if (m_devices) {
-            while (udev_device* device = udev_monitor_receive_device(m_devices)) udev_device_unref(device);
+            while (udev_device* device = udev_monitor_receive_device(m_devices)) {
+                m_relevant = m_relevant || Optical(device);
+                udev_device_unref(device);
+            }
         }
-        if (m_mounts) mnt_monitor_event_cleanup(m_mounts);
+        if (m_mounts) {
+            mnt_monitor_event_cleanup(m_mounts);
+            // The monitor says only that the table changed, not which mount: the table tells.
+            std::vector<MountRecord> now = OpticalMounts();
+            m_relevant = m_relevant || now != m_opticalMounts;
+            m_opticalMounts = std::move(now);
+        }
     }
+    bool Relevant() const override { return m_relevant; }
 
 private:
+    static bool Optical(udev_device* device) {
+        const char* name = udev_device_get_sysname(device);
+        const char* cdrom = udev_device_get_property_value(device, "ID_CDROM");
+        return (name && std::string_view(name).starts_with("sr")) || (cdrom && std::strcmp(cdrom, "1") == 0);
+    }
+    // The mounts of optical drives, whose devices the kernel numbers under one major.
+    static std::vector<MountRecord> OpticalMounts() {
+        std::vector<MountRecord> mounts;
+        ReadMountInfo(kSystemMountTable, mounts);
+        std::erase_if(mounts, [](const MountRecord& mount) { return !mount.device.starts_with("11:"); });
+        return mounts;
+    }
+
     bool Watch(int fd) {
         epoll_event event{};
         event.events = EPOLLIN;
@@ -64,6 +95,8 @@ private:
     udev* m_udev = nullptr;
     udev_monitor* m_devices = nullptr;
     libmnt_monitor* m_mounts = nullptr;
+    std::vector<MountRecord> m_opticalMounts;
+    bool m_relevant = true;
 };
 
 }  // namespace
