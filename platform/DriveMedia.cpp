@@ -62,14 +62,16 @@ DriveMedium LookAtMapped(const OpticalDrive& drive) {
             medium.problem = std::strerror(errno);
         return medium;
     }
+    medium.source = drive.folder;
+    medium.identity = std::to_string(st.st_dev) + ':' + std::to_string(st.st_ino);
+    // A folder is another disc only when another folder took its place: its times change with every file
+    // made in it (a catalogue saved there among them), which must not make it arrive again.
+    if (!S_ISREG(st.st_mode)) return medium;
     // Only the modification time tells of a copy under way: an image written elsewhere and renamed into
     // place keeps it, and arrives at once.
-    if (StillChanging(st.st_mtim)) return medium;
-    medium.source = drive.folder;
-    medium.identity = std::to_string(st.st_dev) + ':' + std::to_string(st.st_ino) + ':' +
-                      StampOf(st.st_mtim) + ':' + StampOf(st.st_ctim) + ':' +
-                      std::to_string(static_cast<long long>(st.st_size));
-    if (S_ISREG(st.st_mode)) medium.identity += ':' + DescriptorsOf(drive.folder);
+    if (StillChanging(st.st_mtim)) return {drive.root, {}, {}, {}, {}, false};
+    medium.identity += ':' + StampOf(st.st_mtim) + ':' + StampOf(st.st_ctim) + ':' +
+                       std::to_string(static_cast<long long>(st.st_size)) + ':' + DescriptorsOf(drive.folder);
     return medium;
 }
 

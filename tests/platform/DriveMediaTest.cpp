@@ -81,6 +81,7 @@ TEST(MappedDriveTest, ImagesAndFoldersArriveLeaveAndAreReplaced) {
          },
          &folder, true, true},
         {"nothing changed", [] {}, &folder, true, false},
+        {"a file saved in it", [&] { temp.File("drive/watch.cdi", 10); }, &folder, true, false},
         {"another renamed over it",
          [&] {
              temp.Folder("aside/docs");
