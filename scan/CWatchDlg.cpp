@@ -24,6 +24,12 @@ constexpr const char* kStopQuestion = "Stop cataloguing the disc?";
 
 }  // namespace
 
+struct CWatchDlg::Ejecting {
+    scan::HandledDisc disc;
+    std::atomic<bool> done{false};
+    std::thread thread;
+};
+
 CWatchDlg::CWatchDlg(CKavrelDoc& doc, IMessages& messages, std::unique_ptr<scan::WatchedDrives> drives,
                      std::function<bool()> save, QWidget* parent)
     : QDialog(parent),
@@ -106,15 +112,31 @@ CWatchDlg::CWatchDlg(CKavrelDoc& doc, IMessages& messages, std::unique_ptr<scan:
 }
 
 CWatchDlg::~CWatchDlg() {
-    // The walking threads end before anything they may call back into goes.
+    // The walking and ejecting threads end before anything they may call back into goes.
     m_notifier.reset();
+    for (const auto& ejecting : m_ejecting) ejecting->thread.join();
     m_watch.reset();
+}
+
+void CWatchDlg::Done(scan::HandledDisc& disc) {
+    m_watch->Finish(disc, false);
+    m_pLog->addItem(ToQString(scan::LogLine(disc)));
+    m_pLog->scrollToBottom();
 }
 
 void CWatchDlg::Step() {
     // A question about a known disc runs the event loop: what wakes the watch meanwhile waits for it.
     if (m_bStepping || !m_watch) return;
     m_bStepping = true;
+    for (auto it = m_ejecting.begin(); it != m_ejecting.end();) {
+        if (!(*it)->done.load()) {
+            ++it;
+            continue;
+        }
+        (*it)->thread.join();
+        Done((*it)->disc);
+        it = m_ejecting.erase(it);
+    }
     std::vector<scan::HandledDisc> handled = m_watch->Step(m_doc);
     for (scan::HandledDisc& disc : handled) {
         // Saved before the tray opens: a disc in the person's hand is a disc on file.
@@ -127,14 +149,28 @@ void CWatchDlg::Step() {
             m_watch->StopLooking();
             m_bStopping = true;
         }
-        m_watch->Finish(disc);
         if (disc.outcome == scan::HandledDisc::Outcome::Updated && m_onUpdated) m_onUpdated();
-        m_pLog->addItem(ToQString(scan::LogLine(disc)));
-        m_pLog->scrollToBottom();
+        if (!m_watch->WantsEject(disc)) {
+            Done(disc);
+            continue;
+        }
+        // The drive shows the disc done while its tray opens.
+        m_watch->Finish(disc, false);
+        auto ejecting = std::make_unique<Ejecting>();
+        ejecting->disc = std::move(disc);
+        ejecting->disc.ejectAsked = true;
+        Ejecting* tray = ejecting.get();
+        m_ejecting.push_back(std::move(ejecting));
+        tray->thread = std::thread([this, tray] {
+            tray->disc.ejectProblem = m_watch->Eject(tray->disc);
+            tray->done.store(true);
+            QMetaObject::invokeMethod(
+                this, [this] { Step(); }, Qt::QueuedConnection);
+        });
     }
     ShowDrives();
     m_bStepping = false;
-    if (m_bStopping && !m_watch->Busy()) {
+    if (m_bStopping && !m_watch->Busy() && m_ejecting.empty()) {
         accept();
         return;
     }
@@ -190,7 +226,7 @@ void CWatchDlg::Stop() {
     m_watch->StopLooking();
     m_bStopping = true;
     m_pStop->setEnabled(false);
-    if (!m_bStepping && !m_watch->Busy()) accept();
+    if (!m_bStepping && !m_watch->Busy() && m_ejecting.empty()) accept();
 }
 
 bool CWatchDlg::HoldsClose() {

@@ -2,9 +2,12 @@
 
 #include <QDialog>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 class CKavrelDoc;
 class IMessages;
@@ -19,6 +22,7 @@ namespace scan {
 class DiscWatch;
 class WatchedDrives;
 struct Arrival;
+struct HandledDisc;
 }  // namespace scan
 
 // File > "Catalogue Discs As They Arrive...": a small window that lists the drives with their states and a
@@ -66,6 +70,8 @@ private:
     void Stop();
     // True while the window must stay open: a disc is under way (asked about once).
     bool HoldsClose();
+    // Writes the disc's line in the log and shows its outcome as its drive's state.
+    void Done(scan::HandledDisc& disc);
 
     CKavrelDoc& m_doc;
     IMessages& m_messages;
@@ -73,6 +79,10 @@ private:
     std::function<bool()> m_save;
     std::function<void()> m_onUpdated;
     std::unique_ptr<scan::DiscWatch> m_watch;
+    // Trays being opened, each on a thread of its own: the window stays live meanwhile, and the disc's line
+    // is written once its tray is open (or said not to be).
+    struct Ejecting;
+    std::vector<std::unique_ptr<Ejecting>> m_ejecting;
     QTableWidget* m_pDrives = nullptr;
     QListWidget* m_pLog = nullptr;
     QCheckBox* m_pEject = nullptr;

@@ -476,10 +476,15 @@ std::vector<HandledDisc> DiscWatch::Step(CKavrelDoc& doc) {
     return handled;
 }
 
-void DiscWatch::Finish(HandledDisc& disc) {
+bool DiscWatch::WantsEject(const HandledDisc& disc) const {
     using Outcome = HandledDisc::Outcome;
-    if (m_options.eject && disc.medium.HasDisc() && disc.outcome != Outcome::Cancelled &&
-        disc.outcome != Outcome::Unreadable) {
+    return m_options.eject && disc.medium.HasDisc() && disc.outcome != Outcome::Cancelled &&
+           disc.outcome != Outcome::Unreadable;
+}
+
+void DiscWatch::Finish(HandledDisc& disc, bool eject) {
+    using Outcome = HandledDisc::Outcome;
+    if (eject && WantsEject(disc)) {
         disc.ejectAsked = true;
         disc.ejectProblem = m_drives.Eject(disc.medium);
     }

@@ -196,8 +196,12 @@ public:
     // arrived. Returns the discs handled, in the order they were.
     std::vector<HandledDisc> Step(CKavrelDoc& doc);
     // Once `disc` is saved: opens the tray when asked (a refusal is told, never fatal) and shows the disc's
-    // outcome as its drive's state.
-    void Finish(HandledDisc& disc);
+    // outcome as its drive's state. With `eject` false the tray is left to the caller, who opens it (off this
+    // thread: a tray takes a second or two) when WantsEject says so, and shows the outcome once it did.
+    void Finish(HandledDisc& disc, bool eject = true);
+    bool WantsEject(const HandledDisc& disc) const;
+    // Opens the tray of the disc's drive: any thread.
+    std::string Eject(const HandledDisc& disc) { return m_drives.Eject(disc.medium); }
 
     // The drives and their states, in drive order, as of the last Step.
     std::vector<DriveStatus> Drives() const;

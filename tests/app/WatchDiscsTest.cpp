@@ -93,6 +93,11 @@ TEST_F(WatchDiscsTest, DiscsArrivingInADriveAreCataloguedSavedAndAKnownOneSkippe
     std::vector<std::string> lines;
     std::vector<std::string> savedAfterFirst;
     WhenModalOpens<CWatchDlg>([&](CWatchDlg* dlg) {
+        // Alt+O: open the tray after each disc (off the window's thread; a mapped drive has no tray).
+        QApplication::setActiveWindow(dlg);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dlg));
+        QTest::keyClick(dlg, Qt::Key_O, Qt::AltModifier);
+        EXPECT_TRUE(Spin([&] { return dlg->EjectBox()->isChecked(); }));
         Insert(one);
         EXPECT_TRUE(Spin([&] { return dlg->Log()->count() == 1; }));
         savedAfterFirst = SavedLabels();
@@ -117,9 +122,9 @@ TEST_F(WatchDiscsTest, DiscsArrivingInADriveAreCataloguedSavedAndAKnownOneSkippe
     EXPECT_EQ(savedAfterFirst, (std::vector<std::string>{"ONE"}));
     EXPECT_EQ(SavedLabels(), (std::vector<std::string>{"ONE", "TWO"}));
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "E:\\: \"ONE\" 3 entries added");
-    EXPECT_EQ(lines[1], "E:\\: \"TWO\" 2 entries added");
-    EXPECT_EQ(lines[2], "E:\\: \"ONE\" already catalogued as \"ONE\": skipped");
+    EXPECT_EQ(lines[0], "E:\\: \"ONE\" 3 entries added, ejected");
+    EXPECT_EQ(lines[1], "E:\\: \"TWO\" 2 entries added, ejected");
+    EXPECT_EQ(lines[2], "E:\\: \"ONE\" already catalogued as \"ONE\": skipped, ejected");
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_NE(messages.shown[0].text.find("already catalogued as \"ONE\""), std::string::npos);
     EXPECT_EQ(app.MainFrame()->TreeView()->m_hImageRoot->childCount(), 2);
