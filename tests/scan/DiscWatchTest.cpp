@@ -345,10 +345,20 @@ TEST_F(DiscWatchTest, AnUpdateThatRecordsOnlyChecksumsIsSavedAsAChange) {
 
 // A folder inside a file system shares that file system's serial and label with every other folder on it.
 TEST_F(DiscWatchTest, OnlyADiscOfItsOwnCanBeTakenForACataloguedOne) {
-    EXPECT_TRUE(scan::NamesWholeVolume(Image(m_disc, "disc.iso", "X")));
+    const std::string image = Image(m_disc, "disc.iso", "X");
     EXPECT_TRUE(scan::NamesWholeVolume("/"));
-    EXPECT_FALSE(scan::NamesWholeVolume(m_disc.Root()));
     EXPECT_FALSE(scan::NamesWholeVolume(m_files.At("gone")));
+    // A disc catalogued with the serial and label that a folder's file system carries.
+    m_doc.AppendEntry("HOST", "A.TXT", "file ", "\\", "1");
+    catalogue::DiscRecord host;
+    host.serial = "host-fs";
+    host.volumeLabel = "X";
+    m_doc.EditDiscRecords().Set(0, host);
+    for (const auto& [source, known] : {std::pair{image, true}, std::pair{m_disc.Root(), false}}) {
+        EXPECT_EQ(scan::NamesWholeVolume(source), known) << source;
+        const scan::Arrival arrival = scan::PrepareArrival(m_doc, Holding("E:\\", source, "1"), host, {});
+        EXPECT_EQ(arrival.known.has_value(), known) << source;
+    }
 }
 
 TEST_F(DiscWatchTest, TwoDrivesWithDiscsOfOneLabelAreReadAtOnceUnderTwoLabels) {
