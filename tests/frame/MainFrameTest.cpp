@@ -66,10 +66,10 @@ TEST_F(FrameTest, MenusShowTheirItemsInOrder) {
     QStringList titles;
     for (QAction* menu : frame->menuBar()->actions()) titles << menu->text();
     EXPECT_EQ(titles, (QStringList{"&File", "&Edit", "&View", "&Help"}));
-    EXPECT_EQ(
-        MenuItems(TopMenu(*frame, 0)),
-        (QStringList{"&New", "&Open...", "&Save", "Save &As...", "&Export List...", "-", "&Create Image file",
-                     "Catalogue Disc &Images...", "-", "Recent File", "-", "E&xit"}));
+    EXPECT_EQ(MenuItems(TopMenu(*frame, 0)),
+              (QStringList{"&New", "&Open...", "&Save", "Save &As...", "&Export List...", "-",
+                           "&Create Image file", "Catalogue Disc &Images...",
+                           "Catalogue Discs As They A&rrive...", "-", "Recent File", "-", "E&xit"}));
     EXPECT_EQ(MenuItems(TopMenu(*frame, 1)),
               (QStringList{"&Find", "&Delete Item", "Item &Rename", "-", "&Update Disc...", "&Verify Disc...",
                            "Disc &Properties..."}));
