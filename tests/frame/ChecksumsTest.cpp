@@ -416,7 +416,9 @@ TEST_F(ChecksumsTest, MemoryRunningOutOnTheWorkerIsSaidAndChangesNothing) {
 }
 
 // The report names the files as the catalogue had them when they were compared: a request that waited at
-// the gate during the verify (here one that deletes the disc) runs only once the lines are made.
+// the gate during the verify (here one that deletes the disc) runs only once the lines are made. The
+// window's commands run as requests, which hold the gate until they end; the runner holds it itself for
+// any caller, so it is called here as one that holds nothing.
 TEST_F(ChecksumsTest, TheVerifyReportNamesTheFilesAsTheyStoodWhenCompared) {
     CatalogueWithSums();
     std::filesystem::remove(disc.At("GONE.TXT"));
@@ -433,7 +435,7 @@ TEST_F(ChecksumsTest, TheVerifyReportNamesTheFilesAsTheyStoodWhenCompared) {
         rows = ReportRows(*dlg);
         QTest::keyClick(dlg, Qt::Key_Escape);
     });
-    QTest::keyClick(Tree(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    frame->Walks().OnVerifyDisc(Backup());
     EXPECT_TRUE(hold.Reached());
     EXPECT_EQ(rows, QStringList{"missing \\GONE.TXT"});
 }
