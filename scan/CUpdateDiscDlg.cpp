@@ -33,5 +33,6 @@ CUpdateDiscDlg::CUpdateDiscDlg(const EntryStore& store, const scan::UpdatePlan& 
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     skin::ApplySkin(this);
-    resize(560, 400);
+    // Wide enough for all six tabs without scrolling them.
+    resize(680, 400);
 }

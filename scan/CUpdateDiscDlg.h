@@ -7,8 +7,8 @@
 class QPushButton;
 class QTabWidget;
 
-// "Update Disc": what a new walk would change in a disc, the counts and the four lists, before anything
-// changes. Apply (accepted) or Cancel.
+// "Update Disc": what a new walk would change in a disc, the counts and the lists (DescribeDiff), before
+// anything changes. Apply (accepted) or Cancel.
 class CUpdateDiscDlg : public QDialog {
     Q_OBJECT
 public:

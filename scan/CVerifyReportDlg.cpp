@@ -10,7 +10,7 @@
 #include "res/Skin.h"
 #include "res/Texts.h"
 
-CVerifyReportDlg::CVerifyReportDlg(const EntryStore& store, const scan::VerifyReport& report,
+CVerifyReportDlg::CVerifyReportDlg(const std::vector<scan::VerifyLine>& lines, const std::string& summary,
                                    const std::string& label, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Verify Disc"));
@@ -25,7 +25,7 @@ CVerifyReportDlg::CVerifyReportDlg(const EntryStore& store, const scan::VerifyRe
     // A damaged disc can list thousands of files: uniform rows are laid out without measuring each.
     m_pFiles->setUniformRowHeights(true);
     QList<QTreeWidgetItem*> rows;
-    for (const scan::VerifyLine& line : scan::DifferingLines(store, report))
+    for (const scan::VerifyLine& line : lines)
         rows << new QTreeWidgetItem({ToQString(line.finding), ToQString(line.file), ToQString(line.reason)});
     m_pFiles->addTopLevelItems(rows);
     m_pFiles->resizeColumnToContents(0);
@@ -33,7 +33,7 @@ CVerifyReportDlg::CVerifyReportDlg(const EntryStore& store, const scan::VerifyRe
     intro->setBuddy(m_pFiles);
     layout->addWidget(m_pFiles);
 
-    m_pSummary = new QLabel(ToQString(report.Summary()), this);
+    m_pSummary = new QLabel(ToQString(summary), this);
     m_pSummary->setWordWrap(true);
     m_pSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_pSummary);

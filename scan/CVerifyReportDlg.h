@@ -12,9 +12,9 @@ class QTreeWidget;
 class CVerifyReportDlg : public QDialog {
     Q_OBJECT
 public:
-    // Shows `report`, made against the catalogue's entries `store`, for the disc labelled `label`.
-    CVerifyReportDlg(const EntryStore& store, const scan::VerifyReport& report, const std::string& label,
-                     QWidget* parent = nullptr);
+    // Shows the `lines` of a report (DifferingLines) and its `summary` for the disc labelled `label`.
+    CVerifyReportDlg(const std::vector<scan::VerifyLine>& lines, const std::string& summary,
+                     const std::string& label, QWidget* parent = nullptr);
 
     QTreeWidget* m_pFiles = nullptr;  // a row per file: finding, folder and name, reason
     QLabel* m_pSummary = nullptr;     // VerifyReport::Summary()

@@ -46,7 +46,8 @@ bool DiscWalker::Walk(const platform::VolumeFolder& folder, const std::string& s
     m_bCancelled = false;
     m_bOutOfMemory = false;
     m_strImage = folder.image;
-    m_strUnreadFolder.clear();
+    m_unreadFolders.clear();
+    m_bListed = false;
     m_record = {};
     m_strRefusal = folder || folder.image.empty() ? std::string{} : folder.problem;
     // An image whose reading was cancelled opens as nothing: that is a cancelled walk, not an empty disc.
@@ -62,6 +63,7 @@ bool DiscWalker::Walk(const platform::VolumeFolder& folder, const std::string& s
     m_sumBytes = 0;
     try {
         WalkLevel(0, out);
+        m_bListed = !m_bCancelled;
         if (m_bSums && !m_bCancelled) {
             // The last count told was that of the last folder entered; the reading shows the whole disc's.
             if (m_progress) m_progress(m_strShownPrefix + m_strPath, std::max(m_nRead, out.Size()));
@@ -95,7 +97,7 @@ void DiscWalker::WalkLevel(std::size_t depth, EntryStore& out) {
             {level.names.size(), item.name.size(), item.attributes, item.size, item.modified});
         level.names += item.name;
     });
-    if (!listed && depth > 0 && m_strUnreadFolder.empty()) m_strUnreadFolder = m_strPath;
+    if (!listed && depth > 0) m_unreadFolders.push_back(m_strPath);
 
     const std::size_t pathLength = m_strPath.size();
     for (const Level::Item& item : level.items) {

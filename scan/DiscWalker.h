@@ -70,10 +70,13 @@ public:
 
     // True when the last walk stopped early because memory ran out; `out` holds what was walked.
     bool RanOutOfMemory() const { return m_bOutOfMemory; }
-    // The first folder below the top that the last walk could not list (a scratched disc, no permission),
-    // as entries record it ("\PHOTOS\"); empty when every folder was listed. The walk goes on without its
-    // contents, which is right for a new disc and wrong for comparing with one already catalogued.
-    const std::string& UnreadFolder() const { return m_strUnreadFolder; }
+    // The folders below the top that the last walk could not list (a scratched disc, no permission), as
+    // entries record them ("\PHOTOS\"), in walk order; none when every folder was listed. The walk goes on
+    // without their contents, which is right for a new disc and wrong for comparing with one catalogued.
+    const std::vector<std::string>& UnreadFolders() const { return m_unreadFolders; }
+    // True when the last walk listed its whole disc, whether or not the reading of checksums that follows
+    // was finished: false when it was cancelled or refused before, or memory ran out.
+    bool Listed() const { return m_bListed; }
     // What the last walk of a drive text or path read of its disc (ReadDiscRecord), once it was walked to
     // its end or as far as memory allowed; empty when it was cancelled, refused or found nothing to list.
     const catalogue::DiscRecord& Record() const { return m_record; }
@@ -110,7 +113,8 @@ private:
     bool m_bOutOfMemory = false;
     std::size_t m_nRead = 0;  // the items of the image read before the walk; the counts start there
     std::string m_strRefusal;
-    std::string m_strUnreadFolder;
+    std::vector<std::string> m_unreadFolders;
+    bool m_bListed = false;
     std::string m_strImage;
     catalogue::DiscRecord m_record;
     const platform::Volume* m_pVolume = nullptr;

@@ -17,14 +17,19 @@ std::string UpdateSource(const CKavrelDoc& doc, const catalogue::Disc& disc, con
     return record ? record->source : std::string();
 }
 
-std::string UpdateRefusal(const DiscWalker& walker, const std::string& source, const EntryStore& walked) {
+std::string ReadRefusal(const DiscWalker& walker, const std::string& source, const EntryStore& walked) {
     if (!walker.Refusal().empty()) return WalkRefusedMessage(walker, source);
     if (walker.RanOutOfMemory()) return "Out of memory";
-    // Its entries would count as removed, and an update would drop what the catalogue knows of them.
-    if (!walker.UnreadFolder().empty())
-        return "The folder " + walker.UnreadFolder() + " of " + source +
-               " could not be read: the disc is left as it was.";
     if (walked.Size() == 0) return "Nothing was read from " + source + ": the disc is left as it was.";
+    return {};
+}
+
+std::string UpdateRefusal(const DiscWalker& walker, const std::string& source, const EntryStore& walked) {
+    if (std::string refusal = ReadRefusal(walker, source, walked); !refusal.empty()) return refusal;
+    // Its entries would count as removed, and an update would drop what the catalogue knows of them.
+    if (!walker.UnreadFolders().empty())
+        return "The folder " + walker.UnreadFolders().front() + " of " + source +
+               " could not be read: the disc is left as it was.";
     return {};
 }
 
@@ -41,33 +46,50 @@ std::string Where(const EntryStore& store, std::size_t row) {
     return std::string(store.Path(row)).append(store.Name(row));
 }
 
-// The files of the disc that the walk found unchanged but with another checksum or read error.
-std::size_t SumsChanged(const EntryStore& store, const catalogue::Disc& disc, const EntryStore& walked) {
-    if (!walked.HasSums()) return 0;
+// Compares the checksums of the files the walk found in their place with the same size and time, and
+// lists the walk's unreadable files. Where one now unreadable had a checksum, the walk takes that checksum:
+// the bytes were most likely not changed, and applying the plan must not lose what was known of them.
+void CompareSums(const EntryStore& store, const catalogue::Disc& disc, UpdatePlan& plan) {
+    EntryStore& walked = plan.walked;
+    if (!walked.HasSums()) return;
+    for (const auto& [row, reason] : walked.ReadErrors())
+        if (walked.Kind(row) == kKindFile) plan.unreadable.push_back({row, reason});
+    const auto keepKnown = [&](std::size_t row, std::size_t i) {
+        const bool keep = store.Sum(row).state == EntryStore::SumState::Known &&
+                          walked.Sum(i).state == EntryStore::SumState::Unreadable;
+        if (keep) walked.SetSum(i, store.Sum(row));
+        return keep;
+    };
     std::unordered_map<std::string, std::size_t> found;
     for (std::size_t i = 0; i < walked.Size(); ++i)
         if (walked.Kind(i) == kKindFile) found.emplace(Where(walked, i), i);
-    std::size_t changed = 0;
     for (std::size_t row = disc.first; row < disc.end; ++row) {
         if (!disc.Holds(store, row) || store.Kind(row) != kKindFile) continue;
         const auto at = found.find(Where(store, row));
         if (at == found.end()) continue;
         const std::size_t i = at->second;
         if (SizesDiffer(store.SizeText(row), walked.SizeText(i)) ||
-            TimesDiffer(store.Modified(row), walked.Modified(i)))
+            TimesDiffer(store.Modified(row), walked.Modified(i)) || keepKnown(row, i))
             continue;
-        if (store.Sum(row) != walked.Sum(i) || store.ReadError(row) != walked.ReadError(i)) ++changed;
+        const EntryStore::FileSum was = store.Sum(row);
+        const EntryStore::FileSum is = walked.Sum(i);
+        if (was.state == EntryStore::SumState::Known && is.state == EntryStore::SumState::Known) {
+            if (was != is) plan.contentChanged.push_back({row, i});
+        } else if (was != is || store.ReadError(row) != walked.ReadError(i)) {
+            ++plan.sumsChanged;
+        }
     }
-    return changed;
+    // A moved file has its size and time too.
+    for (const DiffPair& pair : plan.diff.moved) keepKnown(pair.old, pair.now);
 }
 
 }  // namespace
 
 UpdatePlan MakePlan(const CKavrelDoc& doc, const catalogue::Disc& disc, std::string source, EntryStore walked,
                     catalogue::DiscRecord record) {
-    UpdatePlan plan{disc, std::move(source), std::move(walked), std::move(record), {}};
+    UpdatePlan plan{disc, std::move(source), std::move(walked), std::move(record), {}, {}, {}, 0};
     plan.diff = DiffDisc(doc.Entries(), disc, plan.walked);
-    plan.sumsChanged = SumsChanged(doc.Entries(), disc, plan.walked);
+    CompareSums(doc.Entries(), disc, plan);
     return plan;
 }
 
@@ -94,6 +116,9 @@ std::string DiffCounts(const DiscDiff& diff) {
 
 std::string PlanCounts(const UpdatePlan& plan) {
     std::string counts = DiffCounts(plan.diff);
+    if (plan.SumsRead())
+        counts += ", " + std::to_string(plan.contentChanged.size()) + " changed content, " +
+                  std::to_string(plan.unreadable.size()) + " unreadable";
     if (plan.sumsChanged > 0)
         counts += "; " + std::to_string(plan.sumsChanged) + " new or changed checksum" +
                   (plan.sumsChanged == 1 ? "" : "s");
@@ -108,14 +133,14 @@ std::string Titled(const char* what, std::size_t count) {
 
 }  // namespace
 
-std::array<DiffList, 4> DescribeDiff(const EntryStore& store, const UpdatePlan& plan,
-                                     const std::function<std::string(std::int64_t)>& timeText) {
+std::vector<DiffList> DescribeDiff(const EntryStore& store, const UpdatePlan& plan,
+                                   const std::function<std::string(std::int64_t)>& timeText) {
     const DiscDiff& diff = plan.diff;
     const EntryStore& now = plan.walked;
-    std::array<DiffList, 4> lists{DiffList{Titled("Added", diff.added.size()), {}},
-                                  DiffList{Titled("Removed", diff.removed.size()), {}},
-                                  DiffList{Titled("Changed", diff.changed.size()), {}},
-                                  DiffList{Titled("Moved", diff.moved.size()), {}}};
+    std::vector<DiffList> lists{DiffList{Titled("Added", diff.added.size()), {}},
+                                DiffList{Titled("Removed", diff.removed.size()), {}},
+                                DiffList{Titled("Changed", diff.changed.size()), {}},
+                                DiffList{Titled("Moved", diff.moved.size()), {}}};
     for (const std::size_t row : diff.added) lists[0].lines.push_back(Where(now, row));
     for (const std::size_t row : diff.removed) lists[1].lines.push_back(Where(store, row));
     for (const DiffPair& pair : diff.changed) {
@@ -136,6 +161,12 @@ std::array<DiffList, 4> DescribeDiff(const EntryStore& store, const UpdatePlan& 
     }
     for (const DiffPair& pair : diff.moved)
         lists[3].lines.push_back(Where(store, pair.old) + " -> " + Where(now, pair.now));
+    if (!plan.SumsRead()) return lists;
+    DiffList& content = lists.emplace_back(Titled("Changed content", plan.contentChanged.size()));
+    for (const DiffPair& pair : plan.contentChanged) content.lines.push_back(Where(now, pair.now));
+    DiffList& unreadable = lists.emplace_back(Titled("Unreadable", plan.unreadable.size()));
+    for (const UpdatePlan::Unreadable& file : plan.unreadable)
+        unreadable.lines.push_back(Where(now, file.row) + "  " + file.reason);
     return lists;
 }
 

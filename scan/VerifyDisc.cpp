@@ -91,9 +91,17 @@ std::optional<VerifyReport> VerifyDisc(const CKavrelDoc& doc, const catalogue::D
     report.cancelled = !walker.Walk(source, report.walked);
     const EntryStore& now = report.walked;
     if (!report.cancelled) {
-        refusal = UpdateRefusal(walker, source, now);
+        refusal = ReadRefusal(walker, source, now);
         if (!refusal.empty()) return std::nullopt;
     }
+    // Missing and new files are known once every folder was listed, even when the reading was cancelled.
+    const bool listed = walker.Listed();
+    // A folder that could not be listed hides its files: they are unreadable, not missing.
+    const auto unreadIn = [&walker](std::string_view path) -> const std::string* {
+        for (const std::string& folder : walker.UnreadFolders())
+            if (path.starts_with(folder)) return &folder;
+        return nullptr;
+    };
 
     std::unordered_map<std::string, std::size_t> found;
     for (std::size_t i = 0; i < now.Size(); ++i)
@@ -103,7 +111,11 @@ std::optional<VerifyReport> VerifyDisc(const CKavrelDoc& doc, const catalogue::D
         if (!disc.Holds(store, row) || store.Kind(row) != kKindFile) continue;
         const auto at = found.find(Key(store, row));
         if (at == found.end()) {
-            if (!report.cancelled) report.items.push_back({Finding::Missing, row, {}});
+            if (const std::string* folder = unreadIn(store.Path(row)))
+                report.items.push_back(
+                    {Finding::Unreadable, row, "the folder " + *folder + " could not be read"});
+            else if (listed)
+                report.items.push_back({Finding::Missing, row, {}});
             continue;
         }
         const std::size_t i = at->second;
@@ -123,7 +135,7 @@ std::optional<VerifyReport> VerifyDisc(const CKavrelDoc& doc, const catalogue::D
             finding = Finding::ChangedDate;
         report.items.push_back({finding, row, std::string(now.ReadError(i))});
     }
-    if (!report.cancelled) {
+    if (listed) {
         for (std::size_t i = 0; i < now.Size(); ++i)
             if (!matched[i] && now.Kind(i) == kKindFile) report.items.push_back({Finding::New, i, {}});
     }

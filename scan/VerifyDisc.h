@@ -39,8 +39,8 @@ struct VerifyReport {
     // True when the disc has checksums and the files were read to compare them; false when only names,
     // sizes and dates were compared.
     bool contentsCompared = false;
-    // True when the verify was cancelled: `items` holds only the files whose reading had finished, and no
-    // missing or new ones.
+    // True when the verify was cancelled: `items` holds only the files whose reading had finished, and the
+    // missing and new ones only when the disc had been listed whole.
     bool cancelled = false;
 
     // The count of each Finding, by its value.
@@ -65,9 +65,10 @@ std::vector<VerifyLine> DifferingLines(const EntryStore& store, const VerifyRepo
 std::string NothingDiffersText(const VerifyReport& report);
 
 // Reads `source` again (the disc's files' bytes too when it has checksums) and compares it with `disc`.
-// Nothing when the source cannot be read; `refusal` then says why. The catalogue is never changed, so the
-// window may run this on a worker thread while the document only paints. `watch` is told of the walk and
-// of the bytes read, on the threads DiscWalker tells them on, and may cancel it.
+// Nothing when the source cannot be read at all (ReadRefusal); `refusal` then says why. The files of a
+// folder that could not be listed are unreadable, with that as their reason. The catalogue is never changed,
+// so the window may run this on a worker thread while the document only paints. `watch` is told of the walk
+// and of the bytes read, on the threads DiscWalker tells them on, and may cancel it.
 std::optional<VerifyReport> VerifyDisc(const CKavrelDoc& doc, const catalogue::Disc& disc,
                                        const std::string& source, std::string& refusal,
                                        const WalkWatch& watch = {});

@@ -7,6 +7,7 @@
 #include <QProgressDialog>
 #include <QTimer>
 #include <algorithm>
+#include <exception>
 #include <iterator>
 #include <mutex>
 #include <new>
@@ -121,7 +122,9 @@ bool WalkRunner::HoldsClose(std::function<void()> close) {
     return true;
 }
 
-void WalkRunner::OnCreateImage() {
+// A walk that runs out of memory outside the walker's own guard (opening an image, say) lands here; the
+// catalogue is left as it was.
+void WalkRunner::OnCreateImage() try {
     std::string label;
     std::string drive;
     for (bool again = false;; again = true) {
@@ -158,9 +161,12 @@ void WalkRunner::OnCreateImage() {
         scan::FinishCreateImage(m_doc, m_messages, m_strDiscLabel, walked, walker.Record());
         return;
     }
+} catch (const std::bad_alloc&) {
+    m_messages.Tell("Out of memory", msg::Icon::Stop);
 }
 
-void WalkRunner::OnCatalogueImages(const std::vector<std::string>& images) {
+// As for one disc, running out of memory adds none of the images.
+void WalkRunner::OnCatalogueImages(const std::vector<std::string>& images) try {
     if (images.empty()) return;
     std::vector<scan::ImageJob> jobs = scan::ImageJobs(m_doc.Entries(), images);
     // The labels come unique among the catalogue's discs and the batch: two images of one volume label, or
@@ -206,6 +212,8 @@ void WalkRunner::OnCatalogueImages(const std::vector<std::string>& images) {
         std::any_of(jobs.begin(), jobs.end(), [](const scan::ImageJob& job) { return !job.problem.empty(); });
     m_messages.Tell(scan::ImageBatchSummary(jobs, result),
                     refused ? msg::Icon::Exclamation : msg::Icon::None);
+} catch (const std::bad_alloc&) {
+    m_messages.Tell("Out of memory", msg::Icon::Stop);
 }
 
 catalogue::Disc WalkRunner::OnUpdateDisc(const catalogue::Disc& disc) {
@@ -255,12 +263,13 @@ catalogue::Disc WalkRunner::UpdateDisc(const catalogue::Disc& disc) {
             continue;
         }
         const scan::UpdatePlan plan = scan::MakePlan(m_doc, now, source, std::move(walked), walker.Record());
-        if (!plan.Changes()) {
+        if (!plan.Tells()) {
             m_messages.Tell(scan::kNothingDiffersMessage);
             return {};
         }
+        // Files that could not be read are shown even when nothing else differs; there is nothing to apply.
         CUpdateDiscDlg confirm(m_doc.Entries(), plan, m_pWindow);
-        if (confirm.exec() != QDialog::Accepted) return {};
+        if (confirm.exec() != QDialog::Accepted || !plan.Changes()) return {};
         const catalogue::Disc updated = scan::ApplyUpdate(m_doc, plan);
         if (updated.entries == 0) m_messages.Tell("Out of memory", msg::Icon::Stop);
         return updated;
@@ -281,6 +290,9 @@ void WalkRunner::OnVerifyDisc(const catalogue::Disc& disc) {
 bool WalkRunner::VerifyFrom(const catalogue::Disc& disc, const std::string& source) {
     std::optional<scan::VerifyReport> report;
     std::string refusal;
+    // Made while the gate is held: a request that waited there may change the rows the report names.
+    std::vector<scan::VerifyLine> lines;
+    std::string label;
     {
         // Held while the worker reads the catalogue's rows: nothing may change them under it.
         const DocumentGate::Holder hold(m_gate);
@@ -300,6 +312,8 @@ bool WalkRunner::VerifyFrom(const catalogue::Disc& disc, const std::string& sour
         });
         // Stopped for a close the person confirmed: the window goes once the gate is free, without a report.
         if (m_bCloseWaiting) return true;
+        if (report) lines = scan::DifferingLines(m_doc.Entries(), *report);
+        label = m_doc.Entries().Text(disc.label);
     }
     if (!report) {
         m_messages.Tell(refusal, msg::Icon::Stop);
@@ -309,7 +323,7 @@ bool WalkRunner::VerifyFrom(const catalogue::Disc& disc, const std::string& sour
         m_messages.Tell(scan::NothingDiffersText(*report));
         return true;
     }
-    CVerifyReportDlg dlg(m_doc.Entries(), *report, std::string(m_doc.Entries().Text(disc.label)), m_pWindow);
+    CVerifyReportDlg dlg(lines, report->Summary(), label, m_pWindow);
     dlg.exec();
     return true;
 }
@@ -392,8 +406,15 @@ bool WalkRunner::RunWithProgress(const QString& title, const std::string& subjec
 
     m_bWalking = true;
     QCoreApplication::instance()->installEventFilter(this);
+    // What the work throws (memory running out most of all) is thrown again here, once the window is
+    // itself again: on the worker it would end the program.
+    std::exception_ptr failure;
     std::thread worker([&] {
-        completed = work(progress);
+        try {
+            completed = work(progress);
+        } catch (...) {
+            failure = std::current_exception();
+        }
         finished = true;
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
@@ -411,6 +432,7 @@ bool WalkRunner::RunWithProgress(const QString& title, const std::string& subjec
     QCoreApplication::instance()->removeEventFilter(this);
     m_bWalking = false;
     dialog.hide();
+    if (failure) std::rethrow_exception(failure);
     return completed && !m_cancel;
 }
 

@@ -1,5 +1,6 @@
 // Checksums from the window: "Record checksums" in the create-image dialog and the image list, the bytes in
 // the progress window, Verify Disc... on a disc node, and an update that keeps a disc's checksums.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,20 +9,25 @@
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <semaphore>
 
 #include "FrameTestSupport.h"
 #include "IsoImage.h"
+#include "ReadAsNobody.h"
 #include "WalkHold.h"
 #include "catalogue/CCDContent.h"
 #include "catalogue/Disc.h"
+#include "catalogue/DiscEdits.h"
 #include "catalogue/FileSum.h"
 #include "scan/CCreateImageDlg.h"
 #include "scan/CImageLabelsDlg.h"
@@ -56,29 +62,6 @@ std::pair<std::size_t, std::size_t> SumsOf(const CKavrelDoc& doc, const catalogu
             ++(doc.Entries().Sum(row).state == EntryStore::SumState::Known ? counts.first : counts.second);
     return counts;
 }
-
-// As root every file can be read: while it lives, files are read as nobody, as a person without the right
-// to a locked file would read them.
-class ReadAsNobody {
-public:
-    explicit ReadAsNobody(const std::string& top) : m_root(geteuid() == 0) {
-        if (!m_root) return;
-        for (const auto& item : std::filesystem::recursive_directory_iterator(top))
-            if (item.is_directory()) chmod(item.path().c_str(), 0755);
-        chmod(top.c_str(), 0755);
-        EXPECT_EQ(seteuid(65534), 0);
-    }
-    ~ReadAsNobody() {
-        if (m_root) {
-            EXPECT_EQ(seteuid(0), 0);
-        }
-    }
-    ReadAsNobody(const ReadAsNobody&) = delete;
-    ReadAsNobody& operator=(const ReadAsNobody&) = delete;
-
-private:
-    bool m_root;
-};
 
 class ChecksumsTest : public FrameTest {
 protected:
@@ -166,7 +149,19 @@ TEST_F(ChecksumsTest, RecordChecksumsIsTickedByAltRAndOfferedAgainForTheSession)
 // counts the bytes and its bar follows them.
 TEST_F(ChecksumsTest, TheProgressWindowCountsTheBytesRead) {
     disc.File("BIG.BIN", 9'000'000);
-    const QLocale before;
+    TempFolder images;
+    const std::string image = images.At("disc.iso");
+    ASSERT_TRUE(iso::Write(disc.Root(), image, iso::Names::RockRidge));
+    // What the test changes of the process is put back however it ends: later tests of the process would
+    // read numbers in another locale, or call a listener whose test is gone.
+    struct Restore {
+        QLocale locale;
+        WalkRunner& walks;
+        ~Restore() {
+            QLocale::setDefault(locale);
+            walks.SetByteListener({});
+        }
+    } const restore{QLocale(), frame->Walks()};
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     const struct {
         const char* why;
@@ -191,6 +186,18 @@ TEST_F(ChecksumsTest, TheProgressWindowCountsTheBytesRead) {
              frame->Action(cmd::kVerifyDisc)->trigger();
          },
          "Nothing differs: the disc reads as it was catalogued."},
+        {"Create Image file from an image",
+         [&] {
+             WhenModalOpens<CCreateImageDlg>([&](CCreateImageDlg* dlg) {
+                 dlg->m_editLabel->setText("Imaged");
+                 dlg->m_cbDrives->setEditText(QString::fromStdString(image));
+                 dlg->SetChecksums(true);
+                 QTest::mouseClick(Button(dlg, "Create"), Qt::LeftButton);
+             });
+             QApplication::setActiveWindow(frame.get());
+             QTest::keyClick(frame.get(), Qt::Key_B, Qt::ControlModifier);
+         },
+         "Search finished!!!"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
@@ -225,7 +232,6 @@ TEST_F(ChecksumsTest, TheProgressWindowCountsTheBytesRead) {
         EXPECT_EQ(messages.shown[0].text.substr(0, c.said.size()), c.said);
         frame->Walks().SetByteListener({});
     }
-    QLocale::setDefault(before);
 }
 
 TEST_F(ChecksumsTest, CtrlShiftVListsEveryFileThatNoLongerReadsAsCatalogued) {
@@ -248,7 +254,8 @@ TEST_F(ChecksumsTest, CtrlShiftVListsEveryFileThatNoLongerReadsAsCatalogued) {
         QTest::keyClick(dlg, Qt::Key_Escape);
     });
     {
-        const ReadAsNobody nobody(disc.Root());
+        const ReadAsNobody nobody(disc.Root(), {disc.At("LOCKED.TXT")});
+        if (!nobody.Ready()) GTEST_SKIP() << "files cannot be read as nobody here";
         QTest::keyClick(Tree(), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
     }
 
@@ -285,12 +292,12 @@ TEST_F(ChecksumsTest, NothingDifferingIsSaidPlainlyAndACancelledVerifyReportsWha
 
     // Cancelled in its first folder: nothing was checked, and it says so.
     messages.shown.clear();
+    // Cancel is pressed once the walk is held in its first folder: pressed before, the walk would stop
+    // before it got there.
     WalkHold hold;
     frame->Walks().SetWalkListener(hold.Listener());
-    WhenProgressShows([&](QProgressDialog* progress) {
-        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
-        hold.Open();
-    });
+    hold.WhileHeld([] { QTest::mouseClick(ShownProgress()->findChild<QPushButton*>(), Qt::LeftButton); },
+                   [] { return ShownProgress() != nullptr; });
     AnswerSource("Verify");
     frame->Action(cmd::kVerifyDisc)->trigger();
     EXPECT_TRUE(hold.Reached());
@@ -318,21 +325,117 @@ TEST_F(ChecksumsTest, NothingDifferingIsSaidPlainlyAndACancelledVerifyReportsWha
     EXPECT_FALSE(doc.IsModified());
 }
 
-// Update Disc reads the checksums of a disc that has them again: every file keeps one, the changed file's
-// is that of its new bytes.
-TEST_F(ChecksumsTest, UpdateKeepsTheDiscsChecksums) {
+// Update Disc reads the checksums of a disc that has them again. A file rewritten in place (same size and
+// time) and one that cannot be read are listed apart; Apply takes the new checksum of the first and keeps
+// the one the second had.
+TEST_F(ChecksumsTest, UpdateListsChangedContentAndUnreadableFilesAndKeepsTheChecksums) {
     CatalogueWithSums();
-    std::ofstream(disc.At("INPLACE.BIN"), std::ios::binary | std::ios::trunc) << "new bytes";
-    AnswerSource("Update");
-    WhenModalOpens<CUpdateDiscDlg>(
-        [](CUpdateDiscDlg* dlg) { QTest::mouseClick(dlg->m_pApply, Qt::LeftButton); });
-    QTest::keyClick(Tree(), Qt::Key_U, Qt::ControlModifier);
+    const EntryStore::FileSum locked = catalogue::SumOf("locked");
+    struct stat was {};
+    ASSERT_EQ(stat(disc.At("INPLACE.BIN").c_str(), &was), 0);
+    std::ofstream(disc.At("INPLACE.BIN"), std::ios::binary | std::ios::trunc)
+        << std::string(2999, 'a') << 'b';
+    const timespec times[2] = {was.st_mtim, was.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, disc.At("INPLACE.BIN").c_str(), times, 0), 0);
+    chmod(disc.At("LOCKED.TXT").c_str(), 0);
 
+    AnswerSource("Update");
+    QStringList lists;
+    WhenModalOpens<CUpdateDiscDlg>([&](CUpdateDiscDlg* dlg) {
+        lists << dlg->findChild<QLabel*>()->text();
+        for (int tab = 4; tab < dlg->m_pLists->count(); ++tab) {
+            lists << dlg->m_pLists->tabText(tab);
+            auto* lines = qobject_cast<QListWidget*>(dlg->m_pLists->widget(tab));
+            for (int i = 0; i < lines->count(); ++i) lists << lines->item(i)->text();
+        }
+        QTest::mouseClick(dlg->m_pApply, Qt::LeftButton);
+    });
+    {
+        const ReadAsNobody nobody(disc.Root(), {disc.At("LOCKED.TXT")});
+        if (!nobody.Ready()) GTEST_SKIP() << "files cannot be read as nobody here";
+        QTest::keyClick(Tree(), Qt::Key_U, Qt::ControlModifier);
+    }
+
+    EXPECT_EQ(lists, (QStringList{"0 added, 0 removed, 0 changed, 0 moved, 1 changed content, 1 unreadable",
+                                  "Changed content (1)", "\\INPLACE.BIN", "Unreadable (1)",
+                                  "\\LOCKED.TXT  Permission denied"}));
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(SumsOf(doc, Backup()), (std::pair<std::size_t, std::size_t>{5, 0}));
-    const catalogue::Disc backup = Backup();
-    std::size_t inPlace = backup.first;
-    while (inPlace < backup.end && doc.Entries().Name(inPlace) != "INPLACE.BIN") ++inPlace;
-    ASSERT_LT(inPlace, backup.end);
-    EXPECT_EQ(doc.Entries().Sum(inPlace), catalogue::SumOf("new bytes"));
+    std::map<std::string_view, EntryStore::FileSum> sums;
+    for (std::size_t row = Backup().first; row < Backup().end; ++row)
+        sums[doc.Entries().Name(row)] = doc.Entries().Sum(row);
+    EXPECT_EQ(sums["INPLACE.BIN"], catalogue::SumOf(std::string(2999, 'a') + 'b'));
+    EXPECT_EQ(sums["LOCKED.TXT"], locked);
+}
+
+// Memory that runs out where the walk does not guard it itself (here while an image's items are read, as
+// the walk listener is told of them) is said, for a new disc and for a verify, and the window goes on.
+TEST_F(ChecksumsTest, MemoryRunningOutOnTheWorkerIsSaidAndChangesNothing) {
+    TempFolder images;
+    const std::string image = images.At("disc.iso");
+    ASSERT_TRUE(iso::Write(disc.Root(), image, iso::Names::RockRidge));
+    ASSERT_EQ(scan::RunCreateImage(doc, messages, "Imaged", image, true), scan::Outcome::Done);
+    doc.SendInitialUpdate();
+    doc.SetModifiedFlag(false);
+    const std::size_t entries = doc.GetEntryCount();
+    struct Restore {
+        WalkRunner& walks;
+        ~Restore() { walks.SetWalkListener({}); }
+    } const restore{frame->Walks()};
+    const struct {
+        const char* why;
+        std::function<void()> run;
+    } cases[] = {
+        {"Create Image file",
+         [&] {
+             WhenModalOpens<CCreateImageDlg>([&](CCreateImageDlg* dlg) {
+                 dlg->m_editLabel->setText("Another");
+                 dlg->m_cbDrives->setEditText(QString::fromStdString(image));
+                 QTest::mouseClick(Button(dlg, "Create"), Qt::LeftButton);
+             });
+             QApplication::setActiveWindow(frame.get());
+             QTest::keyClick(frame.get(), Qt::Key_B, Qt::ControlModifier);
+         }},
+        {"Verify Disc",
+         [&] {
+             Tree()->setCurrentItem(Tree()->m_hImageRoot->child(0));
+             AnswerSource("Verify");
+             frame->Action(cmd::kVerifyDisc)->trigger();
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        // A new stamp: the image is read again rather than taken from what was kept of its first reading.
+        ASSERT_EQ(utimensat(AT_FDCWD, image.c_str(), nullptr, 0), 0);
+        messages.shown.clear();
+        frame->Walks().SetWalkListener([](std::string_view, std::size_t) { throw std::bad_alloc(); });
+        c.run();
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Out of memory"});
+        EXPECT_EQ(doc.GetEntryCount(), entries);
+        EXPECT_FALSE(doc.IsModified());
+    }
+}
+
+// The report names the files as the catalogue had them when they were compared: a request that waited at
+// the gate during the verify (here one that deletes the disc) runs only once the lines are made. The
+// window's commands run as requests, which hold the gate until they end; the runner holds it itself for
+// any caller, so it is called here as one that holds nothing.
+TEST_F(ChecksumsTest, TheVerifyReportNamesTheFilesAsTheyStoodWhenCompared) {
+    CatalogueWithSums();
+    std::filesystem::remove(disc.At("GONE.TXT"));
+    struct Restore {
+        WalkRunner& walks;
+        ~Restore() { walks.SetWalkListener({}); }
+    } const restore{frame->Walks()};
+    WalkHold hold;
+    frame->Walks().SetWalkListener(hold.Listener());
+    hold.WhileHeld([this] { frame->Request([this] { catalogue::DeleteDisc(doc, Backup()); }); });
+    AnswerSource("Verify");
+    QStringList rows;
+    WhenModalOpens<CVerifyReportDlg>([&](CVerifyReportDlg* dlg) {
+        rows = ReportRows(*dlg);
+        QTest::keyClick(dlg, Qt::Key_Escape);
+    });
+    frame->Walks().OnVerifyDisc(Backup());
+    EXPECT_TRUE(hold.Reached());
+    EXPECT_EQ(rows, QStringList{"missing \\GONE.TXT"});
 }

@@ -57,10 +57,10 @@ protected:
 };
 
 constexpr const char* kDifferences =
-    "added\tN.TXT\tfile \t\\\t5\t1970-01-01T00:16:40Z\t\t\t\n"
-    "removed\tC.TXT\tfile \t\\\t3\t1970-01-01T00:16:40Z\t\t\t\n"
-    "changed\tB.TXT\tfile \t\\DOCS\\\t20\t1970-01-01T00:16:40Z\t\t2\t1970-01-01T00:16:40Z\n"
-    "moved\tA.TXT\tfile \t\\\t1\t1970-01-01T00:16:40Z\t\\DOCS\\\t\t\n"
+    "added\tN.TXT\tfile \t\\\t5\t1970-01-01T00:16:40Z\t\t\t\t\n"
+    "removed\tC.TXT\tfile \t\\\t3\t1970-01-01T00:16:40Z\t\t\t\t\n"
+    "changed\tB.TXT\tfile \t\\DOCS\\\t20\t1970-01-01T00:16:40Z\t\t2\t1970-01-01T00:16:40Z\t\n"
+    "moved\tA.TXT\tfile \t\\\t1\t1970-01-01T00:16:40Z\t\\DOCS\\\t\t\t\n"
     "1 added, 1 removed, 1 changed, 1 moved";
 
 TEST_F(CliUpdate, ListsTheDifferencesThenReplacesTheDiscWhereItStands) {

@@ -9,12 +9,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "CliRun.h"
+#include "CsvReader.h"
 #include "IsoImage.h"
 #include "TempFolder.h"
+#include "catalogue/FileSum.h"
 
 namespace {
 
@@ -175,8 +178,8 @@ TEST_F(CliVerify, UpdateWithChecksumsGivesADiscItsFirstChecksums) {
     const CliRun update = RunCli({"update", m_catalogue, "PLAIN", "--checksums"});
     EXPECT_EQ(update.exitCode, 0) << update.err;
     EXPECT_NE(
-        update.out.find("0 added, 0 removed, 0 changed, 0 moved; 5 new or changed checksums; the disc is "
-                        "updated"),
+        update.out.find("0 added, 0 removed, 0 changed, 0 moved, 0 changed content, 0 unreadable; 5 new or "
+                        "changed checksums; the disc is updated"),
         std::string::npos)
         << update.out;
     const CliRun verify = RunCli({"verify", m_catalogue, "PLAIN"});
@@ -185,4 +188,33 @@ TEST_F(CliVerify, UpdateWithChecksumsGivesADiscItsFirstChecksums) {
     // Asked again, nothing differs, and the catalogue is left alone.
     const CliRun again = RunCli({"update", m_catalogue, "PLAIN", "--checksums"});
     EXPECT_NE(again.out.find("Nothing differs"), std::string::npos) << again.out;
+}
+
+// A file rewritten in place (same size and time) and one that cannot be read are rows of their own, with
+// their checksums (the one the locked file keeps is the old one).
+TEST_F(CliVerify, UpdateListsChangedContentAndUnreadableFiles) {
+    Scan(m_disc.Root(), "SUMS", true);
+    const std::string wasInPlace = catalogue::SumText(catalogue::SumOf(ReadAll(m_disc.At("INPLACE.BIN"))));
+    ChangeTheDisc();
+    const std::string inPlace = catalogue::SumText(catalogue::SumOf(ReadAll(m_disc.At("INPLACE.BIN"))));
+    const CliRun dry = RunVerify({"update", m_catalogue, "SUMS", m_disc.Root(), "--dry-run", "--csv"});
+    ASSERT_EQ(dry.exitCode, 0) << dry.err;
+    const std::optional<CsvTable> table = ReadCsv(dry.out);
+    ASSERT_TRUE(table) << dry.out;
+    std::vector<std::string> rows;  // change, name, reason, checksum, old checksum
+    for (std::size_t r = 1; r < table->size(); ++r) {
+        const std::vector<std::string>& f = (*table)[r];
+        ASSERT_EQ(f.size(), 12u);
+        rows.push_back(f[0] + " " + f[1] + " " + f[9] + " " + f[10] + " " + f[11]);
+    }
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, (std::vector<std::string>{"added NEW.TXT   ", "changed CUT.TXT   ",
+                                              "content INPLACE.BIN  " + inPlace + " " + wasInPlace,
+                                              "removed GONE.TXT   ",
+                                              "unreadable LOCKED.TXT Permission denied  " +
+                                                  catalogue::SumText(catalogue::SumOf("locked"))}));
+    EXPECT_NE(dry.err.find("1 added, 1 removed, 1 changed, 0 moved, 1 changed content, 1 unreadable; nothing "
+                           "changed (--dry-run)"),
+              std::string::npos)
+        << dry.err;
 }
