@@ -191,8 +191,8 @@ void CKavrelApp::ConnectCommands() {
     frame->BindCommand(cmd::kCatalogueImages, [this] { OnCatalogueImages(); });
     // Each disc is saved as soon as it is done, so a catalogue without a file gets one first.
     frame->BindCommand(cmd::kWatchDiscs, [frame, files, this] {
-        if (m_doc.GetPathName().empty() && !files->FileSaveAs()) return;
-        frame->WatchDiscs([files] { return files->FileSave(); });
+        frame->WatchDiscs([files, this] { return !m_doc.GetPathName().empty() || files->FileSaveAs(); },
+                          [files] { return files->FileSave(); });
     });
     // Exit is closing the window, which has its own question during a walk; the rest leave the catalogue be.
     const auto bind = [frame, this](int command, auto handler) {

@@ -262,12 +262,13 @@ void CMainFrame::OnUpdateDisc() {
     m_pDoc->UpdateAllViews(nullptr, hint::kPickDisc);
 }
 
-void CMainFrame::WatchDiscs(std::function<bool()> save) {
+void CMainFrame::WatchDiscs(const std::function<bool()>& giveFile, std::function<bool()> save) {
     std::unique_ptr<scan::WatchedDrives> drives = scan::MachineDrives();
     if (drives->Look().empty()) {
         m_pMessages->Tell(scan::kNoDriveMessage);
         return;
     }
+    if (!giveFile()) return;
     CWatchDlg dlg(*m_pDoc, *m_pMessages, std::move(drives), std::move(save), this);
     // An updated disc moves the rows after it: every view is built again, as after Update Disc.
     dlg.SetOnUpdated([this] {
@@ -353,7 +354,13 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     // is under way); this one closes after it, once the watch has ended.
     if (m_pWatch) {
         event->ignore();
-        if (m_pWatch->CloseForWindow()) m_gate.Run([this] { close(); });
+        if (!m_bCloseAfterWatch && m_pWatch->CloseForWindow()) {
+            m_bCloseAfterWatch = true;
+            m_gate.Run([this] {
+                m_bCloseAfterWatch = false;
+                close();
+            });
+        }
         return;
     }
     if (m_pWalks->HoldsClose([this] { close(); }) || (m_closeGuard && !m_closeGuard())) {

@@ -73,9 +73,9 @@ public:
     // is.
     void OnVerifyDisc();
     // File > "Catalogue Discs As They Arrive...": the watch window over the machine's drives (CWatchDlg),
-    // modal while it runs; `save` writes the catalogue to its file after each disc. The catalogue must have
-    // a file already.
-    void WatchDiscs(std::function<bool()> save);
+    // modal while it runs; `save` writes the catalogue to its file after each disc. Once there are drives,
+    // `giveFile` gives the catalogue a file when it has none (false: it was not given one, nothing is done).
+    void WatchDiscs(const std::function<bool()>& giveFile, std::function<bool()> save);
     // The frame acts on no hint.
     void OnUpdate(CView* sender, int hint) override;
 
@@ -132,7 +132,8 @@ private:
 
     CKavrelDoc* m_pDoc;
     IMessages* m_pMessages;
-    QPointer<CWatchDlg> m_pWatch;  // the watch window while it runs
+    QPointer<CWatchDlg> m_pWatch;     // the watch window while it runs
+    bool m_bCloseAfterWatch = false;  // a close waits for the watch window to go
     DocumentGate m_gate;
     WalkRunner* m_pWalks;
     int m_bResultsHidden = 0;

@@ -11,6 +11,7 @@
 #include <QSocketNotifier>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <system_error>
 
 #include "catalogue/CKavrelDoc.h"
 #include "docview/Messages.h"
@@ -45,6 +46,8 @@ CWatchDlg::CWatchDlg(CKavrelDoc& doc, IMessages& messages, std::unique_ptr<scan:
                    this);
     intro->setWordWrap(true);
     layout->addWidget(intro);
+    auto* drivesTitle = new QLabel(tr("Dri&ves:"), this);
+    layout->addWidget(drivesTitle);
 
     m_pDrives = new QTableWidget(0, 3, this);
     m_pDrives->setHorizontalHeaderLabels({tr("Drive"), tr("State"), tr("Label")});
@@ -59,7 +62,7 @@ CWatchDlg::CWatchDlg(CKavrelDoc& doc, IMessages& messages, std::unique_ptr<scan:
     m_pDrives->horizontalHeader()->setSectionResizeMode(kStateColumn, QHeaderView::ResizeToContents);
     m_pDrives->horizontalHeader()->setStretchLastSection(true);
     m_pDrives->setMinimumWidth(640);
-    intro->setBuddy(m_pDrives);
+    drivesTitle->setBuddy(m_pDrives);
     layout->addWidget(m_pDrives);
     connect(m_pDrives, &QTableWidget::itemChanged, this, &CWatchDlg::LabelEdited);
 
@@ -75,7 +78,7 @@ CWatchDlg::CWatchDlg(CKavrelDoc& doc, IMessages& messages, std::unique_ptr<scan:
     layout->addWidget(m_pChecksums);
 
     auto* buttons = new QDialogButtonBox(this);
-    m_pCancel = buttons->addButton(tr("Cancel"), QDialogButtonBox::ActionRole);
+    m_pCancel = buttons->addButton(tr("Ca&ncel"), QDialogButtonBox::ActionRole);
     m_pStop = buttons->addButton(tr("&Stop"), QDialogButtonBox::ActionRole);
     m_pCancel->setToolTip(tr("Stops reading the disc under way; nothing of it is added."));
     m_pStop->setToolTip(tr("Takes no more discs, and closes once the disc under way is done."));
@@ -140,33 +143,43 @@ void CWatchDlg::Step() {
     std::vector<scan::HandledDisc> handled = m_watch->Step(m_doc);
     for (scan::HandledDisc& disc : handled) {
         // Saved before the tray opens: a disc in the person's hand is a disc on file.
+        bool saved = true;
         if (disc.changed && !m_bSaveFailed && !m_save()) {
+            // The save said why; the discs added stay in the window's catalogue, to be saved elsewhere.
+            saved = false;
             m_bSaveFailed = true;
-            m_messages.Tell(
-                "The catalogue could not be saved, so no more discs are taken. The discs added stay in "
-                "the window's catalogue: save it under another name.",
-                msg::Icon::Exclamation);
+            m_messages.Tell("No more discs are taken: the catalogue could not be saved.",
+                            msg::Icon::Exclamation);
             m_watch->StopLooking();
             m_bStopping = true;
+            m_pStop->setEnabled(false);
         }
         if (disc.outcome == scan::HandledDisc::Outcome::Updated && m_onUpdated) m_onUpdated();
-        if (!m_watch->WantsEject(disc)) {
+        // A disc that is not on file stays in its drive.
+        if (!saved || !m_watch->WantsEject(disc)) {
             Done(disc);
             continue;
         }
         // The drive shows the disc done while its tray opens.
         m_watch->Finish(disc, false);
         auto ejecting = std::make_unique<Ejecting>();
-        ejecting->disc = std::move(disc);
+        ejecting->disc = disc;
         ejecting->disc.ejectAsked = true;
         Ejecting* tray = ejecting.get();
+        try {
+            tray->thread = std::thread([this, tray] {
+                tray->disc.ejectProblem = m_watch->Eject(tray->disc);
+                tray->done.store(true);
+                QMetaObject::invokeMethod(
+                    this, [this] { Step(); }, Qt::QueuedConnection);
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: the tray opens here, with the window waiting for it.
+            m_watch->Finish(disc, true);
+            m_pLog->addItem(ToQString(scan::LogLine(disc)));
+            continue;
+        }
         m_ejecting.push_back(std::move(ejecting));
-        tray->thread = std::thread([this, tray] {
-            tray->disc.ejectProblem = m_watch->Eject(tray->disc);
-            tray->done.store(true);
-            QMetaObject::invokeMethod(
-                this, [this] { Step(); }, Qt::QueuedConnection);
-        });
     }
     ShowDrives();
     m_bStepping = false;
@@ -195,11 +208,18 @@ void CWatchDlg::ShowDrives() {
             }
             const bool editable = column == kLabelColumn &&
                                   drive.state == scan::DriveStatus::State::Reading && !drive.label.empty();
-            item->setFlags(editable ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
-                                    : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-            // A label being typed over stays as the person left it until the edit ends.
-            const bool typing = column == kLabelColumn && m_pDrives->isPersistentEditorOpen(item);
-            if (!typing && item->text() != texts[column]) item->setText(texts[column]);
+            // A label being typed over is left as the person has it until the edit ends: touching the item
+            // at all (its flags included) would put the old text back into the editor. Once its disc is
+            // no longer read, the edit is too late and closes.
+            if (column == kLabelColumn && m_pDrives->isPersistentEditorOpen(item)) {
+                if (editable) continue;
+                m_pDrives->closePersistentEditor(item);
+            }
+            const Qt::ItemFlags flags = editable
+                                            ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
+                                            : Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+            if (item->flags() != flags) item->setFlags(flags);
+            if (item->text() != texts[column]) item->setText(texts[column]);
         }
     }
     m_bShowing = false;
@@ -232,7 +252,11 @@ void CWatchDlg::Stop() {
 bool CWatchDlg::HoldsClose() {
     if (!m_watch->Busy() && !m_bStepping) {
         m_watch->StopLooking();
-        return false;
+        if (m_ejecting.empty()) return false;
+        // A tray still opening is waited for without a question: the window closes once it is open.
+        m_bStopping = true;
+        m_bCloseAsked = true;
+        return true;
     }
     // Asked once; after a Yes the disc under way is cancelled and the window closes once it has stopped.
     if (m_bCloseAsked) return true;

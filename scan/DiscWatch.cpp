@@ -363,8 +363,9 @@ DriveStatus* DiscWatch::StatusOf(const std::string& root) {
 
 void DiscWatch::Identified(CKavrelDoc& doc, Job& job, std::vector<HandledDisc>& handled) {
     job.arrival = PrepareArrival(doc, job.medium, std::move(job.record), LabelsUnderWay());
-    const bool update =
-        job.arrival.known && (m_options.askKnown ? m_options.askKnown(job.arrival) : m_options.updateKnown);
+    // Once stopped, nobody is asked: the known disc is left as it is.
+    const bool update = job.arrival.known && !m_stopped &&
+                        (m_options.askKnown ? m_options.askKnown(job.arrival) : m_options.updateKnown);
     // Cancelled or stopped while the person was asked: the disc is left as it is.
     if (job.arrival.known && update && (job.cancel.load() || m_stopped)) {
         handled.push_back(
@@ -417,8 +418,9 @@ std::vector<HandledDisc> DiscWatch::Step(CKavrelDoc& doc) {
     };
     // The drives are looked at before any walk that ended is applied: a disc taken out, or changed for
     // another, while it was read adds nothing, even when its walk ended just before this look.
+    // Looked at when stopped too, while discs are still read: one taken out meanwhile must add nothing.
     std::vector<platform::DriveMedium> media;
-    if (!m_stopped) {
+    if (!m_stopped || !m_jobs.empty()) {
         media = m_drives.Look();
         m_interval = LookInterval(media);
         for (const platform::DriveMedium& medium : media) {
@@ -489,7 +491,11 @@ void DiscWatch::Finish(HandledDisc& disc, bool eject) {
         disc.ejectProblem = m_drives.Eject(disc.medium);
     }
     DriveStatus* status = StatusOf(disc.medium.root);
-    if (!status) return;
+    // The drive may be reading its next disc already (this one was taken out, or its tray was opened by
+    // hand while the program waited on it): the state is that disc's.
+    const bool nextUnderWay =
+        std::ranges::any_of(m_jobs, [&](const auto& job) { return job->medium.root == disc.medium.root; });
+    if (!status || nextUnderWay) return;
     *status = WaitingIn(disc.medium.root);
     status->ejectAsked = disc.ejectAsked;
     status->ejectProblem = disc.ejectProblem;

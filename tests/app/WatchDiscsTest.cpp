@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
@@ -157,16 +158,34 @@ TEST_F(WatchDiscsTest, AWindowSystemCloseDuringADiscAsksAndYesAddsNothingOfIt) {
             return dlg->DriveList()->item(0, CWatchDlg::kStateColumn) &&
                    dlg->DriveList()->item(0, 1)->text().startsWith("reading");
         }));
+        // A label typed over while the disc is read stays as typed through the list's refreshes.
+        QTableWidget* list = dlg->DriveList();
+        EXPECT_TRUE(Spin([&] { return !list->item(0, CWatchDlg::kLabelColumn)->text().isEmpty(); }));
+        QApplication::setActiveWindow(dlg);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dlg));
+        list->setFocus();
+        list->setCurrentCell(0, CWatchDlg::kLabelColumn);
+        // The first key opens the editor with itself; the rest go to the editor.
+        QTest::keyClicks(list, "M");
+        QTest::keyClicks(QApplication::focusWidget(), "INE");
+        QTest::qWait(300);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        EXPECT_TRUE(editor && editor->text() == "MINE");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        // The edit is taken once the event loop runs, as the delegate commits it.
+        EXPECT_TRUE(Spin([&] { return list->item(0, CWatchDlg::kLabelColumn)->text() == "MINE"; }));
+        EXPECT_TRUE(list->item(0, CWatchDlg::kStateColumn)->text().startsWith("reading \"MINE\""));
         QWindowSystemInterface::handleCloseEvent(dlg->windowHandle());
         QWindowSystemInterface::flushWindowSystemEvents();
-        lines = LogLines(dlg);
         closed = Spin([&] { return !dlg->isVisible(); });
+        lines = LogLines(dlg);
     });
     PressCtrlShiftB(app);
 
     EXPECT_TRUE(closed);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Stop cataloguing the disc?");
+    EXPECT_EQ(lines, std::vector<std::string>{"E:\\: \"MINE\" cancelled"});
     EXPECT_EQ(app.Document().GetEntryCount(), 2u);
     EXPECT_EQ(SavedLabels(), (std::vector<std::string>{"Old"}));
 }
