@@ -1,6 +1,12 @@
 #include "catalogue/FileSum.h"
 
 #include <xxhash.h>
+// On x86-64 the library picks the widest vector instructions the processor has (AVX2, AVX-512) at run
+// time: the plain entry points are built for the oldest processors, and hashing then costs as much as
+// reading the bytes.
+#if defined(__x86_64__)
+#include <xxh_x86dispatch.h>
+#endif
 
 #include <cstring>
 #include <new>
@@ -21,7 +27,11 @@ void SumHasher::Reset() {
 }
 
 void SumHasher::Update(const char* data, std::size_t size) {
+#if defined(__x86_64__)
+    XXH3_128bits_update_dispatch(m_state, data, size);
+#else
     XXH3_128bits_update(m_state, data, size);
+#endif
 }
 
 namespace {

@@ -72,7 +72,7 @@ public:
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
-    static constexpr std::size_t kBlockBytes = std::size_t{256} << 10;
+    static constexpr std::size_t kBlockBytes = std::size_t{128} << 10;
     struct Block {
         const char* data = nullptr;
         std::size_t size = 0;  // 0 at the end of the file, or when reading failed

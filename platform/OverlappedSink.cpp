@@ -1,6 +1,7 @@
 // OverlappedSink and ReadAhead, kept apart from the reading of files: they are the only parts that need
 // threads.
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -148,8 +149,9 @@ void OverlappedSink::Finish() {
 #ifdef __unix__
 
 struct ReadAhead::Shared {
-    // Four blocks: one handed out, one being read, two waiting. More would only fill the processor's cache.
-    static constexpr std::size_t kBlocks = 4;
+    // Eight blocks of 128 KiB: one handed out, one being read, the rest waiting, a megabyte in all, which the
+    // processor's cache holds.
+    static constexpr std::size_t kBlocks = 8;
     struct Filled {
         std::size_t block = 0;
         std::size_t size = 0;
@@ -180,11 +182,14 @@ struct ReadAhead::Shared {
             Filled filled{block, got > 0 ? static_cast<std::size_t>(got) : 0, got < 0 ? errno : 0};
             if (filled.size > 0 && mend) mend(into, position, filled.size);
             position += filled.size;
+            bool waiting = false;
             {
                 const std::lock_guard lock(mutex);
                 filledBlocks.push_back(filled);
+                filledCount.fetch_add(1, std::memory_order_release);
+                waiting = consumerWaiting;
             }
-            blockFilled.notify_one();
+            if (waiting) blockFilled.notify_one();
             // The end of the file or a failure is the last thing told.
             if (filled.size == 0) return;
         }
@@ -199,6 +204,8 @@ struct ReadAhead::Shared {
     std::condition_variable blockFilled;
     std::vector<std::size_t> free;
     std::deque<Filled> filledBlocks;
+    std::atomic<std::size_t> filledCount{0};  // filledBlocks.size(), to be looked at without the lock
+    bool consumerWaiting = false;
     std::optional<std::size_t> handedOut;
     bool finished = false;
     bool stop = false;
@@ -226,9 +233,20 @@ ReadAhead::Block ReadAhead::Next() {
         shared.blockFree.notify_one();
     }
     if (shared.finished) return {};
-    shared.blockFilled.wait(lock, [&] { return !shared.filledBlocks.empty(); });
+    if (shared.filledBlocks.empty()) {
+        // The next block is usually a few microseconds away: waiting for it briefly here costs less than
+        // being put to sleep and woken for every block.
+        lock.unlock();
+        for (int spin = 0; spin < 4000 && shared.filledCount.load(std::memory_order_acquire) == 0; ++spin)
+            std::this_thread::yield();
+        lock.lock();
+        shared.consumerWaiting = true;
+        shared.blockFilled.wait(lock, [&] { return !shared.filledBlocks.empty(); });
+        shared.consumerWaiting = false;
+    }
     const Shared::Filled filled = shared.filledBlocks.front();
     shared.filledBlocks.pop_front();
+    shared.filledCount.fetch_sub(1, std::memory_order_relaxed);
     if (filled.size == 0) {
         shared.finished = true;
         return {nullptr, 0, filled.error};
