@@ -2,6 +2,7 @@
 // threads.
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -17,6 +18,23 @@
 #include "platform/FileData.h"
 
 namespace platform {
+
+namespace {
+
+// Waits up to about 50 microseconds for `ready`, keeping the processor: the other thread's next buffer is
+// usually that close, and being put to sleep and woken for each would cost two system calls a buffer. A
+// slow source (a disc in a drive) costs no more than this per buffer.
+template <typename Ready>
+void SpinBriefly(const Ready& ready) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
+    while (!ready() && std::chrono::steady_clock::now() < until) {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    }
+}
+
+}  // namespace
 
 struct OverlappedSink::Shared {
     static constexpr std::size_t kBuffers = 4;
@@ -34,25 +52,29 @@ struct OverlappedSink::Shared {
     }
 
     void Push(Event event) {
-        // Only a worker that found nothing to do can be waiting: waking it for every buffer would cost a
-        // system call each.
-        bool wasEmpty = false;
+        // Only a worker asleep is woken: waking it for every buffer would cost a system call each.
+        bool asleep = false;
         {
             const std::lock_guard lock(mutex);
-            wasEmpty = events.empty();
             events.push_back(std::move(event));
+            pending.fetch_add(1, std::memory_order_release);
+            asleep = workerAsleep;
         }
-        if (wasEmpty) eventReady.notify_one();
+        if (asleep) eventReady.notify_one();
     }
 
     void Run() {
         for (;;) {
+            SpinBriefly([this] { return pending.load(std::memory_order_acquire) != 0; });
             Event event;
             {
                 std::unique_lock lock(mutex);
+                workerAsleep = true;
                 eventReady.wait(lock, [this] { return !events.empty(); });
+                workerAsleep = false;
                 event = std::move(events.front());
                 events.pop_front();
+                pending.fetch_sub(1, std::memory_order_relaxed);
             }
             if (event.kind == Event::Stop) return;
             if (failed) {
@@ -93,6 +115,8 @@ struct OverlappedSink::Shared {
     std::condition_variable eventReady;
     std::condition_variable bufferFree;
     std::deque<Event> events;
+    std::atomic<std::size_t> pending{0};  // events.size(), to be looked at without the lock
+    bool workerAsleep = false;
     std::vector<std::size_t> free;
     std::size_t acquired = 0;
     std::exception_ptr failed;
@@ -234,11 +258,8 @@ ReadAhead::Block ReadAhead::Next() {
     }
     if (shared.finished) return {};
     if (shared.filledBlocks.empty()) {
-        // The next block is usually a few microseconds away: waiting for it briefly here costs less than
-        // being put to sleep and woken for every block.
         lock.unlock();
-        for (int spin = 0; spin < 4000 && shared.filledCount.load(std::memory_order_acquire) == 0; ++spin)
-            std::this_thread::yield();
+        SpinBriefly([&shared] { return shared.filledCount.load(std::memory_order_acquire) != 0; });
         lock.lock();
         shared.consumerWaiting = true;
         shared.blockFilled.wait(lock, [&] { return !shared.filledBlocks.empty(); });
