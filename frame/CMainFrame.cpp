@@ -20,6 +20,7 @@
 #include "lists/CSecView.h"
 #include "lists/CThirdView.h"
 #include "platform/DeviceNotices.h"
+#include "platform/Drives.h"
 #include "res/Skin.h"
 #include "res/Texts.h"
 #include "scan/CWatchDlg.h"
@@ -263,12 +264,13 @@ void CMainFrame::OnUpdateDisc() {
 }
 
 void CMainFrame::WatchDiscs(const std::function<bool()>& giveFile, std::function<bool()> save) {
-    std::unique_ptr<scan::WatchedDrives> drives = scan::MachineDrives();
-    if (drives->Look().empty()) {
+    // Only whether there are drives: what they hold is looked at once the watch runs.
+    if (platform::OpticalDrives().empty()) {
         m_pMessages->Tell(scan::kNoDriveMessage);
         return;
     }
     if (!giveFile()) return;
+    std::unique_ptr<scan::WatchedDrives> drives = scan::MachineDrives();
     CWatchDlg dlg(*m_pDoc, *m_pMessages, std::move(drives), std::move(save), this);
     // An updated disc moves the rows after it: every view is built again, as after Update Disc.
     dlg.SetOnUpdated([this] {

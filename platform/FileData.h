@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Tuning.h"
+
 // Reading the bytes of a volume's files, for their checksums and for verifying a disc.
 namespace platform {
 
@@ -42,7 +44,7 @@ public:
     OverlappedSink(const OverlappedSink&) = delete;
     OverlappedSink& operator=(const OverlappedSink&) = delete;
 
-    static constexpr std::size_t kBufferBytes = std::size_t{256} << 10;
+    static constexpr std::size_t kBufferBytes = tuning::kHashBuffer;
     // A free buffer of kBufferBytes, waiting for one when all are in use.
     char* Acquire();
     // Passes on the first `size` bytes of the buffer last acquired.
@@ -72,7 +74,7 @@ public:
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
-    static constexpr std::size_t kBlockBytes = std::size_t{128} << 10;
+    static constexpr std::size_t kBlockBytes = tuning::kReadAheadBlock;
     struct Block {
         const char* data = nullptr;
         std::size_t size = 0;  // 0 at the end of the file, or when reading failed

@@ -21,12 +21,11 @@ namespace platform {
 
 namespace {
 
-// Waits up to about 50 microseconds for `ready`, keeping the processor: the other thread's next buffer is
-// usually that close, and being put to sleep and woken for each would cost two system calls a buffer. A
-// slow source (a disc in a drive) costs no more than this per buffer.
+// Waits a little for `ready`, keeping the processor (tuning::kHandOverSpinMicroseconds says why).
 template <typename Ready>
 void SpinBriefly(const Ready& ready) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
+    const auto until =
+        std::chrono::steady_clock::now() + std::chrono::microseconds(tuning::kHandOverSpinMicroseconds);
     while (!ready() && std::chrono::steady_clock::now() < until) {
 #if defined(__x86_64__) || defined(__i386__)
         __builtin_ia32_pause();
@@ -173,9 +172,7 @@ void OverlappedSink::Finish() {
 #ifdef __unix__
 
 struct ReadAhead::Shared {
-    // Eight blocks of 128 KiB: one handed out, one being read, the rest waiting, a megabyte in all, which the
-    // processor's cache holds.
-    static constexpr std::size_t kBlocks = 8;
+    static constexpr std::size_t kBlocks = tuning::kReadAheadBlocks;
     struct Filled {
         std::size_t block = 0;
         std::size_t size = 0;

@@ -196,4 +196,18 @@ VolumeDetails ReadVolumeDetails(const Location& where) {
 
 #endif
 
+bool NamesWholeVolume(const std::string& source) {
+#ifdef _WIN32
+    (void)source;
+    return true;
+#else
+    struct stat self {};
+    struct stat above {};
+    if (::stat(source.c_str(), &self) != 0) return false;
+    if (!S_ISDIR(self.st_mode)) return true;
+    if (::stat((source + "/..").c_str(), &above) != 0) return false;
+    return self.st_dev != above.st_dev || self.st_ino == above.st_ino;
+#endif
+}
+
 }  // namespace platform

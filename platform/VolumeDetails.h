@@ -24,6 +24,10 @@ struct VolumeDetails {
 // unknown). Nothing here fails: what cannot be read (no permission on a device, no such mount) stays unknown.
 // Reads no file's data; of an image, only its first blocks.
 VolumeDetails ReadVolumeDetails(const Location& where);
+// True when `source` is a disc of its own (an image file, a device, the top of a mounted file system) rather
+// than a folder inside a file system, whose serial and label (as ReadVolumeDetails gives them) say nothing of
+// which disc it is. A drive root on Windows is always one.
+bool NamesWholeVolume(const std::string& source);
 
 // The size an ISO 9660 image or disc gives itself in its primary volume descriptor, in bytes; kUnknownSize
 // when `path` holds no such descriptor.

@@ -17,16 +17,12 @@
 #include "docview/Messages.h"
 #include "res/Skin.h"
 #include "res/Texts.h"
+#include "scan/CreateImageCommand.h"
 #include "scan/DiscWatch.h"
-
-namespace {
-
-constexpr const char* kStopQuestion = "Stop cataloguing the disc?";
-
-}  // namespace
 
 struct CWatchDlg::Ejecting {
     scan::HandledDisc disc;
+    std::string problem;  // how the tray's opening went, once done
     std::atomic<bool> done{false};
     std::thread thread;
 };
@@ -121,7 +117,11 @@ CWatchDlg::~CWatchDlg() {
     m_watch.reset();
 }
 
-void CWatchDlg::Done(scan::HandledDisc& disc) {
+void CWatchDlg::Done(scan::HandledDisc& disc, std::optional<std::string> ejectProblem) {
+    if (ejectProblem) {
+        disc.ejectAsked = true;
+        disc.ejectProblem = std::move(*ejectProblem);
+    }
     m_watch->Finish(disc, false);
     m_pLog->addItem(ToQString(scan::LogLine(disc)));
     m_pLog->scrollToBottom();
@@ -137,7 +137,7 @@ void CWatchDlg::Step() {
             continue;
         }
         (*it)->thread.join();
-        Done((*it)->disc);
+        Done((*it)->disc, std::move((*it)->problem));
         it = m_ejecting.erase(it);
     }
     std::vector<scan::HandledDisc> handled = m_watch->Step(m_doc);
@@ -164,26 +164,24 @@ void CWatchDlg::Step() {
         m_watch->Finish(disc, false);
         auto ejecting = std::make_unique<Ejecting>();
         ejecting->disc = disc;
-        ejecting->disc.ejectAsked = true;
         Ejecting* tray = ejecting.get();
         try {
             tray->thread = std::thread([this, tray] {
-                tray->disc.ejectProblem = m_watch->Eject(tray->disc);
+                tray->problem = m_watch->Eject(tray->disc);
                 tray->done.store(true);
                 QMetaObject::invokeMethod(
                     this, [this] { Step(); }, Qt::QueuedConnection);
             });
         } catch (const std::system_error&) {
             // No thread to be had: the tray opens here, with the window waiting for it.
-            m_watch->Finish(disc, true);
-            m_pLog->addItem(ToQString(scan::LogLine(disc)));
+            Done(tray->disc, m_watch->Eject(tray->disc));
             continue;
         }
         m_ejecting.push_back(std::move(ejecting));
     }
     ShowDrives();
     m_bStepping = false;
-    if (m_bStopping && !m_watch->Busy() && m_ejecting.empty()) {
+    if (m_bStopping && Idle()) {
         accept();
         return;
     }
@@ -242,11 +240,15 @@ bool CWatchDlg::AskUpdate(const scan::Arrival& arrival) {
     return m_messages.Show({text, {}, msg::Buttons::YesNo, msg::Icon::Information}) == msg::Answer::Yes;
 }
 
+bool CWatchDlg::Idle() const {
+    return !m_bStepping && !m_watch->Busy() && m_ejecting.empty();
+}
+
 void CWatchDlg::Stop() {
     m_watch->StopLooking();
     m_bStopping = true;
     m_pStop->setEnabled(false);
-    if (!m_bStepping && !m_watch->Busy() && m_ejecting.empty()) accept();
+    if (Idle()) accept();
 }
 
 bool CWatchDlg::HoldsClose() {
@@ -260,7 +262,8 @@ bool CWatchDlg::HoldsClose() {
     }
     // Asked once; after a Yes the disc under way is cancelled and the window closes once it has stopped.
     if (m_bCloseAsked) return true;
-    if (m_messages.Show({kStopQuestion, {}, msg::Buttons::YesNo, msg::Icon::Exclamation}) != msg::Answer::Yes)
+    if (m_messages.Show({scan::kStopWalkQuestion, {}, msg::Buttons::YesNo, msg::Icon::Exclamation}) !=
+        msg::Answer::Yes)
         return true;
     m_bCloseAsked = true;
     m_watch->CancelAll();

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -70,8 +71,11 @@ private:
     void Stop();
     // True while the window must stay open: a disc is under way (asked about once).
     bool HoldsClose();
-    // Writes the disc's line in the log and shows its outcome as its drive's state.
-    void Done(scan::HandledDisc& disc);
+    // Writes the disc's line in the log and shows its outcome as its drive's state; with `ejectProblem`, its
+    // tray was asked to open and that is how it went (empty: it opened).
+    void Done(scan::HandledDisc& disc, std::optional<std::string> ejectProblem = std::nullopt);
+    // Nothing under way: no step, no disc read, no tray opening.
+    bool Idle() const;
 
     CKavrelDoc& m_doc;
     IMessages& m_messages;

@@ -19,6 +19,8 @@ namespace scan {
 inline constexpr const char* kBadLabelMessage = "Error:empty or blan";
 inline constexpr const char* kFinishedMessage = "Search finished!!!";
 inline constexpr const char* kNoDriveMessage = "CD/DVD Driver error!";
+// Asked when a window is closed while a disc is being read.
+inline constexpr const char* kStopWalkQuestion = "Stop cataloguing the disc?";
 
 // A label is accepted when it is not empty and does not begin with a blank.
 bool IsLabelAccepted(std::string_view label);

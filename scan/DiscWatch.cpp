@@ -1,9 +1,5 @@
 #include "scan/DiscWatch.h"
 
-#ifdef __unix__
-#include <sys/stat.h>
-#endif
-
 #include <algorithm>
 #include <exception>
 #include <new>
@@ -12,6 +8,8 @@
 
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/FormatSize.h"
+#include "platform/Tuning.h"
+#include "platform/VolumeDetails.h"
 #include "scan/CreateImageCommand.h"
 #include "scan/DiscDetails.h"
 #include "scan/DiscWalker.h"
@@ -98,7 +96,7 @@ std::unique_ptr<WatchedDrives> MachineDrives() {
 
 std::chrono::milliseconds LookInterval(const std::vector<platform::DriveMedium>& media) {
     const bool mapped = std::ranges::any_of(media, [](const auto& medium) { return medium.device.empty(); });
-    return std::chrono::milliseconds(mapped ? 50 : 1000);
+    return std::chrono::milliseconds(mapped ? tuning::kMappedDriveLookMs : tuning::kDriveLookMs);
 }
 
 std::vector<DriveTracker::Event> DriveTracker::Look(const std::vector<platform::DriveMedium>& media,
@@ -146,26 +144,12 @@ std::optional<catalogue::Disc> KnownDisc(const CKavrelDoc& doc, const catalogue:
     return std::nullopt;
 }
 
-bool NamesWholeVolume(const std::string& source) {
-#ifdef __unix__
-    struct stat self {};
-    struct stat above {};
-    if (::stat(source.c_str(), &self) != 0) return false;
-    if (!S_ISDIR(self.st_mode)) return true;
-    if (::stat((source + "/..").c_str(), &above) != 0) return false;
-    return self.st_dev != above.st_dev || self.st_ino == above.st_ino;
-#else
-    (void)source;
-    return true;
-#endif
-}
-
 Arrival PrepareArrival(const CKavrelDoc& doc, const platform::DriveMedium& medium,
                        catalogue::DiscRecord record, const std::vector<std::string>& taken) {
     Arrival arrival{medium, std::move(record), {}, {}, {}, {}};
     // A folder inside a file system carries that file system's serial and label, which every other folder
     // on it shares: it would be taken for any of them.
-    if (NamesWholeVolume(medium.source)) arrival.known = KnownDisc(doc, arrival.record);
+    if (platform::NamesWholeVolume(medium.source)) arrival.known = KnownDisc(doc, arrival.record);
     if (arrival.known) {
         arrival.knownLabel = std::string(doc.Entries().Text(arrival.known->label));
         arrival.knownLocation = doc.RecordOf(*arrival.known)->location;
@@ -241,10 +225,7 @@ HandledDisc UpdateArrival(CKavrelDoc& doc, const Arrival& arrival, WalkedDisc wa
         if (entries.Label(i) != disc.label) entries.SetLabel(i, disc.label);
     const std::string source = walked.record.source;
     const UpdatePlan plan = MakePlan(doc, *known, source, std::move(entries), std::move(walked.record));
-    disc.changes = DiffCounts(plan.diff);
-    if (plan.sumsChanged > 0)
-        disc.changes +=
-            "; " + Counted(plan.sumsChanged, "new or changed checksum", "new or changed checksums");
+    disc.changes = PlanCounts(plan);
     if (ApplyUpdate(doc, plan).entries == 0) return Refused(std::move(disc), "Out of memory");
     // New checksums alone change the catalogue too, and must be saved with it.
     disc.changed = plan.Changes();

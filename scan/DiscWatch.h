@@ -40,9 +40,7 @@ public:
 // The machine's optical drives and mapped drives, with the system's media notices where there are any.
 std::unique_ptr<WatchedDrives> MachineDrives();
 
-// How long to wait for a notice before looking again: mapped drives send none, so they are looked at often
-// enough for a disc to be under way well within 100 ms of its arrival; drives of the machine wake the
-// watcher through their notices and are looked at once a second besides.
+// How long to wait for a notice before looking again (tuning::kMappedDriveLookMs, kDriveLookMs).
 std::chrono::milliseconds LookInterval(const std::vector<platform::DriveMedium>& media);
 
 // Which drives had a disc arrive (none before, or another disc than the last seen) and which went empty,
@@ -83,10 +81,6 @@ struct Arrival {
 // The disc's record as read from `medium` before the walk, kept as it will be catalogued: for a drive of the
 // machine its source is the drive's root, so that a later update reads the drive again.
 catalogue::DiscRecord ReadArrivalRecord(const platform::DriveMedium& medium);
-
-// True when `source` is a disc of its own (an image file, a device, the top of a mounted file system) rather
-// than a folder inside a file system, whose serial and label say nothing of which disc it is.
-bool NamesWholeVolume(const std::string& source);
 
 // The first catalogued disc whose details carry the same non-empty serial and the same volume label as
 // `record`; none when there is no such disc.

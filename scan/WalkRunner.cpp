@@ -52,7 +52,6 @@ struct WalkRunner::Progress {
 };
 
 namespace {
-constexpr const char* kStopWalkQuestion = "Stop cataloguing the disc?";
 constexpr int kProgressPollMs = tuning::kProgressPollMs;
 constexpr int kProgressTextWidth = 480;
 constexpr int kBytesBar = 1000;  // the bar's steps while bytes are read
@@ -111,7 +110,7 @@ bool WalkRunner::HoldsClose(std::function<void()> close) {
     // Asked once; after a Yes the close waits for the walk to unwind, then goes on as usual.
     if (m_bCloseWaiting) return true;
     const msg::Answer answer =
-        m_messages.Show({kStopWalkQuestion, {}, msg::Buttons::YesNo, msg::Icon::Exclamation});
+        m_messages.Show({scan::kStopWalkQuestion, {}, msg::Buttons::YesNo, msg::Icon::Exclamation});
     if (answer != msg::Answer::Yes) return true;
     Cancel();
     m_bCloseWaiting = true;

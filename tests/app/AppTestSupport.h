@@ -3,12 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QUuid>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "RecordingView.h"
 #include "ScriptedMessages.h"
+#include "app/CKavrelApp.h"
 #include "app/IFileDialogs.h"
 #include "catalogue/CKavrelDoc.h"
 
@@ -54,3 +60,24 @@ inline std::string WriteCatalogue(const std::string& path, const std::string& la
     EXPECT_TRUE(other.OnSaveDocument(path, error)) << error;
     return path;
 }
+
+// What every test of the whole application starts from: a scratch folder and settings of its own, scripted
+// messages and dialogs, and an instance-server name no other test shares.
+class AppFixture : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QSettings settings{dir.filePath("settings.ini"), QSettings::IniFormat};
+    ScriptedMessages messages;
+    ScriptedDialogs dialogs;
+    QString server = "tamberol-test-" + QUuid::createUuid().toString(QUuid::Id128);
+
+    CKavrelApp::Options Options() { return {server, &settings, &messages, &dialogs}; }
+    std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
+    // Runs the event loop until `done` holds or `ms` have passed; whether it holds.
+    static bool Spin(const std::function<bool()>& done, int ms = 5000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
+    }
+};

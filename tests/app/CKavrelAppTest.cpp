@@ -53,17 +53,9 @@ protected:
     bool CreateSkinHost() override { return false; }
 };
 
-class AppTest : public ::testing::Test {
+class AppTest : public AppFixture {
 protected:
-    QTemporaryDir dir;
-    QSettings settings{dir.filePath("settings.ini"), QSettings::IniFormat};
-    ScriptedMessages messages;
-    ScriptedDialogs dialogs;
-    QString server = "tamberol-test-" + QUuid::createUuid().toString(QUuid::Id128);
     DriveEnv drives{"E=" TAMBEROL_SAMPLES "/disc"};
-
-    CKavrelApp::Options Options() { return {server, &settings, &messages, &dialogs}; }
-    std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
 
     std::string WriteCatalogue(const char* name, const char* label, int entries) {
         return ::WriteCatalogue(Path(name), label, entries);
@@ -78,12 +70,6 @@ protected:
     static bool ProgressShown(const CKavrelApp& app) {
         const auto* progress = app.MainFrame()->findChild<QProgressDialog*>();
         return progress && progress->isVisible();
-    }
-
-    static void Spin(const std::function<bool()>& done) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done() && timer.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
 
     static QList<QAction*> RecentEntries(const CKavrelApp& app) {

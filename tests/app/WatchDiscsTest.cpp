@@ -2,15 +2,11 @@
 #include <qpa/qwindowsysteminterface.h>
 
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSettings>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QUuid>
 #include <filesystem>
 #include <fstream>
 
@@ -29,14 +25,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class WatchDiscsTest : public ::testing::Test {
+class WatchDiscsTest : public AppFixture {
 protected:
-    QTemporaryDir dir;
-    QSettings settings{dir.filePath("settings.ini"), QSettings::IniFormat};
-    ScriptedMessages messages;
-    ScriptedDialogs dialogs;
-    QString server = "tamberol-test-" + QUuid::createUuid().toString(QUuid::Id128);
-    std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
     DriveEnv drives{"E=" + Path("drive")};
 
     // An image of a folder holding `files`, with its own volume label.
@@ -51,12 +41,6 @@ protected:
     void Insert(const std::string& image) {
         fs::copy_file(image, Path("drive.tmp"), fs::copy_options::overwrite_existing);
         fs::rename(Path("drive.tmp"), Path("drive"));
-    }
-    static bool Spin(const std::function<bool()>& done, int ms = 10000) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done() && timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return done();
     }
     static std::vector<std::string> LogLines(const CWatchDlg* dlg) {
         std::vector<std::string> lines;
@@ -86,7 +70,7 @@ protected:
 TEST_F(WatchDiscsTest, DiscsArrivingInADriveAreCataloguedSavedAndAKnownOneSkipped) {
     const std::string one = Image("one.iso", "ONE", 3);
     const std::string two = Image("two.iso", "TWO", 2);
-    CKavrelApp app({server, &settings, &messages, &dialogs});
+    CKavrelApp app(Options());
     ASSERT_TRUE(app.InitInstance({}));
     // A catalogue without a file is given one first.
     dialogs.savePath = Path("watch.cdi");
@@ -144,7 +128,7 @@ TEST_F(WatchDiscsTest, AWindowSystemCloseDuringADiscAsksAndYesAddsNothingOfIt) {
     }
     fs::last_write_time(Path("big"), fs::file_time_type::clock::now() - std::chrono::seconds(5));
     WriteCatalogue(Path("watch.cdi"), "Old", 2);
-    CKavrelApp app({server, &settings, &messages, &dialogs});
+    CKavrelApp app(Options());
     ASSERT_TRUE(app.InitInstance({QString::fromStdString(Path("watch.cdi"))}));
     messages.answers = {msg::Answer::Yes};
     bool closed = false;

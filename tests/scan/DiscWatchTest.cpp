@@ -10,6 +10,7 @@
 #include "WalkHold.h"
 #include "catalogue/CKavrelDoc.h"
 #include "catalogue/Disc.h"
+#include "platform/VolumeDetails.h"
 #include "scan/DiscDetails.h"
 #include "scan/DiscWatch.h"
 
@@ -346,8 +347,8 @@ TEST_F(DiscWatchTest, AnUpdateThatRecordsOnlyChecksumsIsSavedAsAChange) {
 // A folder inside a file system shares that file system's serial and label with every other folder on it.
 TEST_F(DiscWatchTest, OnlyADiscOfItsOwnCanBeTakenForACataloguedOne) {
     const std::string image = Image(m_disc, "disc.iso", "X");
-    EXPECT_TRUE(scan::NamesWholeVolume("/"));
-    EXPECT_FALSE(scan::NamesWholeVolume(m_files.At("gone")));
+    EXPECT_TRUE(platform::NamesWholeVolume("/"));
+    EXPECT_FALSE(platform::NamesWholeVolume(m_files.At("gone")));
     // A disc catalogued with the serial and label that a folder's file system carries.
     m_doc.AppendEntry("HOST", "A.TXT", "file ", "\\", "1");
     catalogue::DiscRecord host;
@@ -355,7 +356,7 @@ TEST_F(DiscWatchTest, OnlyADiscOfItsOwnCanBeTakenForACataloguedOne) {
     host.volumeLabel = "X";
     m_doc.EditDiscRecords().Set(0, host);
     for (const auto& [source, known] : {std::pair{image, true}, std::pair{m_disc.Root(), false}}) {
-        EXPECT_EQ(scan::NamesWholeVolume(source), known) << source;
+        EXPECT_EQ(platform::NamesWholeVolume(source), known) << source;
         const scan::Arrival arrival = scan::PrepareArrival(m_doc, Holding("E:\\", source, "1"), host, {});
         EXPECT_EQ(arrival.known.has_value(), known) << source;
     }
