@@ -8,8 +8,16 @@
 #include <cstdio>
 #else
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #endif
 
 namespace platform {
@@ -17,7 +25,7 @@ namespace platform {
 namespace {
 
 // Reads of this size keep the system calls few while the buffer stays in the processor's cache.
-constexpr std::size_t kReadBytes = OverlappedSink::kBufferBytes;
+constexpr std::size_t kReadBytes = tuning::kHashBuffer;
 
 bool Stopped(const std::atomic<bool>* cancel) {
     return cancel && cancel->load(std::memory_order_relaxed);
@@ -33,20 +41,31 @@ bool ReadOne(const std::string& top, const FilePath& path, std::vector<char>& bu
     for (const char c : path) full.push_back(c == '/' ? '\\' : c);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(full.c_str(), "rb"), std::fclose);
     if (!in) {
-        sink.End(file, FileRead::Unreadable, std::strerror(errno));
+        sink.End(0, file, FileRead::Unreadable, std::strerror(errno));
         return true;
     }
-    sink.Begin(file);
+    sink.Begin(0, file);
     for (;;) {
         if (Stopped(cancel)) return false;
         const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), in.get());
-        if (got > 0) sink.Bytes(buffer.data(), got);
+        if (got > 0) sink.Bytes(0, buffer.data(), got);
         if (got < buffer.size()) break;
     }
     if (std::ferror(in.get()))
-        sink.End(file, FileRead::Unreadable, std::strerror(errno));
+        sink.End(0, file, FileRead::Unreadable, std::strerror(errno));
     else
-        sink.End(file, FileRead::Read, {});
+        sink.End(0, file, FileRead::Read, {});
+    return true;
+}
+
+}  // namespace
+
+bool ReadFolderFiles(const std::string& top, std::span<const FilePath> paths, FileSink& sink,
+                     const std::atomic<bool>* cancel) {
+    std::vector<char> buffer(kReadBytes);
+    for (std::size_t file = 0; file < paths.size(); ++file) {
+        if (Stopped(cancel) || !ReadOne(top, paths[file], buffer, file, sink, cancel)) return false;
+    }
     return true;
 }
 
@@ -87,63 +106,193 @@ int OpenBelowTop(const std::string& top, const FilePath& path) {
     }
 }
 
-bool ReadOne(const std::string& top, const FilePath& path, std::vector<char>&, std::size_t file,
-             OverlappedSink& sink, const std::atomic<bool>* cancel) {
+// Hands the bytes of a plain file opened as `in` to the sink on `lane`, to its end. False when cancelled.
+bool ReadOpened(int in, char* buffer, std::size_t lane, std::size_t file, FileSink& sink,
+                const std::atomic<bool>* cancel) {
+    ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
+#ifdef POSIX_FADV_SEQUENTIAL
+    ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+    sink.Begin(lane, file);
+    for (;;) {
+        if (Stopped(cancel)) return false;
+        const ssize_t got = ::read(in, buffer, kReadBytes);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            sink.End(lane, file, FileRead::Unreadable, std::strerror(errno));
+            return true;
+        }
+        if (got == 0) break;
+        sink.Bytes(lane, buffer, static_cast<std::size_t>(got));
+    }
+    sink.End(lane, file, FileRead::Read, {});
+    return true;
+}
+
+bool ReadOne(const std::string& top, const FilePath& path, char* buffer, std::size_t file, FileSink& sink,
+             const std::atomic<bool>* cancel) {
     const Fd in(OpenBelowTop(top, path));
     if (in.Get() < 0) {
         if (errno == ELOOP)
-            sink.End(file, FileRead::NotRead, {});
+            sink.End(0, file, FileRead::NotRead, {});
         else
-            sink.End(file, FileRead::Unreadable, std::strerror(errno));
+            sink.End(0, file, FileRead::Unreadable, std::strerror(errno));
         return true;
     }
     struct stat st {};
     if (::fstat(in.Get(), &st) != 0) {
-        sink.End(file, FileRead::Unreadable, std::strerror(errno));
+        sink.End(0, file, FileRead::Unreadable, std::strerror(errno));
         return true;
     }
     if (!S_ISREG(st.st_mode)) {
-        sink.End(file, FileRead::NotRead, {});
+        sink.End(0, file, FileRead::NotRead, {});
         return true;
     }
-    ::fcntl(in.Get(), F_SETFL, ::fcntl(in.Get(), F_GETFL) & ~O_NONBLOCK);
-#ifdef POSIX_FADV_SEQUENTIAL
-    ::posix_fadvise(in.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-#endif
-    sink.Begin(file);
-    for (;;) {
-        if (Stopped(cancel)) return false;
-        char* into = sink.Acquire();
-        const ssize_t got = ::read(in.Get(), into, OverlappedSink::kBufferBytes);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            sink.Commit(0);
-            sink.End(file, FileRead::Unreadable, std::strerror(errno));
-            return true;
-        }
-        sink.Commit(static_cast<std::size_t>(got));
-        if (got == 0) break;
-    }
-    sink.End(file, FileRead::Read, {});
-    return true;
+    return ReadOpened(in.Get(), buffer, 0, file, sink, cancel);
 }
 
-#endif
+// Whether every byte of the file is in memory now, so that reading it sends nothing to the disc. Asked of the
+// pages without reading any: a read that found them missing would send the drive after them, away from the
+// file being read in order. The system answers only for files one owns or may write; for others it says no,
+// and they are read in order.
+bool AllInMemory(int fd, std::uint64_t size) {
+    if (size == 0) return true;
+    void* const mapped = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+    if (mapped == MAP_FAILED) return false;
+    const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+    std::vector<unsigned char> pages((size + page - 1) / page);
+    const bool all = ::mincore(mapped, size, pages.data()) == 0 &&
+                     std::all_of(pages.begin(), pages.end(), [](unsigned char p) { return (p & 1) != 0; });
+    ::munmap(mapped, size);
+    return all;
+}
+
+// The files shared out between the two lanes: the lead takes every next file in order, the helper one whose
+// bytes are all in memory. A disc read from its drive is so read one file after another, while files the
+// system holds already are copied out by two processors: copying them is most of what reading costs.
+class Lanes {
+public:
+    Lanes(const std::string& top, std::span<const FilePath> paths, FileSink& sink,
+          const std::atomic<bool>* cancel)
+        : m_top(top), m_paths(paths), m_sink(sink), m_cancel(cancel) {}
+
+    bool Run() {
+        std::thread helper;
+        try {
+            helper = std::thread([this] { Help(); });
+        } catch (const std::system_error&) {
+            // No thread to be had: the lead reads every file.
+        }
+        {
+            // However the lead ends, the helper is told and waited for before the sink goes.
+            struct Joined {
+                Lanes& lanes;
+                std::thread& helper;
+                ~Joined() {
+                    lanes.Finish();
+                    if (helper.joinable()) helper.join();
+                }
+            } joined{*this, helper};
+            Lead();
+        }
+        if (m_failed) std::rethrow_exception(m_failed);
+        return !m_cancelled;
+    }
+
+private:
+    void Finish() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_changed.notify_all();
+    }
+
+    void Lead() {
+        std::vector<char> buffer(kReadBytes);
+        for (;;) {
+            std::size_t file = 0;
+            {
+                const std::lock_guard lock(m_mutex);
+                if (m_done) return;
+                file = m_next++;
+            }
+            m_changed.notify_one();
+            if (file >= m_paths.size()) return;
+            if (Stopped(m_cancel) || !ReadOne(m_top, m_paths[file], buffer.data(), file, m_sink, m_cancel)) {
+                Cancelled();
+                return;
+            }
+        }
+    }
+
+    void Help() try {
+        std::vector<char> buffer(kReadBytes);
+        std::size_t tried = m_paths.size();
+        for (;;) {
+            std::size_t file = 0;
+            {
+                std::unique_lock lock(m_mutex);
+                // Each file is looked at once: one not in memory is the lead's, and the next is tried once
+                // the lead has taken it.
+                m_changed.wait(lock, [&] { return m_done || m_next != tried; });
+                if (m_done || m_next >= m_paths.size()) return;
+                file = m_next;
+            }
+            tried = file;
+            // Anything amiss with the file is left to the lead, who tells it in the file's turn.
+            const Fd in(OpenBelowTop(m_top, m_paths[file]));
+            struct stat st {};
+            if (in.Get() < 0 || ::fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+                !AllInMemory(in.Get(), static_cast<std::uint64_t>(st.st_size)))
+                continue;
+            {
+                const std::lock_guard lock(m_mutex);
+                if (m_done || m_next != file) continue;
+                ++m_next;
+            }
+            if (!ReadOpened(in.Get(), buffer.data(), 1, file, m_sink, m_cancel)) {
+                Cancelled();
+                return;
+            }
+        }
+    } catch (...) {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_failed = std::current_exception();
+            m_done = true;
+        }
+        m_changed.notify_all();
+    }
+
+    void Cancelled() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_cancelled = true;
+            m_done = true;
+        }
+        m_changed.notify_all();
+    }
+
+    const std::string& m_top;
+    std::span<const FilePath> m_paths;
+    FileSink& m_sink;
+    const std::atomic<bool>* m_cancel;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::size_t m_next = 0;  // the first file neither lane has taken
+    bool m_done = false;
+    bool m_cancelled = false;
+    std::exception_ptr m_failed;
+};
 
 }  // namespace
 
 bool ReadFolderFiles(const std::string& top, std::span<const FilePath> paths, FileSink& sink,
                      const std::atomic<bool>* cancel) {
-    std::vector<char> buffer;
-#ifdef _WIN32
-    buffer.resize(kReadBytes);
-#endif
-    OverlappedSink overlapped(sink);
-    for (std::size_t file = 0; file < paths.size(); ++file) {
-        if (Stopped(cancel) || !ReadOne(top, paths[file], buffer, file, overlapped, cancel)) return false;
-    }
-    overlapped.Finish();
-    return true;
+    return Lanes(top, paths, sink, cancel).Run();
 }
+
+#endif
 
 }  // namespace platform

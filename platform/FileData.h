@@ -23,48 +23,25 @@ enum class FileRead {
     NotRead,     // not a plain file with bytes of its own (a link, a device, a second name in an image)
 };
 
-// Hears the bytes of the files asked for, one file at a time: Begin, its bytes in order, End. Every file
-// asked for ends exactly once, unless the reading is cancelled.
+// Hears the bytes of the files asked for. Each file is heard on one lane, from one thread: Begin, its bytes
+// in order, End. The lanes are heard at once, each from a thread of its own (lane 0 from the caller's), so
+// files end in any order. Every file asked for ends exactly once, unless the reading is cancelled.
 class FileSink {
 public:
+    static constexpr std::size_t kLanes = 2;
     virtual ~FileSink() = default;
-    virtual void Begin(std::size_t file) = 0;
-    virtual void Bytes(const char* data, std::size_t size) = 0;
-    virtual void End(std::size_t file, FileRead outcome, const std::string& reason) = 0;
+    virtual void Begin(std::size_t lane, std::size_t file) = 0;
+    virtual void Bytes(std::size_t lane, const char* data, std::size_t size) = 0;
+    virtual void End(std::size_t lane, std::size_t file, FileRead outcome, const std::string& reason) = 0;
 };
 
-// Hands what it hears to another sink on a thread of its own, so that hashing the bytes overlaps reading
-// the next ones: on two cores the reading alone sets the pace. The bytes go through a few buffers of its
-// own; a reader may read straight into one (Acquire, Commit) or hand bytes to be copied (Bytes).
-class OverlappedSink : public FileSink {
-public:
-    explicit OverlappedSink(FileSink& to);
-    // Stops the thread, dropping what it was not yet told.
-    ~OverlappedSink() override;
-    OverlappedSink(const OverlappedSink&) = delete;
-    OverlappedSink& operator=(const OverlappedSink&) = delete;
-
-    static constexpr std::size_t kBufferBytes = tuning::kHashBuffer;
-    // A free buffer of kBufferBytes, waiting for one when all are in use.
-    char* Acquire();
-    // Passes on the first `size` bytes of the buffer last acquired.
-    void Commit(std::size_t size);
-
-    void Begin(std::size_t file) override;
-    void Bytes(const char* data, std::size_t size) override;
-    void End(std::size_t file, FileRead outcome, const std::string& reason) override;
-    // Waits until the other sink has heard everything; rethrows what it threw.
-    void Finish();
-
-private:
-    struct Shared;
-    std::unique_ptr<Shared> m_shared;
-};
-
-// Reads a file from `start` to its end on a thread of its own, a few blocks ahead of the one who uses them,
-// so that what is done with the bytes (an image's parsing, hashing) overlaps reading the next ones. The
-// blocks are read in order; `mend`, when given, may change a block's bytes on the reading thread before it
-// is handed out. Unix systems only (it reads with pread).
+// Reads a file from `start` to its end on a thread of its own, a few blocks ahead of the one who uses them:
+// what is done with the bytes (an image's parsing, hashing) overlaps reading the next ones. When the reading
+// thread falls behind, the user reads the next block nobody reads yet instead of waiting, so bytes the system
+// holds in memory are copied out by two processors at once; the blocks read at a time lie within a megabyte
+// of each other, so a disc in a drive is still read from start to end. The blocks are handed out in order;
+// `mend`, when given, may change a block's bytes before it is handed out, on either thread. Unix systems only
+// (it reads with pread).
 class ReadAhead {
 public:
     using Mend = std::function<void(char* block, std::uint64_t position, std::size_t size)>;
@@ -89,8 +66,10 @@ private:
     std::unique_ptr<Shared> m_shared;
 };
 
-// Reads the files `paths` below the system folder `top` in the order given. No symbolic link is followed
-// on the way down or at the end. False when `cancel` stopped it.
+// Reads the files `paths` below the system folder `top` in the order given, on lane 0. A second lane takes
+// the next file instead when all of its bytes are in memory already, so that two processors copy them out,
+// while a disc in a drive is still read one file after another. No symbolic link is followed on the way
+// down or at the end. False when `cancel` stopped it.
 bool ReadFolderFiles(const std::string& top, std::span<const FilePath> paths, FileSink& sink,
                      const std::atomic<bool>* cancel);
 

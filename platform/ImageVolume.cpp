@@ -200,15 +200,16 @@ std::shared_ptr<const ImageVolume> ImageVolume::Read(const std::string& path, st
 
 bool ImageVolume::ReadFiles(std::span<const FilePath> paths, FileSink& target,
                             const std::atomic<bool>* cancel) const {
-    // The image is read ahead on a thread of its own and the library hands out the blocks as they were read:
-    // parsing and hashing the bytes overlap reading the next ones, and no byte is copied again.
+    // The image is read ahead on threads of their own and the library hands out the blocks as they were
+    // read: parsing and hashing the bytes overlap reading the next ones, and no byte is copied again. All of
+    // it is heard on lane 0: one image is one stream of bytes.
     FileSink& sink = target;
     std::unordered_map<std::string_view, std::size_t> wanted;
     for (std::size_t i = 0; i < paths.size(); ++i) wanted.emplace(paths[i], i);
     std::vector<bool> ended(paths.size());
     const auto end = [&](std::size_t file, FileRead outcome, const std::string& reason) {
         ended[file] = true;
-        sink.End(file, outcome, reason);
+        sink.End(0, file, outcome, reason);
     };
     const auto endRest = [&](const std::string& reason) {
         for (std::size_t i = 0; i < paths.size(); ++i)
@@ -260,7 +261,7 @@ bool ImageVolume::ReadFiles(std::span<const FilePath> paths, FileSink& target,
             end(index, FileRead::NotRead, {});
             continue;
         }
-        sink.Begin(index);
+        sink.Begin(0, index);
         for (;;) {
             if (cancel && cancel->load(std::memory_order_relaxed)) return false;
             const void* block = nullptr;
@@ -275,7 +276,7 @@ bool ImageVolume::ReadFiles(std::span<const FilePath> paths, FileSink& target,
                 end(index, FileRead::Unreadable, why("the file's data cannot be read"));
                 break;
             }
-            if (length > 0) sink.Bytes(static_cast<const char*>(block), length);
+            if (length > 0) sink.Bytes(0, static_cast<const char*>(block), length);
         }
     }
     return endRest("not found in the image");

@@ -35,18 +35,18 @@ inline constexpr std::size_t kFolderIndexesKept = 16;
 // asked for, so that memory fetches it meanwhile (about one memory latency of work per name).
 inline constexpr std::ptrdiff_t kPrefetchAhead = 8;
 
-// Files are read for their checksums in buffers of this size, handed to the hashing thread: few system calls,
-// and four of them stay in the processor's cache.
-inline constexpr std::size_t kHashBuffer = std::size_t{256} << 10;
+// Files are read for their checksums in buffers of this size, one a lane, each hashed where it was read: few
+// system calls, and the bytes are still in the processor's cache when they are hashed.
+inline constexpr std::size_t kHashBuffer = std::size_t{128} << 10;
 
-// An image is read ahead for its checksums in this many blocks of this size: one handed out, one being read,
+// An image is read ahead for its checksums in this many blocks of this size: one handed out, two being read,
 // the rest waiting, a megabyte in all, which the processor's cache holds.
 inline constexpr std::size_t kReadAheadBlock = std::size_t{128} << 10;
 inline constexpr std::size_t kReadAheadBlocks = 8;
 
-// A thread waiting for the other's next buffer keeps the processor this long before it sleeps: the buffer is
-// usually that close, and sleeping and being woken for each would cost two system calls a buffer. A slow
-// source (a disc in a drive) costs no more than this per buffer.
+// A thread waiting for the other's next block keeps the processor this long before it sleeps: the block is
+// usually that close, and sleeping and being woken for each would cost two system calls a block. A slow
+// source (a disc in a drive) costs no more than this per block.
 inline constexpr int kHandOverSpinMicroseconds = 50;
 
 // How often a watch for arriving discs looks at the drives: mapped drives send no notices, so they are looked

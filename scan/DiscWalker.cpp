@@ -1,6 +1,9 @@
 #include "scan/DiscWalker.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
+#include <mutex>
 #include <new>
 
 #include "catalogue/CCDContent.h"
@@ -127,27 +130,30 @@ void DiscWalker::WalkLevel(std::size_t depth, EntryStore& out) {
 
 namespace {
 
-// Hashes each file as its bytes arrive and records the outcome with its entry.
+// Hashes each file as its bytes arrive, one hasher a lane, and records the outcome with its entry.
 class SumRecorder : public platform::FileSink {
 public:
     SumRecorder(EntryStore& out, const std::vector<std::size_t>& rows, std::uint64_t total,
                 const std::function<void(std::uint64_t, std::uint64_t)>& progress)
         : m_out(out), m_rows(rows), m_total(total), m_progress(progress) {}
 
-    void Begin(std::size_t) override { m_hasher.Reset(); }
-    void Bytes(const char* data, std::size_t size) override {
-        m_hasher.Update(data, size);
-        m_read += size;
-        // Every few megabytes: a progress window needs no more, and a slow callback costs nothing.
-        if (m_progress && m_read - m_told >= kTellEvery) {
-            m_told = m_read;
-            m_progress(m_read, m_total);
+    void Begin(std::size_t lane, std::size_t) override { m_hashers[lane].Reset(); }
+    void Bytes(std::size_t lane, const char* data, std::size_t size) override {
+        m_hashers[lane].Update(data, size);
+        const std::uint64_t read = m_read.fetch_add(size, std::memory_order_relaxed) + size;
+        // Every few megabytes, from the caller's lane alone: a progress window needs no more, a slow callback
+        // costs nothing, and it is never told from two threads at once.
+        if (lane == 0 && m_progress && read - m_told >= kTellEvery) {
+            m_told = read;
+            m_progress(read, m_total);
         }
     }
-    void End(std::size_t file, platform::FileRead outcome, const std::string& reason) override {
+    void End(std::size_t lane, std::size_t file, platform::FileRead outcome,
+             const std::string& reason) override {
         const std::size_t row = m_rows[file];
+        const std::lock_guard lock(m_storing);
         if (outcome == platform::FileRead::Read)
-            m_out.SetSum(row, m_hasher.Digest());
+            m_out.SetSum(row, m_hashers[lane].Digest());
         else if (outcome == platform::FileRead::Unreadable)
             m_out.SetUnreadable(row, reason);
     }
@@ -158,8 +164,9 @@ private:
     const std::vector<std::size_t>& m_rows;
     std::uint64_t m_total;
     const std::function<void(std::uint64_t, std::uint64_t)>& m_progress;
-    catalogue::SumHasher m_hasher;
-    std::uint64_t m_read = 0;
+    std::array<catalogue::SumHasher, kLanes> m_hashers;
+    std::mutex m_storing;  // the entries are one store, whichever lane ends a file
+    std::atomic<std::uint64_t> m_read{0};
     std::uint64_t m_told = 0;
 };
 

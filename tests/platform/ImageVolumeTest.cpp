@@ -367,13 +367,17 @@ TEST(OpenVolumeTest, WhatIsNoFileIsRefusedAtOnceNamingWhatItIs) {
 }
 
 // Reading ahead on a thread must hand out exactly the file's bytes from where it starts, in order, with the
-// mends applied, whatever the file's size is against the block size; the slow twin is reading it whole.
+// mends applied, whatever the file's size is against the block size, and whether the reading thread is ahead
+// (a slow user) or behind (a fast user, who reads blocks too); the slow twin is reading it whole.
 TEST(ReadAheadTest, HandsOutTheFilesBytesAsAPlainReadGivesThem) {
     constexpr std::size_t kBlock = platform::ReadAhead::kBlockBytes;
     std::mt19937 random(20261207);
     const std::string path = ::testing::TempDir() + "read_ahead.bin";
-    for (const std::size_t size :
-         {std::size_t{0}, std::size_t{1}, kBlock - 1, kBlock, kBlock + 1, 5 * kBlock + 7, 9 * kBlock}) {
+    const std::pair<std::size_t, bool> cases[] = {
+        {0, false},          {1, false},           {kBlock - 1, false},
+        {kBlock, true},      {kBlock + 1, false},  {5 * kBlock + 7, true},
+        {9 * kBlock, false}, {37 * kBlock, false}, {37 * kBlock + 11, true}};
+    for (const auto& [size, slow] : cases) {
         std::string bytes(size, '\0');
         for (char& c : bytes) c = static_cast<char>(random());
         std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<long>(size));
@@ -393,6 +397,7 @@ TEST(ReadAheadTest, HandsOutTheFilesBytesAsAPlainReadGivesThem) {
             for (platform::ReadAhead::Block block = ahead.Next(); block.size > 0; block = ahead.Next()) {
                 EXPECT_EQ(block.error, 0);
                 got.append(block.data, block.size);
+                if (slow) std::this_thread::sleep_for(std::chrono::microseconds(200));
             }
             EXPECT_EQ(ahead.Next().size, 0u) << "the end is told again, never a block past it";
         }
