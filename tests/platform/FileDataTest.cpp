@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <fstream>
@@ -13,7 +14,6 @@
 #include <memory>
 #include <mutex>
 #include <random>
-#include <set>
 #include <sstream>
 #include <stdexcept>
 
@@ -132,10 +132,11 @@ TEST(ReadFolderFiles, EachFileEndsOnceWithItsBytesAndOnlyFilesInMemoryGoToTheSec
     paths.insert(paths.begin() + 10, {"D0/S/LINK", "D1/S/PIPE", "D2/GONE"});
 
     Recorder sink;
-    std::set<std::size_t> lanes;
-    SecondLaneFirst(sink, [&lanes](std::size_t lane, std::size_t) { lanes.insert(lane); });
+    std::atomic<int> lanes[2] = {0, 0};
+    SecondLaneFirst(sink, [&lanes](std::size_t lane, std::size_t) { ++lanes[lane]; });
     ASSERT_TRUE(platform::ReadFolderFiles(tree.Root(), paths, sink, nullptr));
-    EXPECT_EQ(lanes, (std::set<std::size_t>{0, 1}));
+    EXPECT_GT(lanes[0], 0);
+    EXPECT_GT(lanes[1], 0);
 
     ASSERT_EQ(sink.files.size(), paths.size());
     for (std::size_t i = 0; i < paths.size(); ++i) {
