@@ -173,6 +173,12 @@ TEST(ReadFolderFiles, ACancelOrAFailureOnEitherLaneStopsTheReading) {
         EXPECT_THROW(platform::ReadFolderFiles(tree.Root(), paths, sink, nullptr), std::runtime_error)
             << "lane " << failing;
     }
+    // The lead failing while the second lane waits for it to take a file not in memory ends both.
+    Evict(tree.At(paths[1]));
+    Recorder failing;
+    failing.onBegin = [](std::size_t, std::size_t) { throw std::runtime_error("full"); };
+    EXPECT_THROW(platform::ReadFolderFiles(tree.Root(), paths, failing, nullptr), std::runtime_error);
+
     std::atomic<bool> cancel{false};
     Recorder sink;
     sink.onBegin = [&cancel](std::size_t, std::size_t file) {
