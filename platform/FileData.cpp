@@ -8,14 +8,13 @@
 #include <cstdio>
 #else
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #endif
@@ -151,22 +150,6 @@ bool ReadOne(const std::string& top, const FilePath& path, char* buffer, std::si
     return ReadOpened(in.Get(), buffer, 0, file, sink, cancel);
 }
 
-// Whether every byte of the file is in memory now, so that reading it sends nothing to the disc. Asked of the
-// pages without reading any: a read that found them missing would send the drive after them, away from the
-// file being read in order. The system answers only for files one owns or may write; for others it says no,
-// and they are read in order.
-bool AllInMemory(int fd, std::uint64_t size) {
-    if (size == 0) return true;
-    void* const mapped = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
-    if (mapped == MAP_FAILED) return false;
-    const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-    std::vector<unsigned char> pages((size + page - 1) / page);
-    const bool all = ::mincore(mapped, size, pages.data()) == 0 &&
-                     std::all_of(pages.begin(), pages.end(), [](unsigned char p) { return (p & 1) != 0; });
-    ::munmap(mapped, size);
-    return all;
-}
-
 // The files shared out between the two lanes: the lead takes every next file in order, the helper one whose
 // bytes are all in memory. A disc read from its drive is so read one file after another, while files the
 // system holds already are copied out by two processors: copying them is most of what reading costs.
@@ -227,7 +210,12 @@ private:
     }
 
     void Help() try {
-        std::vector<char> buffer(kReadBytes);
+        std::vector<char> buffer;
+        try {
+            buffer.resize(kReadBytes);
+        } catch (const std::bad_alloc&) {
+            return;  // no room to help: the lead reads every file
+        }
         std::size_t tried = m_paths.size();
         for (;;) {
             std::size_t file = 0;
@@ -242,10 +230,7 @@ private:
             tried = file;
             // Anything amiss with the file is left to the lead, who tells it in the file's turn.
             const Fd in(OpenBelowTop(m_top, m_paths[file]));
-            struct stat st {};
-            if (in.Get() < 0 || ::fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-                !AllInMemory(in.Get(), static_cast<std::uint64_t>(st.st_size)))
-                continue;
+            if (in.Get() < 0 || !MemoryProbe(in.Get()).HoldsAll()) continue;
             {
                 const std::lock_guard lock(m_mutex);
                 if (m_done || m_next != file) continue;

@@ -35,13 +35,37 @@ public:
     virtual void End(std::size_t lane, std::size_t file, FileRead outcome, const std::string& reason) = 0;
 };
 
+// Tells whether bytes of a file are in the system's memory now, so that reading them sends nothing to the
+// disc: asked of the pages without reading any, where a read that found them missing would send the drive
+// after them. The system answers truly only to the file's owner, to root and to whoever may write the file
+// (to others it says every page is there): asked by anyone but the owner or root, and of anything but a plain
+// file, the answer is always no. Unix only.
+class MemoryProbe {
+public:
+    explicit MemoryProbe(int fd);
+    ~MemoryProbe();
+    MemoryProbe(const MemoryProbe&) = delete;
+    MemoryProbe& operator=(const MemoryProbe&) = delete;
+
+    // Whether [from, from + size) is in memory, as far as the file went when it was opened; no for a range
+    // that starts past that.
+    bool Holds(std::uint64_t from, std::uint64_t size) const;
+    // Whether the whole file is.
+    bool HoldsAll() const { return m_known && Holds(0, m_size); }
+
+private:
+    bool m_known = false;  // whether the system answers truly
+    void* m_mapped = nullptr;
+    std::uint64_t m_size = 0;
+};
+
 // Reads a file from `start` to its end on a thread of its own, a few blocks ahead of the one who uses them:
 // what is done with the bytes (an image's parsing, hashing) overlaps reading the next ones. When the reading
-// thread falls behind, the user reads the next block nobody reads yet instead of waiting, so bytes the system
-// holds in memory are copied out by two processors at once; the blocks read at a time lie within a megabyte
-// of each other, so a disc in a drive is still read from start to end. The blocks are handed out in order;
-// `mend`, when given, may change a block's bytes before it is handed out, on either thread. Unix systems only
-// (it reads with pread).
+// thread falls behind and the next block nobody reads yet is in memory (MemoryProbe), the user reads it
+// instead of waiting, so that two processors copy out what the system holds; a disc in a drive is so still
+// read by one thread from start to end. The blocks are handed out in order; `mend`, when given, may change
+// a block's bytes before it is handed out, on either thread, and must not throw. Unix systems only (it reads
+// with pread).
 class ReadAhead {
 public:
     using Mend = std::function<void(char* block, std::uint64_t position, std::size_t size)>;

@@ -31,7 +31,7 @@ struct ImageSource {
     std::uint64_t position = 0;
     std::vector<char> block = std::vector<char>(kReadBlock);
     const JolietMends* mends = nullptr;
-    // When reading files' bytes: the image read through to its end by a thread of its own, never skipped.
+    // When reading files' bytes: the image read through to its end ahead of the parsing, never skipped.
     ReadAhead* ahead = nullptr;
 };
 

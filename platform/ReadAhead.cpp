@@ -1,10 +1,13 @@
-// Reading a file ahead on threads of its own, kept apart from the reading of files' bytes: the Windows
-// sources must compile without the standard library's threads.
+// Reading a file ahead on a thread of its own, and asking which of its bytes are in memory: kept apart from
+// the reading of files' bytes, whose Windows side must compile without threads or memory maps.
 #include "platform/FileData.h"
 
 #ifdef __unix__
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -29,6 +32,46 @@ void SpinBriefly(const Ready& ready) {
 
 }  // namespace
 
+MemoryProbe::MemoryProbe(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return;
+    const uid_t user = ::geteuid();
+    if (user != 0 && user != st.st_uid) return;
+    m_size = static_cast<std::uint64_t>(st.st_size);
+    m_known = true;
+    if (m_size == 0) return;
+    m_mapped = ::mmap(nullptr, m_size, PROT_READ, MAP_SHARED, fd, 0);
+    if (m_mapped == MAP_FAILED) {
+        m_mapped = nullptr;
+        m_known = false;
+    }
+}
+
+MemoryProbe::~MemoryProbe() {
+    if (m_mapped) ::munmap(m_mapped, m_size);
+}
+
+bool MemoryProbe::Holds(std::uint64_t from, std::uint64_t size) const {
+    if (!m_known) return false;
+    if (size == 0) return true;
+    if (from >= m_size) return false;
+    size = std::min(size, m_size - from);
+    static const auto kPage = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+    // A megabyte of pages at a time, stopping at the first missing: a file not in memory is told at once.
+    unsigned char pages[256];
+    std::uint64_t at = from / kPage * kPage;
+    const std::uint64_t end = from + size;
+    while (at < end) {
+        const std::uint64_t step = std::min<std::uint64_t>(end - at, kPage * sizeof pages);
+        if (::mincore(static_cast<char*>(m_mapped) + at, step, pages) != 0) return false;
+        const std::size_t count = static_cast<std::size_t>((step + kPage - 1) / kPage);
+        if (!std::all_of(pages, pages + count, [](unsigned char page) { return (page & 1) != 0; }))
+            return false;
+        at += step;
+    }
+    return true;
+}
+
 struct ReadAhead::Shared {
     static constexpr std::size_t kBlocks = tuning::kReadAheadBlocks;
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
@@ -44,9 +87,24 @@ struct ReadAhead::Shared {
     };
 
     Shared(int from, std::uint64_t start, Mend how)
-        : fd(from), position(start), mend(std::move(how)), bytes(kBlocks * kBlockBytes), filled(kBlocks) {
+        : fd(from),
+          probe(from),
+          position(start),
+          mend(std::move(how)),
+          bytes(kBlocks * kBlockBytes),
+          filled(kBlocks) {
         for (std::size_t b = 0; b < kBlocks; ++b) free.push_back(b);
         reader = std::thread([this] { Run(); });
+    }
+
+    // Whether the block at `from` is in memory; the system is asked a few megabytes ahead at a time, few
+    // enough questions to cost nothing beside the copying. Under the lock.
+    bool InMemory(std::uint64_t from) {
+        constexpr std::uint64_t kAhead = std::uint64_t{32} * kBlockBytes;
+        if (from + kBlockBytes <= inMemoryTo) return true;
+        if (!probe.Holds(from, kAhead)) return false;
+        inMemoryTo = from + kAhead;
+        return true;
     }
 
     // The next block of the file, when a block is free and the end is not found yet. Under the lock.
@@ -58,8 +116,8 @@ struct ReadAhead::Shared {
         return true;
     }
 
-    // Reads a block claimed, without the lock, and tells it. Blocks are read whole: one shorter is the end
-    // of the file, so the block after it, which may be under way already, starts where this one ends.
+    // Reads a block claimed, without the lock, and tells it. Blocks are read whole, so that one shorter is
+    // the end of the file: a block after it, which may be under way already, is dropped.
     void Fill(const Claimed& claim) {
         char* into = bytes.data() + claim.block * kBlockBytes;
         Filled done{claim.block, 0, 0};
@@ -101,7 +159,9 @@ struct ReadAhead::Shared {
     }
 
     int fd;
-    std::uint64_t position;  // where the next block claimed starts
+    const MemoryProbe probe;
+    std::uint64_t inMemoryTo = 0;  // the bytes up to here were in memory when last asked
+    std::uint64_t position;        // where the next block claimed starts
     Mend mend;
     std::vector<char> bytes;
     std::mutex mutex;
@@ -154,8 +214,9 @@ ReadAhead::Block ReadAhead::Next() {
     }
     std::optional<Shared::Filled>& next = shared.filled[shared.handed % Shared::kBlocks];
     Shared::Claimed claim;
-    while (!next && shared.Claim(claim)) {
-        // The reader is behind: rather than wait, this thread reads the next block nobody reads yet.
+    while (!next && shared.InMemory(shared.position) && shared.Claim(claim)) {
+        // The reader is behind: rather than wait, this thread reads the next block nobody reads yet, when
+        // that sends nothing to the disc.
         lock.unlock();
         shared.Fill(claim);
         lock.lock();
