@@ -97,16 +97,6 @@ struct ReadAhead::Shared {
         reader = std::thread([this] { Run(); });
     }
 
-    // Whether the block at `from` is in memory; the system is asked a few megabytes ahead at a time, few
-    // enough questions to cost nothing beside the copying. Under the lock.
-    bool InMemory(std::uint64_t from) {
-        constexpr std::uint64_t kAhead = std::uint64_t{32} * kBlockBytes;
-        if (from + kBlockBytes <= inMemoryTo) return true;
-        if (!probe.Holds(from, kAhead)) return false;
-        inMemoryTo = from + kAhead;
-        return true;
-    }
-
     // The next block of the file, when a block is free and the end is not found yet. Under the lock.
     bool Claim(Claimed& claim) {
         if (endAt != kNone || free.empty()) return false;
@@ -160,8 +150,7 @@ struct ReadAhead::Shared {
 
     int fd;
     const MemoryProbe probe;
-    std::uint64_t inMemoryTo = 0;  // the bytes up to here were in memory when last asked
-    std::uint64_t position;        // where the next block claimed starts
+    std::uint64_t position;  // where the next block claimed starts
     Mend mend;
     std::vector<char> bytes;
     std::mutex mutex;
@@ -214,7 +203,7 @@ ReadAhead::Block ReadAhead::Next() {
     }
     std::optional<Shared::Filled>& next = shared.filled[shared.handed % Shared::kBlocks];
     Shared::Claimed claim;
-    while (!next && shared.InMemory(shared.position) && shared.Claim(claim)) {
+    while (!next && shared.probe.Holds(shared.position, kBlockBytes) && shared.Claim(claim)) {
         // The reader is behind: rather than wait, this thread reads the next block nobody reads yet, when
         // that sends nothing to the disc.
         lock.unlock();
