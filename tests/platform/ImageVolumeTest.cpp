@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -368,7 +369,8 @@ TEST(OpenVolumeTest, WhatIsNoFileIsRefusedAtOnceNamingWhatItIs) {
 
 // Reading ahead on a thread must hand out exactly the file's bytes from where it starts, in order, with the
 // mends applied, whatever the file's size is against the block size, and whether the reading thread is ahead
-// (a slow user) or behind (a fast user, who reads blocks too); the slow twin is reading it whole.
+// (a slow user) or behind (a slow reader: the user reads blocks in memory too); the slow twin is reading it
+// whole.
 TEST(ReadAheadTest, HandsOutTheFilesBytesAsAPlainReadGivesThem) {
     constexpr std::size_t kBlock = platform::ReadAhead::kBlockBytes;
     std::mt19937 random(20261207);
@@ -389,11 +391,18 @@ TEST(ReadAheadTest, HandsOutTheFilesBytesAsAPlainReadGivesThem) {
         const int fd = ::open(path.c_str(), O_RDONLY);
         ASSERT_GE(fd, 0);
         std::string got;
+        const std::thread::id user = std::this_thread::get_id();
+        std::atomic<int> readByUser{0};
         {
-            platform::ReadAhead ahead(fd, start, [](char* block, std::uint64_t position, std::size_t n) {
-                for (std::uint64_t at = (position + 999) / 1000 * 1000; at < position + n; at += 1000)
-                    block[at - position] = 'M';
-            });
+            platform::ReadAhead ahead(
+                fd, start, [&, slow = slow](char* block, std::uint64_t position, std::size_t n) {
+                    for (std::uint64_t at = (position + 999) / 1000 * 1000; at < position + n; at += 1000)
+                        block[at - position] = 'M';
+                    if (std::this_thread::get_id() == user)
+                        ++readByUser;
+                    else if (!slow)
+                        std::this_thread::sleep_for(std::chrono::microseconds(300));
+                });
             for (platform::ReadAhead::Block block = ahead.Next(); block.size > 0; block = ahead.Next()) {
                 EXPECT_EQ(block.error, 0);
                 got.append(block.data, block.size);
@@ -403,6 +412,9 @@ TEST(ReadAheadTest, HandsOutTheFilesBytesAsAPlainReadGivesThem) {
         }
         ::close(fd);
         EXPECT_EQ(got, expected) << "a file of " << size << " bytes from " << start;
+        if (!slow && size - start > 3 * kBlock) {
+            EXPECT_GT(readByUser, 0) << "a file of " << size << " bytes";
+        }
     }
     // A descriptor that cannot be read tells the system's reason at once.
     platform::ReadAhead broken(-1, 0);
