@@ -45,10 +45,10 @@ inline constexpr std::size_t kHashBuffer = std::size_t{128} << 10;
 inline constexpr std::size_t kReadAheadBlock = std::size_t{512} << 10;
 inline constexpr std::size_t kReadAheadBlocks = 4;
 
-// A thread waiting for the other's next block looks again for this long, yielding the processor between looks,
-// before it sleeps: the block is usually that close, and being put to sleep and woken for each would cost a
-// trip through the scheduler on both threads. A slow source (a disc in a drive) costs no more than this per
-// block.
+// A thread waiting for the other's next block looks again for this long, yielding the processor between
+// looks, before it sleeps: the block is usually that close, and being put to sleep and woken for each would
+// cost a trip through the scheduler on both threads. A slow source (a disc in a drive) costs no more than
+// this per block.
 inline constexpr int kHandOverSpinMicroseconds = 50;
 
 // How often a watch for arriving discs looks at the drives: mapped drives send no notices, so they are looked
