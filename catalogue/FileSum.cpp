@@ -3,7 +3,7 @@
 #include <xxhash.h>
 // On x86-64 the library picks the widest vector instructions the processor has (AVX2, AVX-512) at run
 // time: the plain entry points are built for the oldest processors, and hashing then costs as much as
-// reading the bytes.
+// reading the bytes. This header puts the choosing entry points in place of the plain ones.
 #if defined(__x86_64__)
 #include <xxh_x86dispatch.h>
 #endif
@@ -27,11 +27,7 @@ void SumHasher::Reset() {
 }
 
 void SumHasher::Update(const char* data, std::size_t size) {
-#if defined(__x86_64__)
-    XXH3_128bits_update_dispatch(m_state, data, size);
-#else
     XXH3_128bits_update(m_state, data, size);
-#endif
 }
 
 namespace {

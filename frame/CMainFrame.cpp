@@ -53,12 +53,12 @@ CMainFrame::CMainFrame(CKavrelDoc* doc, IMessages* messages, QWidget* parent)
     m_pTreeView->TrackEditActions(Action(cmd::kDeleteItem), Action(cmd::kItemRename));
     BindCommand(cmd::kDeleteItem, [this] { m_pTreeView->OnDeleteItem(); });
     BindCommand(cmd::kItemRename, [this] { m_pTreeView->OnRenameItem(); });
-    m_pTreeView->TrackPropertiesAction(Action(cmd::kDiscProperties));
+    m_pTreeView->TrackDiscActions(Action(cmd::kDiscProperties), Action(cmd::kUpdateDisc),
+                                  Action(cmd::kVerifyDisc));
     BindCommand(cmd::kDiscProperties, [this] {
         // A hit's location may be the one just typed.
         if (m_pTreeView->OnDiscProperties()) m_pResultsView->viewport()->update();
     });
-    m_pTreeView->TrackDiscActions(Action(cmd::kUpdateDisc), Action(cmd::kVerifyDisc));
     BindCommand(cmd::kUpdateDisc, [this] { OnUpdateDisc(); });
     BindCommand(cmd::kVerifyDisc, [this] { OnVerifyDisc(); });
     // Printing is the tree's command too: Ctrl+P prints the selected disc only while the tree is active.

@@ -193,6 +193,8 @@ DiscDiff DiffDisc(const EntryStore& store, const catalogue::Disc& disc, const En
         if (store.Kind(old) != walked.Kind(now) || SizesDiffer(store.SizeText(old), walked.SizeText(now)) ||
             TimesDiffer(store.Modified(old), walked.Modified(now)))
             diff.changed.push_back({old, now});
+        else
+            diff.same.push_back({old, now});
     }
     for (std::size_t i = 0; i < rows.size(); ++i)
         if (!matched[i]) diff.removed.push_back(rows[i]);

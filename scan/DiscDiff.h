@@ -28,6 +28,7 @@ struct DiscDiff {
     std::vector<std::size_t> removed;  // rows of the catalogue, in catalogue order
     std::vector<DiffPair> changed;     // size, time or kind differs; in walk order
     std::vector<DiffPair> moved;       // in catalogue order of the removed file
+    std::vector<DiffPair> same;        // found in their place with their kind, size and time; in walk order
 
     bool Empty() const { return added.empty() && removed.empty() && changed.empty() && moved.empty(); }
 };

@@ -1,6 +1,6 @@
 #include "scan/UpdateDisc.h"
 
-#include <unordered_map>
+#include <algorithm>
 
 #include "catalogue/CCDContent.h"
 #include "catalogue/CKavrelDoc.h"
@@ -40,16 +40,16 @@ bool HasChecksums(const EntryStore& store, const catalogue::Disc& disc) {
     return false;
 }
 
-namespace {
-
 std::string Where(const EntryStore& store, std::size_t row) {
     return std::string(store.Path(row)).append(store.Name(row));
 }
 
+namespace {
+
 // Compares the checksums of the files the walk found in their place with the same size and time, and
 // lists the walk's unreadable files. Where one now unreadable had a checksum, the walk takes that checksum:
 // the bytes were most likely not changed, and applying the plan must not lose what was known of them.
-void CompareSums(const EntryStore& store, const catalogue::Disc& disc, UpdatePlan& plan) {
+void CompareSums(const EntryStore& store, UpdatePlan& plan) {
     EntryStore& walked = plan.walked;
     if (!walked.HasSums()) return;
     for (const auto& [row, reason] : walked.ReadErrors())
@@ -60,17 +60,11 @@ void CompareSums(const EntryStore& store, const catalogue::Disc& disc, UpdatePla
         if (keep) walked.SetSum(i, store.Sum(row));
         return keep;
     };
-    std::unordered_map<std::string, std::size_t> found;
-    for (std::size_t i = 0; i < walked.Size(); ++i)
-        if (walked.Kind(i) == kKindFile) found.emplace(Where(walked, i), i);
-    for (std::size_t row = disc.first; row < disc.end; ++row) {
-        if (!disc.Holds(store, row) || store.Kind(row) != kKindFile) continue;
-        const auto at = found.find(Where(store, row));
-        if (at == found.end()) continue;
-        const std::size_t i = at->second;
-        if (SizesDiffer(store.SizeText(row), walked.SizeText(i)) ||
-            TimesDiffer(store.Modified(row), walked.Modified(i)) || keepKnown(row, i))
-            continue;
+    // Told in the catalogue's order.
+    std::vector<DiffPair> same = plan.diff.same;
+    std::ranges::sort(same, {}, &DiffPair::old);
+    for (const auto& [row, i] : same) {
+        if (store.Kind(row) != kKindFile || keepKnown(row, i)) continue;
         const EntryStore::FileSum was = store.Sum(row);
         const EntryStore::FileSum is = walked.Sum(i);
         if (was.state == EntryStore::SumState::Known && is.state == EntryStore::SumState::Known) {
@@ -89,7 +83,7 @@ UpdatePlan MakePlan(const CKavrelDoc& doc, const catalogue::Disc& disc, std::str
                     catalogue::DiscRecord record) {
     UpdatePlan plan{disc, std::move(source), std::move(walked), std::move(record), {}, {}, {}, 0};
     plan.diff = DiffDisc(doc.Entries(), disc, plan.walked);
-    CompareSums(doc.Entries(), disc, plan);
+    CompareSums(doc.Entries(), plan);
     return plan;
 }
 

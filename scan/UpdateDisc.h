@@ -52,6 +52,9 @@ struct UpdatePlan {
     bool Tells() const { return Changes() || !unreadable.empty(); }
 };
 
+// An entry's folder and name on its disc ("\\DOCS\\A.TXT"): how an update and a verify find and name it.
+std::string Where(const EntryStore& store, std::size_t row);
+
 // True when any file of `disc` has a checksum or a read error kept: its update reads them all again, or
 // the update would drop them.
 bool HasChecksums(const EntryStore& store, const catalogue::Disc& disc);

@@ -14,10 +14,6 @@ namespace {
 
 constexpr std::size_t kFindings = static_cast<std::size_t>(Finding::New) + 1;
 
-std::string Key(const EntryStore& store, std::size_t row) {
-    return std::string(store.Path(row)).append(store.Name(row));
-}
-
 bool HasKnownSum(const EntryStore& store, const catalogue::Disc& disc) {
     if (!store.HasSums()) return false;
     for (std::size_t row = disc.first; row < disc.end; ++row)
@@ -62,7 +58,7 @@ std::vector<VerifyLine> DifferingLines(const EntryStore& store, const VerifyRepo
     for (const VerifyItem& item : report.items) {
         if (item.finding == Finding::Same) continue;
         const EntryStore& from = item.finding == Finding::New ? report.walked : store;
-        lines.push_back({FindingText(item.finding), Key(from, item.row), item.reason});
+        lines.push_back({FindingText(item.finding), Where(from, item.row), item.reason});
     }
     return lines;
 }
@@ -105,11 +101,11 @@ std::optional<VerifyReport> VerifyDisc(const CKavrelDoc& doc, const catalogue::D
 
     std::unordered_map<std::string, std::size_t> found;
     for (std::size_t i = 0; i < now.Size(); ++i)
-        if (now.Kind(i) == kKindFile) found.emplace(Key(now, i), i);
+        if (now.Kind(i) == kKindFile) found.emplace(Where(now, i), i);
     std::vector<bool> matched(now.Size());
     for (std::size_t row = disc.first; row < disc.end; ++row) {
         if (!disc.Holds(store, row) || store.Kind(row) != kKindFile) continue;
-        const auto at = found.find(Key(store, row));
+        const auto at = found.find(Where(store, row));
         if (at == found.end()) {
             if (const std::string* folder = unreadIn(store.Path(row)))
                 report.items.push_back(

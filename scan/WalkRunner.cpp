@@ -297,16 +297,8 @@ bool WalkRunner::VerifyFrom(const catalogue::Disc& disc, const std::string& sour
         const DocumentGate::Holder hold(m_gate);
         const catalogue::Disc now = catalogue::DiscAt(m_doc.Entries(), disc.first);
         if (now.label != disc.label || now.first != disc.first) return true;
-        const bool sums = scan::HasChecksums(m_doc.Entries(), now);
         RunWithProgress(tr("Verify Disc"), source, 0, [&](Progress& progress) {
-            scan::WalkWatch watch;
-            watch.cancel = &m_cancel;
-            watch.entries = [&](std::string_view folder, std::size_t entries) {
-                progress.Set(folder, entries);
-                if (m_walkListener) m_walkListener(folder, entries);
-            };
-            if (sums) watch.bytes = ByteCounter(progress);
-            report = scan::VerifyDisc(m_doc, now, source, refusal, watch);
+            report = scan::VerifyDisc(m_doc, now, source, refusal, Watching(progress));
             return report.has_value();
         });
         // Stopped for a close the person confirmed: the window goes once the gate is free, without a report.
@@ -334,15 +326,21 @@ std::function<void(std::uint64_t, std::uint64_t)> WalkRunner::ByteCounter(Progre
     };
 }
 
+scan::WalkWatch WalkRunner::Watching(Progress& progress) {
+    scan::WalkWatch watch;
+    watch.cancel = &m_cancel;
+    watch.entries = [this, &progress](std::string_view folder, std::size_t entries) {
+        progress.Set(folder, entries);
+        if (m_walkListener) m_walkListener(folder, entries);
+    };
+    watch.bytes = ByteCounter(progress);
+    return watch;
+}
+
 bool WalkRunner::Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked,
                       const QString& title) {
     return RunWithProgress(title, drive, 0, [&](Progress& progress) {
-        walker.SetCancelFlag(&m_cancel);
-        walker.SetProgress([&](std::string_view folder, std::size_t entries) {
-            progress.Set(folder, entries);
-            if (m_walkListener) m_walkListener(folder, entries);
-        });
-        walker.SetByteProgress(ByteCounter(progress));
+        walker.Watch(Watching(progress));
         return walker.Walk(drive, walked);
     });
 }

@@ -20,6 +20,7 @@ class IMessages;
 class QWidget;
 namespace scan {
 class DiscWalker;
+struct WalkWatch;
 }
 
 // Runs File > Create Image file for the main window: the dialog, the walk on a worker thread while a nested
@@ -90,6 +91,8 @@ private:
     struct Progress;
     // What the walk's reading of checksums tells: the progress window and the byte listener.
     std::function<void(std::uint64_t, std::uint64_t)> ByteCounter(Progress& progress);
+    // What a walk tells, folders and bytes, and the Cancel it heeds: the progress window and the listeners.
+    scan::WalkWatch Watching(Progress& progress);
     bool Walk(scan::DiscWalker& walker, const std::string& drive, EntryStore& walked, const QString& title);
     // Runs `work` on a worker thread while a progress window titled `title` shows what `work` reports and
     // offers Cancel; with `images` above 0 its bar counts the images done. False when `work` did or the

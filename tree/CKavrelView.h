@@ -99,15 +99,12 @@ public:
     // True while `node` is one of the tree's nodes (a stale handle is never dereferenced).
     bool HoldsNode(const QTreeWidgetItem* node) const;
 
-    // "Disc Properties..." (the frame's action, also offered by the context menu): enabled while the
-    // current node is a disc node with entries.
-    void TrackPropertiesAction(QAction* properties);
+    // "Disc Properties...", "Update Disc..." and "Verify Disc..." (the frame's actions, also offered by the
+    // context menu): enabled while the current node is a disc node with entries.
+    void TrackDiscActions(QAction* properties, QAction* update, QAction* verify);
     // Shows the current disc node's details and keeps the location and notes typed; true when they changed
     // (the catalogue is then modified).
     bool OnDiscProperties();
-    // "Update Disc..." and "Verify Disc..." (the frame's actions, also offered by the context menu):
-    // enabled, as Disc Properties, while the current node is a disc node with entries.
-    void TrackDiscActions(QAction* update, QAction* verify);
     // True for a disc node that stands for entries of the catalogue.
     bool IsDiscNode(const QTreeWidgetItem* node) const;
 

@@ -147,13 +147,8 @@ bool CKavrelView::IsDiscNode(const QTreeWidgetItem* node) const {
     return row < m_pDoc->GetEntryCount();
 }
 
-void CKavrelView::TrackPropertiesAction(QAction* properties) {
+void CKavrelView::TrackDiscActions(QAction* properties, QAction* update, QAction* verify) {
     m_pPropertiesAction = properties;
-    connect(this, &QTreeWidget::currentItemChanged, this, &CKavrelView::UpdatePropertiesAction);
-    UpdatePropertiesAction();
-}
-
-void CKavrelView::TrackDiscActions(QAction* update, QAction* verify) {
     m_pUpdateAction = update;
     m_pVerifyAction = verify;
     connect(this, &QTreeWidget::currentItemChanged, this, &CKavrelView::UpdatePropertiesAction);
