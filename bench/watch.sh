@@ -41,12 +41,16 @@ bsdtar -C "$work/disc" --format iso9660 --options iso9660:volume-id=BENCH -cf "$
 touch -d '1 minute ago' "$work/disc.iso"
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 now() { date +%s%N; }
+seconds() { local s e; s=$(now); "$@" > /dev/null; e=$(now); echo $(((e - s) / 1000000)); }
 
 # One arrival: the watch is started and has looked at the empty drive before the image is put in place.
 arrival() {
-  rm -f "$work/w.cdi" "$work/drive.iso"
+  rm -f "$work/w.cdi" "$work/drive.iso" "$work/line"
   cp "$work/disc.iso" "$work/next.iso"
   touch -d '1 minute ago' "$work/next.iso"
+  # The line is waited for on a pipe, not looked for in a loop that would take a processor from the watch.
+  mkfifo "$work/line"
+  exec 3<> "$work/line"
   TAMBEROL_DRIVES="E=$work/drive.iso" "$cli" watch "$work/w.cdi" --count 1 > "$work/line" &
   local pid=$!
   until [ -s "$work/w.cdi" ]; do sleep 0.01; done
@@ -54,19 +58,14 @@ arrival() {
   local start end
   start=$(now)
   mv "$work/next.iso" "$work/drive.iso"
-  until [ -s "$work/line" ]; do sleep 0.001; done
+  read -r -u 3 _
   end=$(now)
   wait "$pid"
+  exec 3<&-
   echo $(((end - start) / 1000000))
 }
-scanonce() {
-  rm -f "$work/s.cdi"
-  local start end
-  start=$(now)
-  "$cli" scan "$work/s.cdi" --label BENCH "$work/disc.iso" > /dev/null
-  end=$(now)
-  echo $(((end - start) / 1000000))
-}
+scanimage() { rm -f "$work/s.cdi"; "$cli" scan "$work/s.cdi" --label BENCH "$work/disc.iso"; }
+scanonce() { seconds scanimage; }
 arrival > /dev/null; scanonce > /dev/null  # warm the cache
 watched=(); scanned=()
 for ((r = 0; r < runs; r++)); do
@@ -80,7 +79,6 @@ printf 'arrival  %d files: watch %d ms from arrival to its line, scan %d ms, the
 if [ "$(id -u)" = 0 ] && loop=$(losetup -f --show -r "$work/disc.iso" 2>/dev/null); then
   devscan() { rm -f "$work/d.cdi"; "$cli" scan "$work/d.cdi" --label D "$loop" > /dev/null; }
   devtar() { bsdtar -tvf "$loop" > /dev/null; }
-  seconds() { local s e; s=$(now); "$@"; e=$(now); echo $(((e - s) / 1000000)); }
   devscan; devtar
   own=(); ref=()
   for ((r = 0; r < runs; r++)); do

@@ -2,6 +2,10 @@
 
 namespace catalogue {
 
+std::string FormatCount(std::uint64_t count, const char* one, const char* many) {
+    return FormatSize(count) + " " + (count == 1 ? one : many);
+}
+
 std::string FormatSize(std::uint64_t bytes) {
     const std::string digits = std::to_string(bytes);
     const std::size_t n = digits.size();

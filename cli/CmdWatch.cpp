@@ -8,6 +8,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/Listing.h"
+#include "platform/Drives.h"
 #include "scan/DiscWatch.h"
 
 #ifdef _WIN32
@@ -109,8 +110,8 @@ int CmdWatch(int argc, char** argv) {
     if (const auto count = args.Value("--count"); count && !ParseCount(*count, limit))
         return cli::UsageError("watch", "--count needs a number of discs, 1 or more");
 
-    const std::unique_ptr<scan::WatchedDrives> drives = scan::MachineDrives();
-    if (drives->Look().empty())
+    // Which drives there are, without looking into them: a drive spinning a disc up would hold a look.
+    if (platform::OpticalDrives().empty())
         return cli::Fail(
             "there is no optical drive to watch (TAMBEROL_DRIVES maps a folder or a disc image "
             "as a drive: E=/srv/discs/holiday.iso)");
@@ -148,15 +149,17 @@ int CmdWatch(int argc, char** argv) {
                                                                 {"changes"},
                                                                 {"reason"},
                                                                 {"eject"}});
+    const std::unique_ptr<scan::WatchedDrives> drives = scan::MachineDrives();
     scan::DiscWatch watch(*drives, options, Wake);
     std::size_t counted = 0;
     bool stopping = false;
+    const auto stop = [&] {
+        stopping = true;
+        watch.StopLooking();
+        watch.CancelAll();
+    };
     for (;;) {
-        if (g_stopAsked && !stopping) {
-            stopping = true;
-            watch.StopLooking();
-            watch.CancelAll();
-        }
+        if (g_stopAsked && !stopping) stop();
         for (scan::HandledDisc& disc : watch.Step(doc)) {
             // The disc is said to be done only once it is on disk; a catalogue that cannot be saved ends the
             // watch rather than let discs pass for catalogued.
@@ -171,11 +174,7 @@ int CmdWatch(int argc, char** argv) {
             else
                 std::cout << cli::Shown(scan::LogLine(disc)) << '\n';
             std::cout.flush();
-            if (disc.Counts() && ++counted == limit && !stopping) {
-                stopping = true;
-                watch.StopLooking();
-                watch.CancelAll();
-            }
+            if (disc.Counts() && ++counted == limit && !stopping) stop();
         }
         if (stopping && !watch.Busy()) return cli::kExitOk;
         pollfd waits[2] = {{g_wakeRead, POLLIN, 0}, {watch.WakeFd(), POLLIN, 0}};

@@ -245,16 +245,21 @@ void CMainFrame::ShowResultsPane() {
     m_bResultsHidden = 0;
 }
 
+void CMainFrame::RebuildViews() {
+    // The rows after an updated disc have moved, so every view is built again as after Open and the search
+    // hits, which name rows, are cleared.
+    m_pDoc->SendInitialUpdate();
+    m_pDoc->m_bResultRow = 0;
+    m_pDoc->UpdateAllViews(nullptr, hint::kResultRow);
+}
+
 void CMainFrame::OnUpdateDisc() {
     QTreeWidgetItem* node = m_pTreeView->currentItem();
     if (!m_pTreeView->IsDiscNode(node)) return;
     const catalogue::Disc updated = m_pWalks->OnUpdateDisc(m_pTreeView->DiscOfNode(node));
     if (updated.entries == 0) return;
-    // The rows after the disc have moved, so every view is built again as after Open and the search hits,
-    // which name rows, are cleared; then the disc is shown again.
-    m_pDoc->SendInitialUpdate();
-    m_pDoc->m_bResultRow = 0;
-    m_pDoc->UpdateAllViews(nullptr, hint::kResultRow);
+    RebuildViews();
+    // Then the disc is shown again.
     m_pDoc->m_strPickLabel = std::string(m_pDoc->Entries().Text(updated.label));
     m_pDoc->m_nPickDisc = updated.first;
     // No entry of it is picked: an earlier search's pick must not select a row that happens to match.
@@ -272,12 +277,7 @@ void CMainFrame::WatchDiscs(const std::function<bool()>& giveFile, std::function
     if (!giveFile()) return;
     std::unique_ptr<scan::WatchedDrives> drives = scan::MachineDrives();
     CWatchDlg dlg(*m_pDoc, *m_pMessages, std::move(drives), std::move(save), this);
-    // An updated disc moves the rows after it: every view is built again, as after Update Disc.
-    dlg.SetOnUpdated([this] {
-        m_pDoc->SendInitialUpdate();
-        m_pDoc->m_bResultRow = 0;
-        m_pDoc->UpdateAllViews(nullptr, hint::kResultRow);
-    });
+    dlg.SetOnUpdated([this] { RebuildViews(); });
     m_pWatch = &dlg;
     dlg.exec();
     m_pWatch = nullptr;

@@ -117,6 +117,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Builds every view again once a disc was replaced, dropping the search hits, which name rows.
+    void RebuildViews();
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();

@@ -143,16 +143,14 @@ void CWatchDlg::Step() {
     std::vector<scan::HandledDisc> handled = m_watch->Step(m_doc);
     for (scan::HandledDisc& disc : handled) {
         // Saved before the tray opens: a disc in the person's hand is a disc on file.
-        bool saved = true;
-        if (disc.changed && !m_bSaveFailed && !m_save()) {
+        // Once a save failed, no disc is on file any more.
+        const bool saved = !disc.changed || (!m_bSaveFailed && m_save());
+        if (!saved && !m_bSaveFailed) {
             // The save said why; the discs added stay in the window's catalogue, to be saved elsewhere.
-            saved = false;
             m_bSaveFailed = true;
             m_messages.Tell("No more discs are taken: the catalogue could not be saved.",
                             msg::Icon::Exclamation);
-            m_watch->StopLooking();
-            m_bStopping = true;
-            m_pStop->setEnabled(false);
+            Stop();  // never closes here: a step is under way
         }
         if (disc.outcome == scan::HandledDisc::Outcome::Updated && m_onUpdated) m_onUpdated();
         // A disc that is not on file stays in its drive.

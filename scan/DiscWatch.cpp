@@ -44,10 +44,6 @@ std::string DiscKey(const platform::DriveMedium& medium) {
     return medium.identity.empty() ? medium.source : medium.identity;
 }
 
-std::string Counted(std::size_t count, const char* one, const char* many) {
-    return catalogue::FormatSize(count) + " " + (count == 1 ? one : many);
-}
-
 std::string InQuotes(const std::string& text) {
     return "\"" + text + "\"";
 }
@@ -220,11 +216,10 @@ HandledDisc UpdateArrival(CKavrelDoc& doc, const Arrival& arrival, WalkedDisc wa
     HandledDisc disc = Handled(HandledDisc::Outcome::Updated, arrival.medium,
                                std::string(doc.Entries().Text(known->label)), arrival.record);
     disc.knownLocation = doc.RecordOf(*known)->location;
-    EntryStore& entries = walked.entries;
-    for (std::size_t i = 0; i < entries.Size(); ++i)
-        if (entries.Label(i) != disc.label) entries.SetLabel(i, disc.label);
+    // The walk's rows take the disc's label as they replace its entries.
     const std::string source = walked.record.source;
-    const UpdatePlan plan = MakePlan(doc, *known, source, std::move(entries), std::move(walked.record));
+    const UpdatePlan plan =
+        MakePlan(doc, *known, source, std::move(walked.entries), std::move(walked.record));
     disc.changes = PlanCounts(plan);
     if (ApplyUpdate(doc, plan).entries == 0) return Refused(std::move(disc), "Out of memory");
     // New checksums alone change the catalogue too, and must be saved with it.
@@ -237,7 +232,8 @@ std::string LogLine(const HandledDisc& disc) {
     std::string line = disc.medium.root + ": ";
     switch (disc.outcome) {
         case Outcome::Added:
-            line += InQuotes(disc.label) + " " + Counted(disc.entries, "entry", "entries") + " added";
+            line += InQuotes(disc.label) + " " + catalogue::FormatCount(disc.entries, "entry", "entries") +
+                    " added";
             break;
         case Outcome::Updated:
         case Outcome::Skipped:
@@ -266,9 +262,9 @@ std::string StatusText(const DriveStatus& status) {
             return "waiting for a disc";
         case State::Reading:
             return "reading " + (status.label.empty() ? std::string() : InQuotes(status.label) + " ") + "(" +
-                   Counted(status.entries, "entry", "entries") + ")";
+                   catalogue::FormatCount(status.entries, "entry", "entries") + ")";
         case State::Done:
-            return "done (" + Counted(status.entries, "entry", "entries") + eject + ")";
+            return "done (" + catalogue::FormatCount(status.entries, "entry", "entries") + eject + ")";
         case State::Updated:
             return "updated (" + status.detail + eject + ")";
         case State::Skipped:
@@ -337,6 +333,12 @@ std::vector<std::string> DiscWatch::LabelsUnderWay() const {
     return labels;
 }
 
+DiscWatch::Job* DiscWatch::JobIn(const std::string& root) const {
+    const auto found =
+        std::ranges::find_if(m_jobs, [&root](const auto& job) { return job->medium.root == root; });
+    return found == m_jobs.end() ? nullptr : found->get();
+}
+
 DriveStatus* DiscWatch::StatusOf(const std::string& root) {
     const auto found = std::ranges::find(m_status, root, &DriveStatus::root);
     return found == m_status.end() ? nullptr : &*found;
@@ -392,11 +394,6 @@ HandledDisc DiscWatch::Walked(CKavrelDoc& doc, Job& job) {
 
 std::vector<HandledDisc> DiscWatch::Step(CKavrelDoc& doc) {
     std::vector<HandledDisc> handled;
-    const auto jobOf = [this](const std::string& root) {
-        const auto found =
-            std::ranges::find_if(m_jobs, [&root](const auto& job) { return job->medium.root == root; });
-        return found == m_jobs.end() ? nullptr : found->get();
-    };
     // The drives are looked at before any walk that ended is applied: a disc taken out, or changed for
     // another, while it was read adds nothing, even when its walk ended just before this look.
     // Looked at when stopped too, while discs are still read: one taken out meanwhile must add nothing.
@@ -405,7 +402,7 @@ std::vector<HandledDisc> DiscWatch::Step(CKavrelDoc& doc) {
         media = m_drives.Look();
         m_interval = LookInterval(media);
         for (const platform::DriveMedium& medium : media) {
-            Job* job = jobOf(medium.root);
+            Job* job = JobIn(medium.root);
             if (!job || job->takenOut || DiscKey(job->medium) == DiscKey(medium)) continue;
             job->takenOut = true;
             job->cancel.store(true);
@@ -440,7 +437,8 @@ std::vector<HandledDisc> DiscWatch::Step(CKavrelDoc& doc) {
         status.push_back(old ? *old : WaitingIn(medium.root));
     }
     m_status = std::move(status);
-    for (const DriveTracker::Event& event : m_tracker.Look(media, jobOf)) {
+    const auto busy = [this](const std::string& root) { return JobIn(root) != nullptr; };
+    for (const DriveTracker::Event& event : m_tracker.Look(media, busy)) {
         if (event.change == DriveTracker::Change::Unreadable) {
             HandledDisc disc = Handled(HandledDisc::Outcome::Unreadable, event.medium, {}, {});
             disc.why = event.medium.problem;
@@ -474,9 +472,7 @@ void DiscWatch::Finish(HandledDisc& disc, bool eject) {
     DriveStatus* status = StatusOf(disc.medium.root);
     // The drive may be reading its next disc already (this one was taken out, or its tray was opened by
     // hand while the program waited on it): the state is that disc's.
-    const bool nextUnderWay =
-        std::ranges::any_of(m_jobs, [&](const auto& job) { return job->medium.root == disc.medium.root; });
-    if (!status || nextUnderWay) return;
+    if (!status || JobIn(disc.medium.root)) return;
     *status = WaitingIn(disc.medium.root);
     status->ejectAsked = disc.ejectAsked;
     status->ejectProblem = disc.ejectProblem;
@@ -507,27 +503,24 @@ void DiscWatch::Finish(HandledDisc& disc, bool eject) {
 std::vector<DriveStatus> DiscWatch::Drives() const {
     std::vector<DriveStatus> drives = m_status;
     for (DriveStatus& drive : drives)
-        for (const auto& job : m_jobs)
-            if (job->medium.root == drive.root) {
-                drive.label = job->label;
-                drive.entries = job->entries.load();
-            }
+        if (const Job* job = JobIn(drive.root)) {
+            drive.label = job->label;
+            drive.entries = job->entries.load();
+        }
     return drives;
 }
 
 std::string DiscWatch::SetLabel(const std::string& root, const std::string& label) {
-    const auto found =
-        std::ranges::find_if(m_jobs, [&root](const auto& job) { return job->medium.root == root; });
-    if (found == m_jobs.end() || (*found)->update) return "No new disc is being read in " + root;
+    Job* const job = JobIn(root);
+    if (!job || job->update) return "No new disc is being read in " + root;
     if (!IsLabelAccepted(label)) return kBadLabelMessage;
-    (*found)->label = label;
-    (*found)->labelEdited = true;
+    job->label = label;
+    job->labelEdited = true;
     return {};
 }
 
 void DiscWatch::Cancel(const std::string& root) {
-    for (const auto& job : m_jobs)
-        if (job->medium.root == root) job->cancel.store(true);
+    if (Job* const job = JobIn(root)) job->cancel.store(true);
 }
 
 void DiscWatch::CancelAll() {

@@ -227,6 +227,8 @@ private:
     void Identified(CKavrelDoc& doc, Job& job, std::vector<HandledDisc>& handled);
     HandledDisc Walked(CKavrelDoc& doc, Job& job);
     DriveStatus* StatusOf(const std::string& root);
+    // The disc under way in the drive `root`: a drive reads one at a time.
+    Job* JobIn(const std::string& root) const;
 
     WatchedDrives& m_drives;
     WatchOptions m_options;

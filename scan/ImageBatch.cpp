@@ -18,10 +18,6 @@ namespace {
 
 constexpr const char* kNotAnImage = "not a disc image file";
 
-std::string Counted(std::size_t count, const char* one, const char* many) {
-    return catalogue::FormatSize(count) + " " + (count == 1 ? one : many);
-}
-
 }  // namespace
 
 std::string DefaultImageLabel(const std::string& path) {
@@ -108,14 +104,14 @@ ImageBatchResult AddImageDiscs(CKavrelDoc& doc, const std::vector<ImageJob>& job
 }
 
 std::string ImageBatchSummary(const std::vector<ImageJob>& jobs, const ImageBatchResult& result) {
-    std::string text = "Disc images catalogued: " + Counted(result.discs, "disc", "discs") + " with " +
-                       Counted(result.entries, "entry", "entries") + " added.";
+    std::string text = "Disc images catalogued: " + catalogue::FormatCount(result.discs, "disc", "discs") +
+                       " with " + catalogue::FormatCount(result.entries, "entry", "entries") + " added.";
     std::string refused;
     std::string mended;
     std::size_t left = 0;
     for (const ImageJob& job : jobs) {
         if (job.walked && job.mendedNames > 0)
-            mended += "\n" + job.path + ": " + Counted(job.mendedNames, "name", "names");
+            mended += "\n" + job.path + ": " + catalogue::FormatCount(job.mendedNames, "name", "names");
         if (!job.problem.empty())
             refused += "\n" + job.path + ": " + job.problem;
         else if (!job.walked)
@@ -125,7 +121,8 @@ std::string ImageBatchSummary(const std::vector<ImageJob>& jobs, const ImageBatc
         text += "\n\nNames that could not be read, kept with U+FFFD in their place:" + mended;
     if (!refused.empty()) text += "\n\nNot catalogued:" + refused;
     if (result.cancelled && left > 0)
-        text += "\n\nCancelled: " + Counted(left, "image was", "images were") + " not catalogued.";
+        text +=
+            "\n\nCancelled: " + catalogue::FormatCount(left, "image was", "images were") + " not catalogued.";
     return text;
 }
 
