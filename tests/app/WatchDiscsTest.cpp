@@ -12,7 +12,9 @@
 
 #include "AppTestSupport.h"
 #include "DriveEnv.h"
+#include "FakeDrives.h"
 #include "IsoImage.h"
+#include "ScriptedMessages.h"
 #include "TempFolder.h"
 #include "WhenModalOpens.h"
 #include "app/CKavrelApp.h"
@@ -172,6 +174,29 @@ TEST_F(WatchDiscsTest, AWindowSystemCloseDuringADiscAsksAndYesAddsNothingOfIt) {
     EXPECT_EQ(lines, std::vector<std::string>{"E:\\: \"MINE\" cancelled"});
     EXPECT_EQ(app.Document().GetEntryCount(), 2u);
     EXPECT_EQ(SavedLabels(), (std::vector<std::string>{"Old"}));
+}
+
+// A save that fails stops the watch; a disc that ends after it is not on file either, so its tray stays shut.
+TEST(WatchWindow, NoTrayOpensForADiscNotOnFile) {
+    TempFolder a;
+    TempFolder b;
+    a.File("A.TXT", 1);
+    b.File("B.TXT", 2);
+    auto fake = std::make_unique<FakeDrives>();
+    FakeDrives& drives = *fake;
+    CKavrelDoc doc;
+    ScriptedMessages messages;
+    CWatchDlg dlg(doc, messages, std::move(fake), [] { return false; });
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    QTest::keyClick(&dlg, Qt::Key_O, Qt::AltModifier);
+    for (int waited = 0; waited < 5000 && !dlg.EjectBox()->isChecked(); waited += 20) QTest::qWait(20);
+    ASSERT_TRUE(dlg.EjectBox()->isChecked());
+    drives.Set({Holding("E:\\", a.Root(), "1"), Holding("F:\\", b.Root(), "2")});
+    for (int waited = 0; waited < 10000 && dlg.Log()->count() < 2; waited += 20) QTest::qWait(20);
+    EXPECT_EQ(dlg.Log()->count(), 2);
+    EXPECT_EQ(drives.Ejected(), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+#include "FakeDrives.h"
 #include "IsoImage.h"
 #include "TempFolder.h"
 #include "WalkHold.h"
@@ -19,10 +20,6 @@ namespace {
 using platform::DriveMedium;
 using Change = scan::DriveTracker::Change;
 using Outcome = scan::HandledDisc::Outcome;
-
-DriveMedium Holding(const std::string& root, const std::string& source, const std::string& identity) {
-    return {root, {}, source, identity, {}, false};
-}
 
 DriveMedium Empty(const std::string& root) {
     return {root, {}, {}, {}, {}, false};
@@ -65,32 +62,6 @@ TEST(DriveTracker, ADriveBusyWithADiscToldOfItsChangeOnceFree) {
     ASSERT_EQ(later.size(), 1u);
     EXPECT_EQ(later[0].medium.source, "/b");
 }
-
-// The drives as a test sets them: what each holds, and what opening a tray answers.
-class FakeDrives : public scan::WatchedDrives {
-public:
-    std::vector<DriveMedium> Look() override {
-        std::lock_guard lock(m_lock);
-        return media;
-    }
-    std::string Eject(const DriveMedium& medium) override {
-        ejected.push_back(medium.root);
-        return ejectAnswer;
-    }
-    int WakeFd() const override { return -1; }
-    void Drain() override {}
-    void Set(std::vector<DriveMedium> now) {
-        std::lock_guard lock(m_lock);
-        media = std::move(now);
-    }
-
-    std::vector<DriveMedium> media;
-    std::vector<std::string> ejected;
-    std::string ejectAnswer;
-
-private:
-    std::mutex m_lock;
-};
 
 // Steps the watch until `count` discs are handled (each finished as a caller does), for at most 20 s.
 std::vector<scan::HandledDisc> Handle(scan::DiscWatch& watch, CKavrelDoc& doc, std::size_t count = 1) {
