@@ -21,7 +21,7 @@ class QWidget;
 namespace scan {
 class DiscWalker;
 struct WalkWatch;
-}
+}  // namespace scan
 
 // Runs File > Create Image file for the main window: the dialog, the walk on a worker thread while a nested
 // event loop keeps the window painted and a progress window offers Cancel, then the new disc. It holds the

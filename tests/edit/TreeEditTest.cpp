@@ -12,6 +12,7 @@
 #include "DriveEnv.h"
 #include "EditTestSupport.h"
 #include "RecordingView.h"
+#include "RightClick.h"
 #include "ScriptedMessages.h"
 #include "catalogue/Disc.h"
 #include "catalogue/Hints.h"
@@ -253,29 +254,6 @@ TEST_F(TreeEdit, RenameKeepsTheBytesOfALabelTypedBackUnchanged) {
     Rename(QString::fromUtf8("\xc3\xa9t\xc3\xa9 2"));
     EXPECT_EQ(Labels(doc), "\xc3\xa9t\xc3\xa9 2") << "typed text is stored as UTF-8";
 }
-
-namespace {
-
-// Right-clicks `node` (or empty space) and picks `item` from the menu when one opens; returns the items seen.
-QStringList RightClick(CKavrelView& tree, QTreeWidgetItem* node, const QString& item) {
-    QStringList seen;
-    QTimer::singleShot(0, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!menu) return;
-        for (QAction* action : menu->actions()) seen << action->text();
-        for (QAction* action : menu->actions()) {
-            if (action->text() == item) menu->setActiveAction(action);
-        }
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    const QPoint at = node ? tree.visualItemRect(node).center() : QPoint(5, tree.viewport()->height() - 5);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, tree.viewport()->mapToGlobal(at));
-    QApplication::sendEvent(tree.viewport(), &event);
-    QApplication::processEvents();
-    return seen;
-}
-
-}  // namespace
 
 TEST_F(TreeEdit, ContextMenuSelectsTheNodeAndOffersDeleteAndRename) {
     CKavrelDoc doc;

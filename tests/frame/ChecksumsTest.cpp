@@ -24,6 +24,7 @@
 #include "FrameTestSupport.h"
 #include "IsoImage.h"
 #include "ReadAsNobody.h"
+#include "RightClick.h"
 #include "WalkHold.h"
 #include "catalogue/CCDContent.h"
 #include "catalogue/Disc.h"
@@ -274,17 +275,7 @@ TEST_F(ChecksumsTest, NothingDifferingIsSaidPlainlyAndACancelledVerifyReportsWha
     CatalogueWithSums();
     // From the tree's context menu: nothing differs.
     AnswerSource("Verify");
-    QTimer::singleShot(0, [] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr);
-        for (QAction* action : menu->actions())
-            if (action->text() == "&Verify Disc...") menu->setActiveAction(action);
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    const QPoint at = Tree()->visualItemRect(Tree()->currentItem()).center();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, Tree()->viewport()->mapToGlobal(at));
-    QApplication::sendEvent(Tree()->viewport(), &event);
-    QApplication::processEvents();
+    EXPECT_FALSE(RightClick(*Tree(), Tree()->currentItem(), "&Verify Disc...").isEmpty());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text,
               "Nothing differs: the disc reads as it was catalogued.\n\n5 same, 0 changed content, 0 changed "

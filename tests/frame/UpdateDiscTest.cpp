@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "FrameTestSupport.h"
+#include "RightClick.h"
 #include "catalogue/Disc.h"
 #include "scan/CCreateImageDlg.h"
 #include "scan/CUpdateDiscDlg.h"
@@ -103,17 +104,7 @@ TEST_F(UpdateDiscTest, CancelOrASourceThatCannotBeReadChangesNothing) {
     QStringList titles;
     AnswerSource();
     AnswerDifferences("Cancel", &titles);
-    QTimer::singleShot(0, [] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr);
-        for (QAction* action : menu->actions())
-            if (action->text() == "&Update Disc...") menu->setActiveAction(action);
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
-    const QPoint at = Tree()->visualItemRect(Tree()->currentItem()).center();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, Tree()->viewport()->mapToGlobal(at));
-    QApplication::sendEvent(Tree()->viewport(), &event);
-    QApplication::processEvents();
+    EXPECT_FALSE(RightClick(*Tree(), Tree()->currentItem(), "&Update Disc...").isEmpty());
     EXPECT_EQ(titles.size(), 4);
     EXPECT_FALSE(doc.IsModified());
 
