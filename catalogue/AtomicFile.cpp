@@ -107,12 +107,17 @@ long MakerOf(std::string_view name, std::string_view target) {
     return digits > 0 && digits < name.size() && name[digits] == '-' ? pid : 0;
 }
 
+// The folder `target` is in: its own, or the working folder for a bare name.
+std::string FolderOf(const std::string& target) {
+    const std::filesystem::path path(target);
+    return path.has_parent_path() ? path.parent_path().string() : ".";
+}
+
 // Removes the temporary files that saves of `target` left when their process was killed: a process that no
 // longer runs cannot be writing them. A failure changes nothing for the save under way.
 void RemoveLeftovers(const std::string& target) {
-    const std::filesystem::path path(target);
-    const std::string folder = path.has_parent_path() ? path.parent_path().string() : ".";
-    const std::string own = path.filename().string();
+    const std::string folder = FolderOf(target);
+    const std::string own = std::filesystem::path(target).filename().string();
     DIR* listing = ::opendir(folder.c_str());
     if (listing == nullptr) return;
     while (const dirent* item = ::readdir(listing)) {
@@ -179,8 +184,7 @@ bool AtomicFile::Open() {
     const bool replacing = ::stat(m_native->target.c_str(), &old) == 0;
     if (replacing && S_ISDIR(old.st_mode)) return Fail(kCreating, SystemReason(EISDIR));
     RemoveLeftovers(m_native->target);
-    const std::filesystem::path target(m_native->target);
-    m_native->fd = UnnamedFile(target.has_parent_path() ? target.parent_path().string() : ".");
+    m_native->fd = UnnamedFile(FolderOf(m_native->target));
     // File systems without unnamed files say so in one of these ways; the named file then stands in.
     if (m_native->fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
         return Fail(kCreating, SystemReason(errno));
@@ -230,9 +234,7 @@ bool AtomicFile::Commit() {
     m_native->temporary.clear();
     // The new name is written to disk with its folder: until then a power cut may bring the old file back,
     // after the save was said to be done. A file system that cannot flush a folder keeps its own order.
-    const std::size_t slash = m_native->target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : m_native->target.substr(0, slash + 1);
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folderFd = ::open(FolderOf(m_native->target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd >= 0) {
         ::fsync(folderFd);
         ::close(folderFd);
