@@ -141,10 +141,14 @@ public:
     void Bytes(std::size_t lane, const char* data, std::size_t size) override {
         m_hashers[lane].Update(data, size);
         const std::uint64_t read = m_read.fetch_add(size, std::memory_order_relaxed) + size;
-        // Every few megabytes, from the caller's lane alone: a progress window needs no more, a slow callback
-        // costs nothing, and it is never told from two threads at once.
-        if (lane == 0 && m_progress && read - m_told >= kTellEvery) {
-            m_told = read;
+        // Every few megabytes, from whichever lane gets there: the second lane may read most of the bytes while
+        // the lead has none left. Told under a lock, so the callback never runs on two threads at once and the
+        // count it is told never goes back.
+        if (m_progress && read - m_told.load(std::memory_order_relaxed) >= kTellEvery) {
+            const std::lock_guard lock(m_telling);
+            const std::uint64_t told = m_told.load(std::memory_order_relaxed);
+            if (read < told || read - told < kTellEvery) return;  // the other lane told as much meanwhile
+            m_told.store(read, std::memory_order_relaxed);
             m_progress(read, m_total);
         }
     }
@@ -166,8 +170,9 @@ private:
     const std::function<void(std::uint64_t, std::uint64_t)>& m_progress;
     std::array<catalogue::SumHasher, kLanes> m_hashers;
     std::mutex m_storing;  // the entries are one store, whichever lane ends a file
+    std::mutex m_telling;
     std::atomic<std::uint64_t> m_read{0};
-    std::uint64_t m_told = 0;
+    std::atomic<std::uint64_t> m_told{0};
 };
 
 }  // namespace

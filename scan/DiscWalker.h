@@ -40,8 +40,8 @@ public:
     // With checksums on, every file is read once the walk has listed it, and its checksum (or the reason
     // it could not be read) recorded with its entry. Reading never stops for a file that cannot be read.
     void SetChecksums(bool on) { m_bSums = on; }
-    // Called as files are read for their checksums, on the walking thread, with the bytes read so far and
-    // the sizes of all the files to read.
+    // Called as files are read for their checksums, with the bytes read so far and the sizes of all the files
+    // to read: on the walking thread or on the thread that reads files beside it, never on two at once.
     void SetByteProgress(std::function<void(std::uint64_t read, std::uint64_t total)> progress) {
         m_byteProgress = std::move(progress);
     }

@@ -91,6 +91,32 @@ TEST(WalkSums, AreRecordedOnlyWhenAskedForAndACancelStopsTheReading) {
     EXPECT_FALSE(walked);
 }
 
+// The second lane may read a large file after the lead has none left; its bytes are told as they come, not
+// only at the end. Which lane takes the large file is up to the machine, so the walk is run many times.
+TEST(WalkSums, BytesAreToldEveryFewMegabytesWhicheverLaneReadsThem) {
+    const TempFolder files;
+    files.File("A", 1);
+    files.File("B.BIN", 9'000'000);
+    for (int run = 0; run < 30; ++run) {
+        std::vector<std::uint64_t> told{0};
+        std::uint64_t all = 0;
+        scan::DiscWalker walker("L");
+        walker.SetChecksums(true);
+        walker.SetByteProgress([&](std::uint64_t read, std::uint64_t total) {
+            told.push_back(read);
+            all = total;
+        });
+        EntryStore out;
+        ASSERT_TRUE(walker.Walk(files.Root(), out));
+        ASSERT_EQ(told.back(), all);
+        ASSERT_GT(all, 9'000'000u);
+        for (std::size_t i = 1; i < told.size(); ++i) {
+            ASSERT_GT(told[i], told[i - 1]) << "run " << run;
+            ASSERT_LT(told[i] - told[i - 1], 5'000'000u) << "run " << run << ", told " << i;
+        }
+    }
+}
+
 TEST(VerifyDisc, ACancelledVerifyReportsOnlyWhatItCheckedAndChangesNothing) {
     const TempFolder files;
     MakeTree(files);
