@@ -95,7 +95,7 @@ TEST(WalkSums, AreRecordedOnlyWhenAskedForAndACancelStopsTheReading) {
 // only at the end. Which lane takes the large file is up to the machine, so the walk is run many times.
 TEST(WalkSums, BytesAreToldEveryFewMegabytesWhicheverLaneReadsThem) {
     const TempFolder files;
-    files.File("A", 1);
+    files.File("A", 3'000'000);
     files.File("B.BIN", 9'000'000);
     for (int run = 0; run < 30; ++run) {
         std::vector<std::uint64_t> told{0};
@@ -109,9 +109,9 @@ TEST(WalkSums, BytesAreToldEveryFewMegabytesWhicheverLaneReadsThem) {
         EntryStore out;
         ASSERT_TRUE(walker.Walk(files.Root(), out));
         ASSERT_EQ(told.back(), all);
-        ASSERT_GT(all, 9'000'000u);
+        ASSERT_EQ(all, 12'000'000u);
         for (std::size_t i = 1; i < told.size(); ++i) {
-            ASSERT_GT(told[i], told[i - 1]) << "run " << run;
+            ASSERT_GE(told[i], told[i - 1]) << "run " << run;
             ASSERT_LT(told[i] - told[i - 1], 5'000'000u) << "run " << run << ", told " << i;
         }
     }
