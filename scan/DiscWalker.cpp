@@ -141,9 +141,9 @@ public:
     void Bytes(std::size_t lane, const char* data, std::size_t size) override {
         m_hashers[lane].Update(data, size);
         const std::uint64_t read = m_read.fetch_add(size, std::memory_order_relaxed) + size;
-        // Every few megabytes, from whichever lane gets there: the second lane may read most of the bytes while
-        // the lead has none left. Told under a lock, so the callback never runs on two threads at once and the
-        // count it is told never goes back.
+        // Every few megabytes, from whichever lane gets there: the second lane may read most of the bytes
+        // while the lead has none left. Told under a lock, so the callback never runs on two threads at once
+        // and the count it is told never goes back.
         if (m_progress && read - m_told.load(std::memory_order_relaxed) >= kTellEvery) {
             const std::lock_guard lock(m_telling);
             const std::uint64_t told = m_told.load(std::memory_order_relaxed);
