@@ -15,10 +15,10 @@
 #include "FakeDrives.h"
 #include "IsoImage.h"
 #include "ScriptedMessages.h"
+#include "StoreRows.h"
 #include "TempFolder.h"
 #include "WhenModalOpens.h"
 #include "app/CKavrelApp.h"
-#include "catalogue/Disc.h"
 #include "frame/CMainFrame.h"
 #include "scan/CWatchDlg.h"
 #include "tree/CKavrelView.h"
@@ -60,10 +60,7 @@ protected:
         CKavrelDoc saved;
         std::string error;
         EXPECT_TRUE(saved.OnOpenDocument(Path("watch.cdi"), error)) << error;
-        std::vector<std::string> labels;
-        for (const catalogue::Disc& disc : catalogue::DiscNodes(saved.Entries()))
-            labels.emplace_back(saved.Entries().Text(disc.label));
-        return labels;
+        return DiscLabels(saved.Entries());
     }
 };
 

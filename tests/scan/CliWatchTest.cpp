@@ -12,9 +12,9 @@
 
 #include "CliRun.h"
 #include "IsoImage.h"
+#include "StoreRows.h"
 #include "TempFolder.h"
 #include "catalogue/CKavrelDoc.h"
-#include "catalogue/Disc.h"
 
 namespace {
 
@@ -70,10 +70,7 @@ std::vector<std::string> Labels(const std::string& catalogue) {
     CKavrelDoc doc;
     std::string error;
     EXPECT_TRUE(doc.OnOpenDocument(catalogue, error)) << error;
-    std::vector<std::string> labels;
-    for (const catalogue::Disc& disc : catalogue::DiscNodes(doc.Entries()))
-        labels.emplace_back(doc.Entries().Text(disc.label));
-    return labels;
+    return DiscLabels(doc.Entries());
 }
 
 class CliWatch : public ::testing::Test {

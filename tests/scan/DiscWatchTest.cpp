@@ -7,6 +7,7 @@
 
 #include "FakeDrives.h"
 #include "IsoImage.h"
+#include "StoreRows.h"
 #include "TempFolder.h"
 #include "WalkHold.h"
 #include "catalogue/CKavrelDoc.h"
@@ -78,13 +79,6 @@ std::vector<scan::HandledDisc> Handle(scan::DiscWatch& watch, CKavrelDoc& doc, s
     return handled;
 }
 
-std::vector<std::string> Labels(const CKavrelDoc& doc) {
-    std::vector<std::string> labels;
-    for (const catalogue::Disc& disc : catalogue::DiscNodes(doc.Entries()))
-        labels.emplace_back(doc.Entries().Text(disc.label));
-    return labels;
-}
-
 class DiscWatchTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -123,7 +117,7 @@ TEST_F(DiscWatchTest, ADiscThatArrivesIsAddedUnderItsLabelAndKeptAsReadFromItsDr
         const std::string label = std::filesystem::path(m_disc.Root()).filename().string();
         EXPECT_EQ(scan::LogLine(handled[0]), "E:\\: \"" + label + "\" 3 entries added");
         EXPECT_TRUE(handled[0].changed);
-        EXPECT_EQ(Labels(doc), std::vector<std::string>{label});
+        EXPECT_EQ(DiscLabels(doc.Entries()), std::vector<std::string>{label});
         EXPECT_EQ(doc.RecordOf(catalogue::DiscNodes(doc.Entries())[0])->source, drive.source);
         EXPECT_EQ(scan::StatusText(watch.Drives()[0]), "done (3 entries)");
         // The disc stays handled while it stays in the drive; once stopped, the watch takes no other.
@@ -180,7 +174,7 @@ TEST_F(DiscWatchTest, AKnownDiscIsSkippedOrUpdatedAndTheTrayOpensWhenAsked) {
         EXPECT_EQ(scan::StatusText(watch.Drives()[0]), arrival.status);
         m_drives.ejectAnswer = "busy";
     }
-    EXPECT_EQ(Labels(m_doc), (std::vector<std::string>{"HOLIDAY", "OTHER"}));
+    EXPECT_EQ(DiscLabels(m_doc.Entries()), (std::vector<std::string>{"HOLIDAY", "OTHER"}));
     EXPECT_EQ(catalogue::DiscNodes(m_doc.Entries())[0].entries, 4u);
     EXPECT_EQ(m_doc.DiscRecords().Find(0)->location, "Box 12");
     EXPECT_EQ(m_drives.ejected.size(), 4u);
@@ -199,7 +193,7 @@ TEST_F(DiscWatchTest, DiscsWithoutASerialAreNeverTakenForOneAnother) {
         scan::DiscWatch watch(m_drives, {});
         EXPECT_EQ(Handle(watch, m_doc)[0].outcome, Outcome::Added);
     }
-    EXPECT_EQ(Labels(m_doc), (std::vector<std::string>{"CDROM", "CDROM (2)"}));
+    EXPECT_EQ(DiscLabels(m_doc.Entries()), (std::vector<std::string>{"CDROM", "CDROM (2)"}));
 }
 
 TEST_F(DiscWatchTest, WhatCannotBeReadAddsNothingAndSaysWhy) {
@@ -346,7 +340,7 @@ TEST_F(DiscWatchTest, TwoDrivesWithDiscsOfOneLabelAreReadAtOnceUnderTwoLabels) {
         while (root == "E:\\" && bothWalking == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     });
     Handle(watch, m_doc, 2);
-    std::vector<std::string> labels = Labels(m_doc);
+    std::vector<std::string> labels = DiscLabels(m_doc.Entries());
     std::sort(labels.begin(), labels.end());
     EXPECT_EQ(labels, (std::vector<std::string>{"CDROM", "CDROM (2)"}));
 }
